@@ -1,0 +1,74 @@
+#pragma once
+// The receive side of the radio command exchange: byte intake, reply recognition, the read
+// sequences of both families, the channel-listing parser and the end of a read.
+//
+// There is no explicit state machine: the position in a sequence is given by the reply that
+// arrives (its echo at the start and "OK\r\n" at the end), and recognising a reply sends the
+// next command.
+
+#include "ExchangeHost.h"
+#include "RadioSettings.h"
+#include "ReplyBuffer.h"
+
+#include <string>
+
+class CRadioExchange {
+public:
+    // The radio's message after "+++" (or after a QX power-on with CONFIG held).
+    static constexpr const char* kStartAnswer = "\r\nNO CARRIER\r\nOK\r\n";
+    // A command written and then this long without a received byte: "no answer".
+    static constexpr int kNoAnswerMs = 10000;
+    static constexpr int kOrvListingHoldMs = 12000;
+    static constexpr int kQxListingHoldMs = 2000;
+
+    CRadioExchange(IExchangeHost& host, RadioSettings& settings);
+
+    void SetFamily(int family) { m_radioFamily = family; }
+    int Family() const { return m_radioFamily; }
+
+    // One received byte (never 0x00 from the port, but any value is handled).
+    void OnPortRxChar(unsigned char byte);
+
+    // Sends a command through the host and starts the no-answer watchdog.
+    void SendCommand(const std::string& text);
+
+    // Called by the host when the watchdog period ran out.
+    void OnWatchdogExpired();
+
+    // Forgets any outstanding command (stops the watchdog) and empties the reply buffer.
+    // Used when a connection is closed or abandoned.
+    void Abandon();
+
+    ReplyBuffer& Buffer() { return m_reply; }
+    const ReplyBuffer& Buffer() const { return m_reply; }
+    RadioSettings& Settings() { return m_settings; }
+
+    // Number of characters from start up to, not including, the first "\r" or the end of text.
+    static int ValueLength(const std::string& text, int start);
+
+    // Fills m_settings.channels from a channel listing (the whole reply to "ATP0?\r").
+    void ParseChannelListing(const unsigned char* bytes, int count);
+
+    // True while a command has been sent and its answer is still being waited for.
+    bool AwaitingAnswer() const { return m_awaitingAnswer; }
+
+private:
+    void TakeByte(unsigned char byte);
+    void RunReadSteps();
+    void StartRead();
+    // A register reply was taken: empties the buffer, sends the next command, holds if asked.
+    void AdvanceRead(const std::string& next, int holdMs);
+    void FinishRead();
+    void RejectReply();
+    // Asks the host for a hold; a command sent in the same byte's handling is watched for the
+    // hold's length on top of kNoAnswerMs, since it is written only when the hold ends.
+    void RequestHold(int ms);
+
+    IExchangeHost& m_host;
+    RadioSettings& m_settings;
+    ReplyBuffer m_reply;
+    int m_radioFamily = FAMILY_QX;
+    bool m_awaitingAnswer = false;
+    bool m_inIntake = false; // inside OnPortRxChar: the watchdog is armed once, on the way out
+    int m_intakeHoldMs = 0;  // holds requested while handling the current byte
+};

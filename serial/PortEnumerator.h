@@ -1,0 +1,21 @@
+#pragma once
+// Finds the serial ports that can be offered on the home page.
+
+#include <QList>
+#include <QString>
+
+struct PortInfo {
+    QString name;        // as shown and as passed to CCommPort::Open ("COM7", "ttyUSB0", "pts/4")
+    QString description; // what the system (or the simulated radio) says about it
+    bool free = false;   // could be opened now
+};
+
+class CPortEnumerator {
+public:
+    // Every present port, free or busy. On Windows COM1..COM16 are probed; elsewhere the system's
+    // serial ports and the ports that running simulated radios publish are probed by opening.
+    static QList<PortInfo> Enumerate();
+
+    // The names of the free ports, in the order Enumerate() gives them.
+    static QStringList FreePortNames();
+};
