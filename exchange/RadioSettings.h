@@ -28,6 +28,8 @@ struct OrvRegisters {
     int s226 = 0;
     int s190 = 0;
     std::string s105;
+
+    bool operator==(const OrvRegisters&) const = default;
 };
 
 struct QxRegisters {
@@ -46,6 +48,8 @@ struct QxRegisters {
     int s158 = 0;
     int s102 = 0;
     int s110 = 0;
+
+    bool operator==(const QxRegisters&) const = default;
 };
 
 struct RadioSettings {
@@ -68,4 +72,6 @@ struct RadioSettings {
     int orvWriting = 0;
     bool qxWriting = false;
     int qxPowerEdited = 0;
+
+    bool operator==(const RadioSettings&) const = default;
 };

@@ -1,0 +1,246 @@
+#include "RadioExchange.h"
+
+#include "PowerOnReport.h"
+
+#include <span>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kStartText = CRadioExchange::kStartAnswer;
+constexpr std::string_view kOk = "OK\r\n";
+constexpr std::string_view kListingEcho = "ATP0?";
+constexpr std::size_t kValueIndex = 9; // the 7-character echo, then "\r\n"
+
+enum class ValueRule { OneDigit, TwoDigits, ToLineEnd, BeforeDash };
+
+using StoreFn = void (*)(RadioSettings&, std::string_view value);
+
+struct ReadStep {
+    std::string_view echo; // the command without its "\r"
+    ValueRule rule;
+    StoreFn store; // nullptr: the value is not kept
+    const char* next;
+    int holdMs; // held after sending next
+};
+
+template <auto Group, auto Field> void StoreInt(RadioSettings& s, std::string_view value) {
+    (s.*Group).*Field = DecimalValue(std::string(value));
+}
+
+template <auto Group, auto Field> void StoreText(RadioSettings& s, std::string_view value) {
+    (s.*Group).*Field = value;
+}
+
+template <auto Field> constexpr StoreFn kOrvInt = &StoreInt<&RadioSettings::orv, Field>;
+template <auto Field> constexpr StoreFn kQxInt = &StoreInt<&RadioSettings::qx, Field>;
+
+constexpr ValueRule kOne = ValueRule::OneDigit;
+constexpr ValueRule kTwo = ValueRule::TwoDigits;
+constexpr ValueRule kLine = ValueRule::ToLineEnd;
+constexpr ValueRule kDash = ValueRule::BeforeDash;
+
+// The register steps of each family in table order; the listing ("ATP0?") is the last step.
+constexpr ReadStep kOrvSteps[] = {
+    {"ATS128?", kOne, kOrvInt<&OrvRegisters::s128>, "ATS186?\r", 0},
+    {"ATS186?", kOne, kOrvInt<&OrvRegisters::s186>, "ATS127?\r", 0},
+    {"ATS127?", kOne, kOrvInt<&OrvRegisters::s127>, "ATS103?\r", 0},
+    {"ATS103?", kOne, kOrvInt<&OrvRegisters::s103>, "ATS141?\r", 0},
+    {"ATS141?", kOne, kOrvInt<&OrvRegisters::s141>, "ATS101?\r", 0},
+    {"ATS101?", kOne, kOrvInt<&OrvRegisters::s101>, "ATS226?\r", 0},
+    {"ATS226?", kOne, kOrvInt<&OrvRegisters::s226>, "ATS190?\r", 0},
+    {"ATS190?", kOne, kOrvInt<&OrvRegisters::s190>, "ATS105?\r", 0},
+    {"ATS105?", kLine, &StoreText<&RadioSettings::orv, &OrvRegisters::s105>, "ATP0?\r",
+     CRadioExchange::kOrvListingHoldMs},
+};
+
+constexpr ReadStep kQxSteps[] = {
+    {"ATS128?", kOne, nullptr, "ATS186?\r", 0},
+    {"ATS186?", kOne, kQxInt<&QxRegisters::s186>, "ATS101?\r", 0},
+    {"ATS101?", kOne, kQxInt<&QxRegisters::s101>, "ATS127?\r", 0},
+    {"ATS127?", kOne, kQxInt<&QxRegisters::s127>, "ATS103?\r", 0},
+    {"ATS103?", kOne, kQxInt<&QxRegisters::s103>, "ATS141?\r", 0},
+    {"ATS141?", kOne, kQxInt<&QxRegisters::s141>, "ATS125?\r", 0},
+    {"ATS125?", kOne, kQxInt<&QxRegisters::s125>, "ATS131?\r", 0},
+    {"ATS131?", kDash, kQxInt<&QxRegisters::s131>, "ATS132?\r", 0},
+    {"ATS132?", kDash, kQxInt<&QxRegisters::s132>, "ATS191?\r", 0},
+    {"ATS191?", kDash, kQxInt<&QxRegisters::s191>, "ATS192?\r", 0},
+    {"ATS192?", kDash, kQxInt<&QxRegisters::s192>, "ATS105?\r", 0},
+    {"ATS105?", kLine, kQxInt<&QxRegisters::s105>, "ATS108?\r", 0},
+    {"ATS108?", kTwo, kQxInt<&QxRegisters::s108>, "ATS158?\r", 0},
+    {"ATS158?", kOne, kQxInt<&QxRegisters::s158>, "ATS102?\r", 0},
+    {"ATS102?", kLine, kQxInt<&QxRegisters::s102>, "ATS110?\r", 0},
+    {"ATS110?", kLine, kQxInt<&QxRegisters::s110>, "ATP0?\r", CRadioExchange::kQxListingHoldMs},
+};
+
+bool StartsWith(std::string_view text, std::string_view head) {
+    return text.substr(0, head.size()) == head;
+}
+
+bool EndsWithOk(std::string_view text) {
+    return text.size() >= kOk.size() && text.substr(text.size() - kOk.size()) == kOk;
+}
+
+// The value text of a recognised register reply; a position past the end yields "".
+std::string_view ValueText(const std::string& text, ValueRule rule) {
+    const std::string_view view(text);
+    if (view.size() <= kValueIndex) {
+        return {};
+    }
+    switch (rule) {
+    case ValueRule::OneDigit:
+        return view.substr(kValueIndex, 1);
+    case ValueRule::TwoDigits:
+        return view.substr(kValueIndex, 2);
+    case ValueRule::ToLineEnd:
+        return view.substr(kValueIndex, static_cast<std::size_t>(CRadioExchange::ValueLength(
+                                            text, static_cast<int>(kValueIndex))));
+    case ValueRule::BeforeDash: {
+        // The first "-" anywhere in the reply, not only after the value position.
+        const std::size_t dash = view.find('-');
+        if (dash == std::string_view::npos || dash < kValueIndex) {
+            return {};
+        }
+        return view.substr(kValueIndex, dash - kValueIndex);
+    }
+    }
+    return {};
+}
+
+} // namespace
+
+CRadioExchange::CRadioExchange(IExchangeHost& host, RadioSettings& settings)
+    : m_host(host), m_settings(settings) {}
+
+int CRadioExchange::ValueLength(const std::string& text, int start) {
+    if (start < 0 || static_cast<std::size_t>(start) >= text.size()) {
+        return 0;
+    }
+    const std::size_t from = static_cast<std::size_t>(start);
+    const std::size_t cr = text.find('\r', from);
+    return static_cast<int>((cr == std::string::npos ? text.size() : cr) - from);
+}
+
+void CRadioExchange::OnPortRxChar(unsigned char byte) {
+    // Commands sent and holds requested while this byte is handled are collected, so that the
+    // watchdog is (re)armed exactly once per byte, with the right period, on the way out.
+    struct IntakeScope {
+        CRadioExchange& exchange;
+        explicit IntakeScope(CRadioExchange& e) : exchange(e) {
+            exchange.m_inIntake = true;
+            exchange.m_intakeHoldMs = 0;
+        }
+        ~IntakeScope() { exchange.m_inIntake = false; }
+        IntakeScope(const IntakeScope&) = delete;
+        IntakeScope& operator=(const IntakeScope&) = delete;
+    };
+    {
+        IntakeScope scope(*this);
+        TakeByte(byte);
+    }
+    // Every byte that arrives while a command is outstanding shows that the radio is alive.
+    if (m_awaitingAnswer) {
+        m_host.SetWatchdog(kNoAnswerMs + m_intakeHoldMs);
+    }
+}
+
+void CRadioExchange::TakeByte(unsigned char byte) {
+    if (!m_reply.Append(byte)) {
+        RejectReply();
+        return;
+    }
+    RunReadSteps();
+
+    // ---- Write sequences (next task) ---------------------------------------------------------
+    // The read steps always run first: the echoes of the lower-case write commands never match
+    // them. Then the family's write handler sees the buffer as it now stands:
+    //   ORV: if (m_settings.orvWriting) OrvWriteStep(m_reply.bytes.data(), m_reply.count);
+    //   QX:  if (m_settings.qxWriting)  QxWriteStep(m_reply.bytes.data(), m_reply.count);
+    // -------------------------------------------------------------------------------------------
+}
+
+void CRadioExchange::RunReadSteps() {
+    const std::string_view text = m_reply.text;
+    if (text == kStartText) {
+        StartRead();
+        return;
+    }
+    // Every step below needs "OK\r\n" at the end; most bytes stop here. A recognised step
+    // empties the buffer, so no later step of the same call could match: leave at once.
+    if (!EndsWithOk(text)) {
+        return;
+    }
+    const std::span<const ReadStep> steps =
+        m_radioFamily == FAMILY_ORV ? std::span<const ReadStep>(kOrvSteps) : kQxSteps;
+    for (const ReadStep& step : steps) {
+        if (StartsWith(text, step.echo)) {
+            if (step.store != nullptr) {
+                step.store(m_settings, ValueText(m_reply.text, step.rule));
+            }
+            AdvanceRead(step.next, step.holdMs);
+            return;
+        }
+    }
+    if (StartsWith(text, kListingEcho)) {
+        FinishRead();
+    }
+}
+
+void CRadioExchange::StartRead() {
+    m_reply.Reset();
+    m_host.ReadStarted(m_radioFamily);
+    SendCommand("ATS128?\r");
+}
+
+void CRadioExchange::AdvanceRead(const std::string& next, int holdMs) {
+    m_reply.Reset();
+    SendCommand(next);
+    if (holdMs > 0) {
+        RequestHold(holdMs);
+    }
+}
+
+void CRadioExchange::FinishRead() {
+    ParseChannelListing(m_reply.bytes.data(), m_reply.count);
+    m_reply.Reset();
+    m_awaitingAnswer = false;
+    m_host.SetWatchdog(0);
+    m_host.ReadFinished(m_radioFamily);
+}
+
+void CRadioExchange::RejectReply() {
+    // Nothing of an oversized reply is parsed; the byte that did not fit is dropped as well.
+    m_reply.Reset();
+    m_host.ReplyRejected();
+}
+
+void CRadioExchange::SendCommand(const std::string& text) {
+    m_host.SendCommand(text);
+    m_awaitingAnswer = true;
+    if (!m_inIntake) {
+        m_host.SetWatchdog(kNoAnswerMs);
+    }
+}
+
+void CRadioExchange::RequestHold(int ms) {
+    m_host.Hold(ms);
+    if (m_inIntake) {
+        m_intakeHoldMs += ms;
+    } else if (m_awaitingAnswer) {
+        m_host.SetWatchdog(kNoAnswerMs + ms);
+    }
+}
+
+void CRadioExchange::OnWatchdogExpired() {
+    if (!m_awaitingAnswer) {
+        return;
+    }
+    m_awaitingAnswer = false;
+    m_host.NoAnswer();
+}
+
+void CRadioExchange::Abandon() {
+    m_awaitingAnswer = false;
+    m_host.SetWatchdog(0);
+    m_reply.Reset();
+}
