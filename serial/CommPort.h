@@ -52,6 +52,8 @@ public:
     // byte handler waits for the hold's end too. Never blocks the calling thread.
     void Hold(int nominalMs);
     bool IsHeld() const;
+    // Bytes received and waiting for delivery (while a hold lasts).
+    int BytesWaiting() const;
 
     bool IsOpen() const;
     bool IsMonitoring() const;
@@ -62,5 +64,10 @@ public:
     static QString DevicePath(const QString& portName);
 
 private:
+    friend class CCommPortPrivate;
+
+    // Shows a port failure in an "Application Error" box on the owner's thread.
+    void ShowPortError(const QString& label, const QString& systemText) const;
+
     std::unique_ptr<CCommPortPrivate> d;
 };

@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct PortInfo {
     QString name;        // as shown and as passed to CCommPort::Open ("COM7", "ttyUSB0", "pts/4")
@@ -16,6 +17,12 @@ public:
     // serial ports and the ports that running simulated radios publish are probed by opening.
     static QList<PortInfo> Enumerate();
 
-    // The names of the free ports, in the order Enumerate() gives them.
+    // Enumerates and returns the names of the free ports, in the order Enumerate() gives them.
     static QStringList FreePortNames();
 };
+
+// Port names found by the latest enumeration: every present port, those that could be opened,
+// and those held by another program.
+extern QStringList g_allPorts;
+extern QStringList g_freePorts;
+extern QStringList g_busyPorts;
