@@ -1,0 +1,120 @@
+#include "PtyMaster.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+int StandardBaud(speed_t speed) {
+    switch (speed) {
+    case B300:
+        return 300;
+    case B600:
+        return 600;
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    case B230400:
+        return 230400;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+CPtyMaster::~CPtyMaster() {
+    Close();
+}
+
+bool CPtyMaster::Open(std::string* error) {
+    Close();
+    const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (fd < 0) {
+        *error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    const char* name = nullptr;
+    if (::grantpt(fd) != 0 || ::unlockpt(fd) != 0 || (name = ::ptsname(fd)) == nullptr) {
+        *error = std::string("cannot prepare the pseudo-terminal: ") + std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_slavePath = name;
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+    ::fcntl(m_fd, F_SETFD, FD_CLOEXEC);
+    // Until the slave has been opened once the master shows no hang-up; open and close it here
+    // so that "nobody has the port open" looks the same before and after the first use.
+    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave >= 0) {
+        // Raw, so that nothing the tool does not set itself alters the bytes.
+        termios settings{};
+        if (::tcgetattr(slave, &settings) == 0) {
+            ::cfmakeraw(&settings);
+            ::cfsetispeed(&settings, B9600);
+            ::cfsetospeed(&settings, B9600);
+            ::tcsetattr(slave, TCSANOW, &settings);
+        }
+        ::close(slave);
+    }
+    return true;
+}
+
+void CPtyMaster::Close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    m_slavePath.clear();
+}
+
+bool CPtyMaster::SlaveIsOpen() const {
+    if (m_fd < 0) {
+        return false;
+    }
+    pollfd p{m_fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) < 0) {
+        return false;
+    }
+    return (p.revents & POLLHUP) == 0;
+}
+
+int CPtyMaster::ToolBaud() const {
+    if (m_fd < 0) {
+        return 0;
+    }
+    const int exact = PtyExactBaud(m_fd);
+    if (exact >= 0) {
+        return exact;
+    }
+    termios settings{};
+    if (::tcgetattr(m_fd, &settings) != 0) {
+        return 0;
+    }
+    return StandardBaud(::cfgetospeed(&settings));
+}
+
+void CPtyMaster::Flush() {
+    if (m_fd >= 0) {
+        ::tcflush(m_fd, TCIOFLUSH);
+    }
+}

@@ -1,0 +1,169 @@
+#include "SimOptions.h"
+
+#include "SimState.h"
+#include "SimStateFile.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+bool ParseCount(const QString& text, int lowest, int* value, int highest = 1 << 30) {
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    if (!ok || v < lowest || v > highest) {
+        return false;
+    }
+    *value = v;
+    return true;
+}
+
+// "ff 00 a5" or "ff00a5".
+bool ParseHex(const QString& text, std::string* bytes) {
+    QString digits = text;
+    digits.remove(QLatin1Char(' '));
+    if (digits.isEmpty() || digits.size() % 2 != 0) {
+        return false;
+    }
+    std::string out;
+    for (int i = 0; i < digits.size(); i += 2) {
+        bool ok = false;
+        const int byte = digits.mid(i, 2).toInt(&ok, 16);
+        if (!ok) {
+            return false;
+        }
+        out += static_cast<char>(byte);
+    }
+    *bytes = out;
+    return true;
+}
+
+} // namespace
+
+SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* options,
+                                 QString* message) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A simulated ORV or QX radio on a pseudo-terminal. The first line on "
+                       "standard output is the device it serves. Press Enter to switch the "
+                       "radio off and on."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption family(QStringLiteral("family"),
+                                    QStringLiteral("Radio family: orv or qx (required)."),
+                                    QStringLiteral("orv|qx"));
+    const QCommandLineOption rate(QStringLiteral("rate"),
+                                  QStringLiteral("The radio's own serial rate (default: from "
+                                                 "the state file, else 9600)."),
+                                  QStringLiteral("baud"));
+    const QCommandLineOption state(QStringLiteral("state"),
+                                   QStringLiteral("Keep the radio's saved settings in this "
+                                                  "JSON file across runs."),
+                                   QStringLiteral("file"));
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("Log every byte in and out with its time."),
+                                 QStringLiteral("file"));
+    const QCommandLineOption delay(QStringLiteral("announce-delay"),
+                                   QStringLiteral("Wait this long after the tool opens the port "
+                                                  "before the radio announces itself "
+                                                  "(default 1000)."),
+                                   QStringLiteral("ms"));
+    const QCommandLineOption noPace(QStringLiteral("no-pace"),
+                                    QStringLiteral("Send as fast as possible instead of at the "
+                                                   "line rate."));
+    const QCommandLineOption noise(QStringLiteral("noise"),
+                                   QStringLiteral("Fault: send these bytes (hex, e.g. ff00a5) "
+                                                  "in front of replies."),
+                                   QStringLiteral("hex"));
+    const QCommandLineOption noiseOn(QStringLiteral("noise-on"),
+                                     QStringLiteral("Fault: only in front of the answer to "
+                                                    "commands starting with this (e.g. "
+                                                    "ATS186?)."),
+                                     QStringLiteral("command"));
+    const QCommandLineOption errorOn(QStringLiteral("error-on"),
+                                     QStringLiteral("Fault: answer commands starting with this "
+                                                    "with ERROR."),
+                                     QStringLiteral("command"));
+    const QCommandLineOption silentAfter(QStringLiteral("silent-after"),
+                                         QStringLiteral("Fault: stop answering after this many "
+                                                        "replies."),
+                                         QStringLiteral("n"));
+    const QCommandLineOption silentOn(QStringLiteral("silent-on"),
+                                      QStringLiteral("Fault: stop answering from the first "
+                                                     "command starting with this."),
+                                      QStringLiteral("command"));
+    const QCommandLineOption truncate(QStringLiteral("truncate-listing"),
+                                      QStringLiteral("Fault: cut the channel listing off after "
+                                                     "this many bytes."),
+                                      QStringLiteral("bytes"));
+    const QCommandLineOption extraLines(QStringLiteral("extra-listing-lines"),
+                                        QStringLiteral("Fault: list this many lines beyond the "
+                                                       "64 channels."),
+                                        QStringLiteral("n"));
+    parser.addOptions({help, family, rate, state, log, delay, noPace, noise, noiseOn, errorOn,
+                       silentAfter, silentOn, truncate, extraLines});
+
+    auto fail = [message](const QString& text) {
+        *message = text;
+        return SimOptionsResult::Error;
+    };
+    if (!parser.parse(arguments)) {
+        return fail(parser.errorText());
+    }
+    if (parser.isSet(help)) {
+        *message = parser.helpText();
+        return SimOptionsResult::Help;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return fail(QStringLiteral("unexpected argument \"%1\"")
+                        .arg(parser.positionalArguments().constFirst()));
+    }
+
+    SimOptions result;
+    if (!parser.isSet(family)) {
+        return fail(QStringLiteral("--family orv|qx is required"));
+    }
+    result.family = SimFamilyOfName(parser.value(family));
+    if (result.family < 0) {
+        return fail(
+            QStringLiteral("--family must be orv or qx, not \"%1\"").arg(parser.value(family)));
+    }
+    if (parser.isSet(rate)) {
+        if (!ParseCount(parser.value(rate), 1, &result.baud) ||
+            SimRateRegisterOfBaud(result.family, result.baud) < 0) {
+            return fail(result.family == FAMILY_ORV
+                            ? QStringLiteral("--rate: an ORV radio runs at 230400, 115200, "
+                                             "57600, 38400, 28800, 19200, 14400, 9600 or 4800")
+                            : QStringLiteral("--rate: a QX module runs at 230400, 115200, "
+                                             "57600, 38400, 28800, 19200, 14400, 9600, 7200, "
+                                             "4800, 3600, 2400, 1200, 600 or 300"));
+        }
+    }
+    result.statePath = parser.value(state);
+    result.logPath = parser.value(log);
+    if (parser.isSet(delay) && !ParseCount(parser.value(delay), 0, &result.announceDelayMs)) {
+        return fail(QStringLiteral("--announce-delay needs a number of milliseconds"));
+    }
+    result.pace = !parser.isSet(noPace);
+
+    SimFaults& faults = result.faults;
+    if (parser.isSet(noise) && !ParseHex(parser.value(noise), &faults.noise)) {
+        return fail(QStringLiteral("--noise needs bytes in hex, such as ff00a5"));
+    }
+    faults.noiseOn = parser.value(noiseOn).toStdString();
+    faults.errorOn = parser.value(errorOn).toStdString();
+    faults.silentOn = parser.value(silentOn).toStdString();
+    if (parser.isSet(silentAfter) &&
+        !ParseCount(parser.value(silentAfter), 0, &faults.silentAfter)) {
+        return fail(QStringLiteral("--silent-after needs a number of replies"));
+    }
+    if (parser.isSet(truncate) &&
+        !ParseCount(parser.value(truncate), 0, &faults.truncateListingAt)) {
+        return fail(QStringLiteral("--truncate-listing needs a number of bytes"));
+    }
+    if (parser.isSet(extraLines) &&
+        !ParseCount(parser.value(extraLines), 0, &faults.extraListingLines, 1000)) {
+        return fail(QStringLiteral("--extra-listing-lines needs a number of lines up to 1000"));
+    }
+    *options = result;
+    return SimOptionsResult::Run;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Serves a simulated radio on a pseudo-terminal: answers only when the tool's side is set to
+// the radio's rate, paces the answers at the line rate, and announces the radio (ORV power-on
+// report, QX start answer with CONFIG held) when the tool opens the port as for a power-on
+// detection.
+
+#include "PtyMaster.h"
+#include "SimLog.h"
+#include "SimRadio.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <deque>
+#include <memory>
+#include <string_view>
+
+class CSimServer : public QObject {
+    Q_OBJECT
+public:
+    // The rate both families use to announce themselves, and a QX module held in CONFIG talks at.
+    static constexpr int kAnnounceBaud = 9600;
+    // A re-open within this time of a close is the tool changing rates, not a new power-on.
+    static constexpr int kReopenGraceMs = 2000;
+    static constexpr int kLineCheckMs = 20;
+
+    CSimServer(CSimRadio& radio, CSimLog& log, QObject* parent = nullptr);
+    ~CSimServer() override;
+
+    void SetAnnounceDelay(int ms) { m_announceDelayMs = ms; }
+    void SetPacing(bool pace) { m_pace = pace; }
+
+    // Creates the pseudo-terminal and starts watching it.
+    bool Start(QString* error);
+    QString SlavePath() const;
+    bool ToolHasPort() const { return m_open; }
+
+    // The user switched the radio off and on: it announces itself now if the tool listens at
+    // 9600, or at the tool's next opening of the port.
+    void PowerCycle();
+
+signals:
+    // "at&w": the radio's saved settings have changed.
+    void saved();
+
+private:
+    void OnReadable();
+    void OnLineCheck();
+    void OnPace();
+    void Opened();
+    void Closed();
+    void Received(std::string_view bytes);
+    void Announce(int generation, bool keyPress);
+    int RadioBaud() const;
+    void Queue(const std::string& bytes, int baud);
+
+    struct OutByte {
+        char byte;
+        int baud;
+    };
+
+    CSimRadio& m_radio;
+    CSimLog& m_log;
+    CPtyMaster m_pty;
+    std::unique_ptr<QSocketNotifier> m_readNotifier;
+    QTimer m_lineTimer;
+    QTimer m_paceTimer;
+    QElapsedTimer m_clock;
+    int m_announceDelayMs = 1000;
+    bool m_pace = true;
+
+    bool m_open = false;
+    bool m_everOpened = false;
+    bool m_powerCyclePending = false;
+    bool m_configSession = false; // QX powered on with CONFIG held: 9600 until the port closes
+    qint64 m_closedAtMs = 0;
+    int m_openGeneration = 0;
+    qint64 m_bytesSinceOpen = 0;
+
+    std::deque<OutByte> m_out;
+    qint64 m_nextDueNs = 0;
+};
