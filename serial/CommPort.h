@@ -49,7 +49,8 @@ public:
     void Close();
 
     // For nominalMs (scaled by Timing) no byte is delivered; a write requested from within a
-    // byte handler waits for the hold's end too. Never blocks the calling thread.
+    // byte handler waits for the hold's end too, a write requested elsewhere does not. Never
+    // blocks the calling thread. Close and Open end a hold.
     void Hold(int nominalMs);
     bool IsHeld() const;
     // Bytes received and waiting for delivery (while a hold lasts).

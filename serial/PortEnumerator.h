@@ -19,6 +19,9 @@ public:
 
     // Enumerates and returns the names of the free ports, in the order Enumerate() gives them.
     static QStringList FreePortNames();
+
+    // Orders names with digit runs taken as numbers, so that ttyS2 comes before ttyS10.
+    static bool NaturalLess(const QString& a, const QString& b);
 };
 
 // Port names found by the latest enumeration: every present port, those that could be opened,

@@ -1,0 +1,217 @@
+// How long the window's event loop stalls while the real main window reads a simulated radio.
+// A 1 ms timer measures the largest gap between its firings; a window that keeps painting keeps
+// that gap small. The connection waits run shortened, the read itself at full length.
+//
+//   bench_gui_stall            (offscreen unless QT_QPA_PLATFORM says otherwise)
+
+#include "../../app/MainDlg.h"
+#include "../../connect/pages/LinkModeDlg.h"
+#include "../../connect/pages/Page.h"
+#include "../../exchange/Prompts.h"
+#include "../../exchange/Timing.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr double kConnectionScale = 0.05;
+constexpr int kRoadLimitMs = 180000;
+
+// Messages mean the road went wrong; they are printed, not shown.
+class PrintingPrompts : public IPrompts {
+public:
+    void ShowMessage(const std::string& caption, const std::string& text, PromptIcon) override {
+        std::fprintf(stderr, "message: %s: %s\n", caption.c_str(), text.c_str());
+        ++count;
+    }
+    int count = 0;
+};
+
+// The largest gap between two firings of a 1 ms timer since the last Reset().
+class CStallMeter {
+public:
+    CStallMeter() {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_longestNs = std::max(m_longestNs, now - m_lastNs);
+            m_lastNs = now;
+            ++m_ticks;
+        });
+        m_clock.start();
+        m_timer.start();
+    }
+    void Reset() {
+        m_lastNs = m_clock.nsecsElapsed();
+        m_longestNs = 0;
+        m_ticks = 0;
+    }
+    double LongestMs() const { return static_cast<double>(m_longestNs) / 1e6; }
+    long Ticks() const { return m_ticks; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_lastNs = 0;
+    qint64 m_longestNs = 0;
+    long m_ticks = 0;
+};
+
+class CSimProcess {
+public:
+    explicit CSimProcess(const QStringList& args) {
+        m_process.setProgram(QStringLiteral(ORVCONF_SIM));
+        m_process.setArguments(args);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+        if (m_process.waitForStarted(30000) && m_process.waitForReadyRead(30000)) {
+            m_port = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+            if (m_port.startsWith(QLatin1String("/dev/"))) {
+                m_port = m_port.mid(5);
+            }
+        }
+    }
+    ~CSimProcess() {
+        m_process.kill();
+        m_process.waitForFinished(30000);
+    }
+    CSimProcess(const CSimProcess&) = delete;
+    CSimProcess& operator=(const CSimProcess&) = delete;
+    QString Port() const { return m_port; }
+
+private:
+    QProcess m_process;
+    QString m_port;
+};
+
+struct RoadResult {
+    bool ok = false;
+    double readStallMs = 0;
+    double readSeconds = 0;
+    long readTicks = 0;
+    double roadStallMs = 0;
+};
+
+// Runs one road from a click on familyButton until the home page is back. linkModeRadio is the
+// radio button to pick in the connection-method dialog (0: no dialog expected).
+RoadResult RunRoad(const QStringList& simArgs, int familyButton, int linkModeRadio) {
+    RoadResult result;
+    CSimProcess sim(simArgs);
+    if (sim.Port().isEmpty()) {
+        std::fprintf(stderr, "orvconf-sim did not start\n");
+        return result;
+    }
+    Timing::SetScale(kConnectionScale);
+    CMainDlg main;
+    main.show();
+    QComboBox* combo = ControlById<QComboBox>(&main, 1004);
+    int index = combo->findText(sim.Port());
+    if (index < 0) {
+        combo->addItem(sim.Port());
+        index = combo->count() - 1;
+    }
+    combo->setCurrentIndex(index);
+
+    CStallMeter meter;
+    QElapsedTimer readClock;
+    QEventLoop loop;
+    bool reading = false;
+    bool finished = false;
+    double roadStall = 0;
+    QObject::connect(&main.Session(), &CRadioSession::readStarted, &loop, [&](int) {
+        // The read itself runs at its full length.
+        roadStall = std::max(roadStall, meter.LongestMs());
+        Timing::SetScale(1.0);
+        meter.Reset();
+        readClock.start();
+        reading = true;
+    });
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+        if (reading && main.isVisible()) {
+            finished = true;
+            loop.quit();
+        }
+    });
+    watch.start();
+    QTimer::singleShot(kRoadLimitMs, &loop, &QEventLoop::quit);
+
+    QTimer answerDialog;
+    if (linkModeRadio != 0) {
+        answerDialog.setInterval(5);
+        QObject::connect(&answerDialog, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != &CLinkModeDlg::Instance()) {
+                return;
+            }
+            answerDialog.stop();
+            ControlById<QAbstractButton>(modal, linkModeRadio)->click();
+            ControlById<QAbstractButton>(modal, 1)->click();
+        });
+        answerDialog.start();
+    }
+    QTimer::singleShot(0, &main, [&] {
+        meter.Reset();
+        ControlById<QAbstractButton>(&main, familyButton)->click();
+    });
+    loop.exec();
+
+    result.ok = finished;
+    result.readStallMs = meter.LongestMs();
+    result.readTicks = meter.Ticks();
+    result.readSeconds = readClock.isValid() ? readClock.elapsed() / 1000.0 : 0;
+    result.roadStallMs = std::max(roadStall, result.readStallMs);
+    Timing::SetScale(1.0);
+    return result;
+}
+
+void Print(const char* name, const RoadResult& r) {
+    if (!r.ok) {
+        std::printf("%-8s did not finish\n", name);
+        return;
+    }
+    std::printf("%-8s longest stall during the read %6.1f ms (read %.1f s, %ld timer ticks); "
+                "whole road %6.1f ms\n",
+                name, r.readStallMs, r.readSeconds, r.readTicks, r.roadStallMs);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // The simulated radios started here list themselves in a registry of this run only, so that
+    // other programs' simulators are not probed (nor this run's by them).
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    PrintingPrompts prompts;
+    Prompts::Install(&prompts);
+
+    // Paced at the line rate, as a real radio talks.
+    const RoadResult orv =
+        RunRoad({"--family", "orv", "--rate", "9600", "--announce-delay", "300"}, 1001, 0);
+    const RoadResult qx =
+        RunRoad({"--family", "qx", "--rate", "9600", "--announce-delay", "300"}, 1002, 1008);
+
+    std::printf("bench_gui_stall: target under 50 ms\n");
+    Print("ORV", orv);
+    Print("QX", qx);
+    CLinkModeDlg::ReleaseInstance();
+    Prompts::Install(nullptr);
+    const bool ok = orv.ok && qx.ok && prompts.count == 0;
+    return ok ? 0 : 1;
+}

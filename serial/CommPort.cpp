@@ -1,0 +1,349 @@
+#include "CommPort.h"
+
+#include "CommPortMonitor.h"
+#include "Prompts.h"
+#include "Timing.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Close lets a pending write reach the driver for at most this long.
+constexpr int kCloseDrainMs = 1000;
+
+} // namespace
+
+// The owner's side: receives what the monitor reads and delivers it byte by byte.
+class CCommPortPrivate final : public IPortMonitorSink {
+public:
+    explicit CCommPortPrivate(CCommPort* owner);
+
+    void OnReceived(quint64 batchGeneration, const QByteArray& bytes) override;
+    void OnLost(quint64 lostSession, const QString& reason) override;
+    void OnFailure(quint64 failedSession, const QString& label, const QString& text) override;
+
+    void Deliver();
+    void Write(const QByteArray& text);
+    void DropUndelivered();
+    // Stops the monitor thread and closes the device; a write still waiting goes out first.
+    void StopMonitor();
+    bool StartThread(const QString& devicePath, const LineSettings& settings, OpenOutcome* outcome);
+    void EndHold();
+
+    CCommPort* const q;
+    IPortOwner* owner = nullptr;
+    QString portName;
+    int baud = 0;
+    int sendBufferSize = CCommPort::kDefaultSendBufferSize;
+
+    QThread* thread = nullptr;
+    CCommPortMonitor* monitor = nullptr;
+    bool open = false;
+    bool monitoring = false;
+    bool lost = false;
+    // Bumped by every write, Close and Open: a batch read under an older generation is stale.
+    quint64 generation = 0;
+    // Bumped by every Open and Close: reports of an earlier monitor are ignored.
+    quint64 session = 0;
+
+    QByteArray pending; // received, not yet delivered
+    qsizetype next = 0; // index of the next byte of pending to deliver
+    bool delivering = false;
+    bool inHandler = false;
+
+    bool sendWaiting = false; // a write requested by a handler, or before StartMonitor
+    QByteArray sendText;
+
+    QTimer holdTimer;
+    QDeadlineTimer holdEnd;
+    bool held = false;
+
+    const std::shared_ptr<SendSlot> slot = std::make_shared<SendSlot>();
+    // Lets the delivery loop notice that a handler destroyed the port.
+    const std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+};
+
+CCommPortPrivate::CCommPortPrivate(CCommPort* owner) : q(owner) {
+    holdTimer.setSingleShot(true);
+    holdTimer.setTimerType(Qt::PreciseTimer); // a hold stands for a sleep: never end it early
+    QObject::connect(&holdTimer, &QTimer::timeout, q, [this] { EndHold(); });
+}
+
+void CCommPortPrivate::OnReceived(quint64 batchGeneration, const QByteArray& bytes) {
+    if (batchGeneration != generation) {
+        return; // read before a write, Close or Open that made it stale
+    }
+    if (next >= pending.size()) {
+        pending = bytes;
+    } else {
+        pending.remove(0, next);
+        pending.append(bytes);
+    }
+    next = 0;
+    Deliver();
+}
+
+void CCommPortPrivate::Deliver() {
+    // A batch or a hold's end arriving in a nested event loop of a handler leaves the bytes to
+    // the loop that runs the handler: bytes are handled strictly one after the other.
+    if (delivering || held) {
+        return;
+    }
+    if (owner == nullptr) {
+        next = pending.size(); // nobody to hand them to
+    } else {
+        delivering = true;
+        const std::shared_ptr<bool> stillAlive = alive;
+        while (next < pending.size() && !held) {
+            const auto byte = static_cast<unsigned char>(pending[next++]);
+            inHandler = true;
+            owner->OnPortRxChar(byte, portName);
+            if (!*stillAlive) {
+                return;
+            }
+            inHandler = false;
+        }
+        delivering = false;
+    }
+    if (held) {
+        return;
+    }
+    if (next >= pending.size()) {
+        pending.clear();
+        next = 0;
+    }
+    // A handler's write goes out once what was read before it has been handled.
+    if (sendWaiting && monitoring && next >= pending.size()) {
+        sendWaiting = false;
+        Write(sendText);
+    }
+}
+
+void CCommPortPrivate::DropUndelivered() {
+    ++generation;
+    pending.clear();
+    next = 0;
+}
+
+void CCommPortPrivate::Write(const QByteArray& text) {
+    DropUndelivered();
+    if (!open || lost || monitor == nullptr) {
+        return;
+    }
+    bool alreadyQueued = false;
+    {
+        QMutexLocker locker(&slot->lock);
+        alreadyQueued = slot->full;
+        slot->text = text;
+        slot->generation = generation;
+        slot->full = true;
+    }
+    if (!alreadyQueued) {
+        QMetaObject::invokeMethod(
+            monitor, [m = monitor] { m->FlushSend(); }, Qt::QueuedConnection);
+    }
+}
+
+void CCommPortPrivate::OnLost(quint64 lostSession, const QString& reason) {
+    if (lostSession != session || lost) {
+        return;
+    }
+    lost = true;
+    if (owner != nullptr) {
+        owner->OnPortLost(portName, reason);
+    }
+}
+
+void CCommPortPrivate::OnFailure(quint64 failedSession, const QString& label, const QString& text) {
+    if (failedSession == session) {
+        q->ShowPortError(label, text);
+    }
+}
+
+void CCommPortPrivate::EndHold() {
+    held = false;
+    Deliver();
+}
+
+bool CCommPortPrivate::StartThread(const QString& devicePath, const LineSettings& settings,
+                                   OpenOutcome* outcome) {
+    {
+        QMutexLocker locker(&slot->lock);
+        slot->full = false;
+        slot->text.clear();
+    }
+    thread = new QThread;
+    thread->setObjectName(QStringLiteral("CommPortMonitor"));
+    monitor = new CCommPortMonitor(q, this, slot, session);
+    monitor->moveToThread(thread);
+    thread->start();
+    // The monitor thread is fresh and never waits for this thread, so this cannot deadlock.
+    QMetaObject::invokeMethod(
+        monitor, [&, m = monitor] { *outcome = m->OpenDevice(devicePath, settings); },
+        Qt::BlockingQueuedConnection);
+    return outcome->opened;
+}
+
+void CCommPortPrivate::StopMonitor() {
+    // A hold only keeps received bytes back; with the port closed there are none to keep.
+    held = false;
+    holdTimer.stop();
+    if (thread == nullptr) {
+        open = monitoring = lost = false;
+        sendWaiting = false;
+        return;
+    }
+    if (sendWaiting && open && !lost) {
+        sendWaiting = false;
+        Write(sendText);
+    }
+    sendWaiting = false;
+    DropUndelivered();
+    ++session;
+    // The monitor only ever posts to this thread and never waits for it, so these waits end.
+    QMetaObject::invokeMethod(
+        monitor, [m = monitor] { m->Shutdown(kCloseDrainMs); }, Qt::BlockingQueuedConnection);
+    thread->quit();
+    thread->wait();
+    delete monitor;
+    monitor = nullptr;
+    delete thread;
+    thread = nullptr;
+    open = monitoring = lost = false;
+}
+
+CCommPort::CCommPort(QObject* parent)
+    : QObject(parent), d(std::make_unique<CCommPortPrivate>(this)) {}
+
+CCommPort::~CCommPort() {
+    d->StopMonitor();
+    *d->alive = false;
+}
+
+bool CCommPort::Open(IPortOwner* owner, const QString& portName, int baud, char parity,
+                     int dataBits, int stopBits, int sendBufferSize) {
+    d->StopMonitor();
+    d->owner = owner;
+    d->portName = portName;
+    d->baud = baud;
+    d->sendBufferSize = std::max(sendBufferSize, 1);
+    if (portName.isEmpty()) {
+        return false;
+    }
+    const QString path = DevicePath(portName);
+#ifdef Q_OS_UNIX
+    if (!QFileInfo::exists(path)) {
+        return false; // absent: no thread is started for it
+    }
+#endif
+    ++d->session;
+    OpenOutcome outcome;
+    if (!d->StartThread(path, LineSettings{baud, parity, dataBits, stopBits}, &outcome)) {
+        d->StopMonitor();
+        return false;
+    }
+    d->open = true;
+    if (!outcome.failedLabel.isEmpty()) {
+        ShowPortError(outcome.failedLabel, outcome.failureText);
+    }
+    return true;
+}
+
+bool CCommPort::StartMonitor() {
+    if (!d->open || d->lost || d->thread == nullptr) {
+        return false;
+    }
+    if (d->monitoring) {
+        return true;
+    }
+    d->monitoring = true;
+    d->DropUndelivered();
+    QMetaObject::invokeMethod(
+        d->monitor, [m = d->monitor, g = d->generation] { m->MonitorThread(g); },
+        Qt::QueuedConnection);
+    if (d->sendWaiting) {
+        d->sendWaiting = false;
+        d->Write(d->sendText);
+    }
+    return true;
+}
+
+void CCommPort::Send(const std::string& text) {
+    if (!d->open || d->lost) {
+        return;
+    }
+    // A text ends at its first NUL, and the send buffer keeps room for the terminator.
+    const std::size_t length = std::min(
+        {std::strlen(text.c_str()), text.size(), static_cast<std::size_t>(d->sendBufferSize - 1)});
+    d->sendText = QByteArray(text.data(), static_cast<qsizetype>(length));
+    if (d->inHandler || !d->monitoring) {
+        d->sendWaiting = true; // written once the bytes already read are handled
+        return;
+    }
+    d->sendWaiting = false;
+    d->Write(d->sendText);
+}
+
+void CCommPort::Close() {
+    d->StopMonitor();
+}
+
+void CCommPort::Hold(int nominalMs) {
+    const int ms = Timing::ScaledMs(nominalMs);
+    if (ms <= 0) {
+        return;
+    }
+    const QDeadlineTimer end(ms, Qt::PreciseTimer);
+    if (d->held && d->holdEnd > end) {
+        return; // a longer hold is already running
+    }
+    d->held = true;
+    d->holdEnd = end;
+    d->holdTimer.start(ms);
+}
+
+bool CCommPort::IsHeld() const {
+    return d->held;
+}
+
+int CCommPort::BytesWaiting() const {
+    return static_cast<int>(d->pending.size() - d->next);
+}
+
+bool CCommPort::IsOpen() const {
+    return d->open && !d->lost;
+}
+
+bool CCommPort::IsMonitoring() const {
+    return d->monitoring && !d->lost;
+}
+
+QString CCommPort::PortName() const {
+    return d->portName;
+}
+
+int CCommPort::Baud() const {
+    return d->baud;
+}
+
+QString CCommPort::DevicePath(const QString& portName) {
+#ifdef Q_OS_WIN
+    return portName;
+#else
+    return portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
+#endif
+}
+
+void CCommPort::ShowPortError(const QString& label, const QString& systemText) const {
+    const std::string text = "WARNING:  " + label.toStdString() +
+                             " Failed with the following error: \n" + systemText.toStdString() +
+                             "\nPort: " + d->portName.toStdString() + "\n";
+    Prompts::Current().ShowMessage("Application Error", text, PromptIcon::Stop);
+}

@@ -1,0 +1,298 @@
+#include "CommPortMonitor.h"
+
+#include <QDeadlineTimer>
+#include <QMetaObject>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <algorithm>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <sys/ioctl.h>
+#endif
+
+namespace {
+
+// A device that fails this many reads in a row without delivering anything is given up.
+constexpr int kReadFailuresBeforeLost = 50;
+
+bool ParityFromLetter(char letter, QSerialPort::Parity* parity) {
+    switch (letter) {
+    case 'N':
+    case 'n':
+        *parity = QSerialPort::NoParity;
+        return true;
+    case 'E':
+    case 'e':
+        *parity = QSerialPort::EvenParity;
+        return true;
+    case 'O':
+    case 'o':
+        *parity = QSerialPort::OddParity;
+        return true;
+    case 'M':
+    case 'm':
+        *parity = QSerialPort::MarkParity;
+        return true;
+    case 'S':
+    case 's':
+        *parity = QSerialPort::SpaceParity;
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString DescribeSettings(const LineSettings& s) {
+    const QChar parity = (s.parity >= 0x20 && s.parity < 0x7f) ? QChar(s.parity) : QChar('?');
+    return QStringLiteral("The line settings are not valid: baud=%1 parity=%2 data=%3 stop=%4")
+        .arg(s.baud)
+        .arg(parity)
+        .arg(s.dataBits)
+        .arg(s.stopBits);
+}
+
+} // namespace
+
+CCommPortMonitor::CCommPortMonitor(QObject* ownerContext, IPortMonitorSink* sink,
+                                   std::shared_ptr<SendSlot> slot, quint64 session)
+    : m_ownerContext(ownerContext), m_sink(sink), m_slot(std::move(slot)), m_session(session) {}
+
+CCommPortMonitor::~CCommPortMonitor() = default;
+
+template <typename F> void CCommPortMonitor::Post(F&& call) {
+    QMetaObject::invokeMethod(m_ownerContext, std::forward<F>(call), Qt::QueuedConnection);
+}
+
+OpenOutcome CCommPortMonitor::OpenDevice(const QString& devicePath, const LineSettings& settings) {
+    OpenOutcome outcome;
+    m_port = std::make_unique<QSerialPort>();
+    m_port->setPortName(devicePath);
+    // Exclusive: QSerialPort takes the lock file and TIOCEXCL, so a second opener is refused.
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        outcome.openError = m_port->errorString();
+        m_port.reset();
+        return outcome;
+    }
+    outcome.opened = true;
+    outcome.failedLabel = Configure(settings, &outcome.failureText);
+    m_port->clearError();
+    m_port->clear(QSerialPort::AllDirections);
+    m_port->clearError();
+
+    connect(m_port.get(), &QSerialPort::errorOccurred, this, &CCommPortMonitor::OnError);
+#ifdef Q_OS_UNIX
+    // A hung-up terminal reads as endless end-of-file, which QSerialPort reports at best as a read
+    // error with a stale reason while it keeps polling; the hang-up itself shows as
+    // POLLHUP/POLLERR, which an exception notifier sees.
+    m_hangupWatch = new QSocketNotifier(m_port->handle(), QSocketNotifier::Exception, this);
+    connect(m_hangupWatch, &QSocketNotifier::activated, this, &CCommPortMonitor::CheckHangup);
+#endif
+    return outcome;
+}
+
+QString CCommPortMonitor::Configure(const LineSettings& settings, QString* failureText) {
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    const bool valid = settings.baud > 0 && ParityFromLetter(settings.parity, &parity) &&
+                       settings.dataBits >= 5 && settings.dataBits <= 8 &&
+                       (settings.stopBits == 1 || settings.stopBits == 2);
+    if (!valid) {
+        *failureText = DescribeSettings(settings);
+        return QStringLiteral("BuildCommDCB()");
+    }
+    // QSerialPort takes any integer rate; 3600, 7200, 14400 and 28800 go through the custom-rate
+    // path of the driver.
+    const bool applied =
+        m_port->setBaudRate(settings.baud) &&
+        m_port->setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)) &&
+        m_port->setParity(parity) &&
+        m_port->setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+        m_port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!applied) {
+        *failureText = m_port->errorString();
+        return QStringLiteral("SetCommState()");
+    }
+    // Radios expect RTS and DTR raised. A pseudo-terminal has no modem lines and refuses them
+    // (QSerialPort then reports an unsupported operation, or no error at all), which is no fault.
+    const auto refusedForReal = [this](bool raised) {
+        const QSerialPort::SerialPortError error = m_port->error();
+        const bool fault = !raised && error != QSerialPort::NoError &&
+                           error != QSerialPort::UnsupportedOperationError;
+        if (!fault) {
+            m_port->clearError();
+        }
+        return fault;
+    };
+    if (refusedForReal(m_port->setRequestToSend(true)) ||
+        refusedForReal(m_port->setDataTerminalReady(true))) {
+        *failureText = m_port->errorString();
+        return QStringLiteral("SetCommState()");
+    }
+    return {};
+}
+
+void CCommPortMonitor::MonitorThread(quint64 generation) {
+    m_generation = generation;
+    if (!m_port || !m_port->isOpen() || m_monitoring) {
+        return;
+    }
+    // The line was purged when it opened. Purging again here would race with bytes the radio
+    // sends right after StartMonitor, so what arrived since Open is delivered now.
+    m_monitoring = true;
+    connect(m_port.get(), &QSerialPort::readyRead, this, &CCommPortMonitor::DrainInput);
+    DrainInput();
+}
+
+void CCommPortMonitor::DrainInput() {
+    if (!m_monitoring || !m_port) {
+        return;
+    }
+    QByteArray bytes = m_port->readAll();
+    m_readFailures = 0;
+    // The owner never sees 0x00 (the radios' drivers discarded NULs as well).
+    bytes.removeIf([](char c) { return c == '\0'; });
+    if (bytes.isEmpty()) {
+        return;
+    }
+    Post([sink = m_sink, generation = m_generation, bytes = std::move(bytes)] {
+        sink->OnReceived(generation, bytes);
+    });
+}
+
+void CCommPortMonitor::FlushSend() {
+    QByteArray text;
+    {
+        QMutexLocker locker(&m_slot->lock);
+        if (!m_slot->full) {
+            return;
+        }
+        text = std::exchange(m_slot->text, {});
+        m_generation = m_slot->generation;
+        m_slot->full = false;
+    }
+    if (!m_port || !m_port->isOpen() || m_lost) {
+        return;
+    }
+    // Every write first discards what was received and not yet delivered: QSerialPort's own
+    // buffer and the device's input queue. Batches already on their way to the owner carry the
+    // old generation and are dropped there.
+    m_port->readAll();
+    m_port->clear(QSerialPort::Input);
+    if (text.isEmpty()) {
+        return;
+    }
+    if (m_port->write(text) != text.size()) {
+        ReportFailure(QStringLiteral("WriteFile()"), m_port->errorString());
+        return;
+    }
+    m_port->flush(); // hand it to the driver now rather than on the next turn of the loop
+}
+
+void CCommPortMonitor::Shutdown(int drainMs) {
+    if (m_port && m_port->isOpen() && !m_lost) {
+        if (m_monitoring) {
+            disconnect(m_port.get(), &QSerialPort::readyRead, this, &CCommPortMonitor::DrainInput);
+        }
+        FlushSend();
+        m_port->flush();
+        const QDeadlineTimer deadline(drainMs);
+        while (m_port->isOpen() && m_port->bytesToWrite() > 0 && !deadline.hasExpired()) {
+            if (!m_port->waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
+                break;
+            }
+        }
+#ifdef Q_OS_UNIX
+        // Closing a serial device waits until its output has drained, which at a slow rate can
+        // take many seconds; wait within the bound and discard the rest.
+        int queued = 0;
+        while (!deadline.hasExpired() && ::ioctl(m_port->handle(), TIOCOUTQ, &queued) == 0 &&
+               queued > 0) {
+            QThread::msleep(2);
+        }
+#endif
+        if (deadline.hasExpired()) {
+            m_port->clear(QSerialPort::Output);
+        }
+    }
+    m_monitoring = false;
+    ClosePort();
+}
+
+void CCommPortMonitor::OnError(QSerialPort::SerialPortError error) {
+    if (!m_port || error == QSerialPort::NoError) {
+        return;
+    }
+    const QString text = m_port->errorString();
+    m_port->clearError();
+    switch (error) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::DeviceNotFoundError:
+        ReportLost(text);
+        break;
+    case QSerialPort::WriteError:
+        ReportFailure(QStringLiteral("WriteFile()"), text);
+        break;
+    case QSerialPort::ReadError:
+        // Mostly an empty read after the input queue was purged under a pending notification.
+        // A device that hung up says so by POLLHUP; one that keeps failing is given up.
+        CheckHangup();
+        if (!m_lost && ++m_readFailures >= kReadFailuresBeforeLost) {
+            ReportLost(text);
+        }
+        break;
+    default:
+        // Time-outs of the bounded waits in Shutdown, and modem lines a device lacks.
+        break;
+    }
+}
+
+void CCommPortMonitor::CheckHangup() {
+#ifdef Q_OS_UNIX
+    if (!m_port || !m_port->isOpen() || m_lost) {
+        return;
+    }
+    pollfd watched{};
+    watched.fd = m_port->handle();
+    watched.events = POLLIN;
+    if (::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        ReportLost(QStringLiteral("The device hung up (it was unplugged or its other end closed)"));
+    }
+#endif
+}
+
+void CCommPortMonitor::ReportLost(const QString& reason) {
+    if (m_lost) {
+        return;
+    }
+    m_lost = true;
+    m_monitoring = false;
+    // Stop reading at once, or a vanished device keeps the loop spinning. The port is closed on
+    // the next turn of the loop: this may run inside one of its own notifications.
+    if (m_hangupWatch) {
+        m_hangupWatch->setEnabled(false);
+    }
+    if (m_port) {
+        m_port->disconnect(this);
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { ClosePort(); }, Qt::QueuedConnection);
+    Post([sink = m_sink, session = m_session, reason] { sink->OnLost(session, reason); });
+}
+
+void CCommPortMonitor::ReportFailure(const QString& label, const QString& systemText) {
+    Post([sink = m_sink, session = m_session, label, systemText] {
+        sink->OnFailure(session, label, systemText);
+    });
+}
+
+void CCommPortMonitor::ClosePort() {
+    delete m_hangupWatch;
+    m_hangupWatch = nullptr;
+    if (m_port) {
+        m_port->disconnect(this);
+        m_port->close();
+        m_port.reset();
+    }
+}

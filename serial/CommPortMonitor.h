@@ -1,0 +1,93 @@
+#pragma once
+// The monitor side of CCommPort: owns the QSerialPort and lives on the monitor thread. It never
+// waits for the owner's thread; everything it reports is posted there.
+
+#include <QByteArray>
+#include <QMutex>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+#include <memory>
+
+class QSocketNotifier;
+
+// Receives what the monitor reports; always called on the owner's thread.
+class IPortMonitorSink {
+public:
+    virtual ~IPortMonitorSink() = default;
+    // Bytes of one read (NULs already dropped), tagged with the generation they were read in.
+    virtual void OnReceived(quint64 generation, const QByteArray& bytes) = 0;
+    virtual void OnLost(quint64 session, const QString& reason) = 0;
+    virtual void OnFailure(quint64 session, const QString& label, const QString& systemText) = 0;
+};
+
+// The single send buffer. A text placed here before the monitor took the previous one replaces
+// it; generation tells which received bytes the write makes stale.
+struct SendSlot {
+    QMutex lock;
+    bool full = false;
+    QByteArray text;
+    quint64 generation = 0;
+};
+
+struct LineSettings {
+    int baud = 9600;
+    char parity = 'N';
+    int dataBits = 8;
+    int stopBits = 1;
+};
+
+struct OpenOutcome {
+    bool opened = false;
+    QString openError;   // why the device could not be opened
+    QString failedLabel; // the configuration step that failed after the device opened
+    QString failureText;
+};
+
+class CCommPortMonitor : public QObject {
+public:
+    CCommPortMonitor(QObject* ownerContext, IPortMonitorSink* sink, std::shared_ptr<SendSlot> slot,
+                     quint64 session);
+    ~CCommPortMonitor() override;
+
+    CCommPortMonitor(const CCommPortMonitor&) = delete;
+    CCommPortMonitor& operator=(const CCommPortMonitor&) = delete;
+
+    // The rest runs on the monitor thread only.
+    OpenOutcome OpenDevice(const QString& devicePath, const LineSettings& settings);
+    // Lets a pending write out (waiting at most drainMs), then closes the device.
+    void Shutdown(int drainMs);
+
+private:
+    friend class CCommPort;
+    friend class CCommPortPrivate;
+
+    // Starts delivering what arrives, beginning with what came in since the device opened.
+    void MonitorThread(quint64 generation);
+    // Hands everything received so far to the owner's thread in one go.
+    void DrainInput();
+    // Performs the write waiting in the send slot, discarding unread input first.
+    void FlushSend();
+
+    QString Configure(const LineSettings& settings, QString* failureText);
+    void OnError(QSerialPort::SerialPortError error);
+    void CheckHangup();
+    void ReportLost(const QString& reason);
+    void ReportFailure(const QString& label, const QString& systemText);
+    void ClosePort();
+
+    template <typename F> void Post(F&& call);
+
+    QObject* const m_ownerContext;
+    IPortMonitorSink* const m_sink;
+    const std::shared_ptr<SendSlot> m_slot;
+    const quint64 m_session;
+
+    std::unique_ptr<QSerialPort> m_port;
+    QSocketNotifier* m_hangupWatch = nullptr;
+    quint64 m_generation = 0;
+    bool m_monitoring = false;
+    bool m_lost = false;
+    int m_readFailures = 0;
+};
