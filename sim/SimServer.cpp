@@ -68,9 +68,7 @@ void CSimServer::Opened() {
     m_open = true;
     ++m_openGeneration;
     m_bytesSinceOpen = 0;
-    const bool fresh =
-        !m_everOpened || m_powerCyclePending || m_clock.elapsed() - m_closedAtMs > kReopenGraceMs;
-    m_everOpened = true;
+    const bool fresh = m_powerCyclePending || m_clock.elapsed() - m_closedAtMs > kReopenGraceMs;
     m_readNotifier->setEnabled(true);
     m_log.Event(QStringLiteral("port opened at %1 baud").arg(m_pty.ToolBaud()));
     if (fresh) {

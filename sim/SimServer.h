@@ -72,8 +72,9 @@ private:
     bool m_pace = true;
 
     bool m_open = false;
-    bool m_everOpened = false;
-    bool m_powerCyclePending = false;
+    // Until the radio has announced itself, every opening is its power-on (a port probe that
+    // opens and closes the line at once does not use it up).
+    bool m_powerCyclePending = true;
     bool m_configSession = false; // QX powered on with CONFIG held: 9600 until the port closes
     qint64 m_closedAtMs = 0;
     int m_openGeneration = 0;
