@@ -1,0 +1,47 @@
+#include "ConfigKeyConnector.h"
+
+#include "../exchange/RadioSettings.h"
+#include "../exchange/Timing.h"
+#include "RadioSession.h"
+
+CConfigKeyConnector::CConfigKeyConnector(CRadioSession& session, QObject* parent)
+    : QObject(parent), m_session(session) {
+    connect(&m_tick, &QTimer::timeout, this, &CConfigKeyConnector::OnTick);
+    connect(&m_session, &CRadioSession::readStarted, this, [this](int family) {
+        if (family == FAMILY_QX && m_tick.isActive()) {
+            Stop();
+            emit connected();
+        }
+    });
+}
+
+void CConfigKeyConnector::Start() {
+    ++m_generation;
+    m_secondsLeft = kCountdownSeconds;
+    emit tick(m_secondsLeft);
+    m_tick.start(Timing::ScaledMs(kTickMs));
+}
+
+void CConfigKeyConnector::Stop() {
+    ++m_generation;
+    m_tick.stop();
+}
+
+void CConfigKeyConnector::OnTick() {
+    emit tick(m_secondsLeft);
+    const int shown = m_secondsLeft--;
+    if (shown != 0) {
+        return;
+    }
+    // The port is closed before the user is told, so the module cannot start a read behind the
+    // message.
+    m_tick.stop();
+    m_session.ClosePort();
+    m_secondsLeft = kCountdownSeconds;
+    const int generation = ++m_generation;
+    QTimer::singleShot(Timing::ScaledMs(kCloseWaitMs), this, [this, generation] {
+        if (generation == m_generation) {
+            emit timedOut();
+        }
+    });
+}

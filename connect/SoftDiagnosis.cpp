@@ -1,0 +1,62 @@
+#include "SoftDiagnosis.h"
+
+#include "../exchange/RadioSettings.h"
+#include "../exchange/RateTables.h"
+#include "../exchange/Timing.h"
+#include "RadioSession.h"
+
+namespace {
+constexpr int kLastIndex = static_cast<int>(RateTables::kSoftDiagRates.size()) - 1;
+}
+
+CSoftDiagnosis::CSoftDiagnosis(CRadioSession& session, QObject* parent)
+    : QObject(parent), m_session(session) {
+    connect(&m_tick, &QTimer::timeout, this, &CSoftDiagnosis::OnTick);
+    connect(&m_session, &CRadioSession::readStarted, this, [this](int family) {
+        if (family == FAMILY_QX && (m_tick.isActive() || m_lastAttemptMade)) {
+            Stop();
+            emit connected(m_lastBaud);
+        }
+    });
+}
+
+void CSoftDiagnosis::Start() {
+    ++m_generation;
+    m_rateIndex = 0;
+    m_lastAttemptMade = false;
+    m_tick.start(Timing::ScaledMs(kTickMs));
+}
+
+void CSoftDiagnosis::Stop() {
+    ++m_generation;
+    m_tick.stop();
+    m_rateIndex = 0;
+    m_lastAttemptMade = false;
+}
+
+void CSoftDiagnosis::Finish() {
+    Stop();
+    m_session.ClosePort();
+}
+
+void CSoftDiagnosis::OnTick() {
+    if (m_lastAttemptMade) {
+        // The last rate had a whole period to answer, as every other rate had.
+        Stop();
+        emit exhausted();
+        return;
+    }
+    const int index = m_rateIndex;
+    const int baud = RateTables::kSoftDiagRates[static_cast<std::size_t>(index)];
+    const bool opened = m_session.OpenPort(baud);
+    m_lastBaud = baud;
+    emit attempt(index, baud, opened);
+    if (opened) {
+        m_session.Port().Send("+++");
+        m_session.Port().Hold(kAfterPlusMs);
+    }
+    if (index >= kLastIndex) {
+        m_lastAttemptMade = true;
+    }
+    ++m_rateIndex;
+}

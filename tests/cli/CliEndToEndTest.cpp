@@ -1,0 +1,172 @@
+// orvconf-cli against orvconf-sim on a pseudo-terminal: the whole road from opening the port to
+// the settings document, with the connection waits scaled down.
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int kTimeoutMs = 120000;
+
+QProcessEnvironment ScaledEnvironment() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ORVCONF_TIME_SCALE", "0.05");
+    return env;
+}
+
+// A simulated radio on its own pseudo-terminal, ended with the test.
+class Sim {
+public:
+    explicit Sim(const QStringList& args) {
+        m_process.setProgram(ORVCONF_SIM);
+        m_process.setArguments(args);
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        m_process.start();
+        if (m_process.waitForStarted(10000) && m_process.waitForReadyRead(10000)) {
+            m_port = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+        }
+    }
+    ~Sim() { Kill(); }
+    void Kill() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(10000);
+        }
+    }
+    // The device path it printed ("/dev/pts/4") and the port name the tool lists ("pts/4").
+    QString Path() const { return m_port; }
+    QString Port() const { return m_port.mid(5); }
+
+private:
+    QProcess m_process;
+    QString m_port;
+};
+
+struct CliResult {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliResult RunCli(const QStringList& args) {
+    QProcess cli;
+    cli.setProcessEnvironment(ScaledEnvironment());
+    cli.start(ORVCONF_CLI, args);
+    CliResult result;
+    if (!cli.waitForFinished(kTimeoutMs)) {
+        cli.kill();
+        cli.waitForFinished();
+        ADD_FAILURE() << "orvconf-cli did not finish";
+    }
+    result.status = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+    result.out = cli.readAllStandardOutput();
+    result.err = cli.readAllStandardError();
+    return result;
+}
+
+QJsonObject ParseSettings(const CliResult& result) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(result.out, &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << result.out.toStdString();
+    return doc.object();
+}
+
+int ProgrammedChannels(const QJsonObject& settings) {
+    int count = 0;
+    for (const auto& channel : settings["channels"].toArray()) {
+        count += channel.toObject()["frequency"].toString().isEmpty() ? 0 : 1;
+    }
+    return count;
+}
+
+TEST(CliEndToEnd, ReadsAnOrvRadioAfterItsPowerOnReport) {
+    Sim sim({"--family", "orv", "--announce-delay", "300"});
+    ASSERT_FALSE(sim.Port().isEmpty());
+    const CliResult result = RunCli({"read", "--port", sim.Port(), "--family", "orv"});
+    ASSERT_EQ(result.status, 0) << result.err.toStdString();
+    const QJsonObject settings = ParseSettings(result);
+    EXPECT_EQ(settings["family"].toString(), "orv");
+    EXPECT_GE(settings["orvCurrentChannel"].toInt(), 1);
+    EXPECT_TRUE(settings["orv"].toObject().contains("s105"));
+    EXPECT_EQ(settings["channels"].toArray().size(), 64);
+    EXPECT_GT(ProgrammedChannels(settings), 0);
+    EXPECT_TRUE(result.err.contains("Switch the ORV radio on now"));
+}
+
+TEST(CliEndToEnd, ReadsAQxModuleByConfigKeyIntoAFile) {
+    Sim sim({"--family", "qx", "--announce-delay", "300"});
+    ASSERT_FALSE(sim.Port().isEmpty());
+    QTemporaryDir dir;
+    const QString output = dir.filePath("qx.json");
+    const CliResult result = RunCli({"read", "--port", sim.Path(), "--family", "qx", "--link",
+                                     "config-key", "--output", output});
+    ASSERT_EQ(result.status, 0) << result.err.toStdString();
+    QFile file(output);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject settings = QJsonDocument::fromJson(file.readAll()).object();
+    EXPECT_EQ(settings["family"].toString(), "qx");
+    EXPECT_EQ(settings["qx"].toObject().size(), 15);
+    EXPECT_GT(ProgrammedChannels(settings), 0);
+}
+
+TEST(CliEndToEnd, SoftDiagnosisFindsAModuleAtTheLastRate) {
+    Sim sim({"--family", "qx", "--rate", "57600"});
+    ASSERT_FALSE(sim.Port().isEmpty());
+    const CliResult result =
+        RunCli({"read", "--port", sim.Port(), "--family", "qx", "--link", "soft-diagnosis"});
+    ASSERT_EQ(result.status, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("Module found at 57600 baud"));
+    EXPECT_EQ(ParseSettings(result)["qx"].toObject().size(), 15);
+}
+
+TEST(CliEndToEnd, FailuresGiveTheirExitStatus) {
+    // Usage.
+    EXPECT_EQ(RunCli({"read", "--family", "orv"}).status, 1);
+    EXPECT_EQ(RunCli({"read", "--port", "x", "--family", "vhf"}).status, 1);
+    EXPECT_EQ(RunCli({"frobnicate"}).status, 1);
+    // A port that does not exist.
+    const CliResult missing =
+        RunCli({"read", "--port", "/dev/does-not-exist", "--family", "qx", "--link", "config-key"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(missing.err.contains("Cannot open serial port"));
+    // A simulated module that is never powered on with CONFIG held: it does not announce itself
+    // in time (its announcement comes far later than the scaled countdown).
+    Sim silent({"--family", "qx", "--announce-delay", "600000"});
+    ASSERT_FALSE(silent.Port().isEmpty());
+    const CliResult noRadio =
+        RunCli({"read", "--port", silent.Port(), "--family", "qx", "--link", "config-key"});
+    EXPECT_EQ(noRadio.status, 3) << noRadio.err.toStdString();
+}
+
+TEST(CliEndToEnd, PortVanishingMidReadEndsWithStatus4) {
+    auto sim = std::make_unique<Sim>(QStringList{"--family", "orv", "--announce-delay", "300"});
+    ASSERT_FALSE(sim->Port().isEmpty());
+    QProcess cli;
+    cli.setProcessEnvironment(ScaledEnvironment());
+    cli.start(ORVCONF_CLI, {"read", "--port", sim->Port(), "--family", "orv"});
+    ASSERT_TRUE(cli.waitForStarted());
+    QByteArray err;
+    QElapsedTimer clock;
+    clock.start();
+    while (!err.contains("Reading the settings") && clock.elapsed() < kTimeoutMs &&
+           cli.state() == QProcess::Running) {
+        cli.waitForReadyRead(100);
+        err += cli.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("Reading the settings")) << err.toStdString();
+    sim->Kill();
+    ASSERT_TRUE(cli.waitForFinished(kTimeoutMs));
+    err += cli.readAllStandardError();
+    EXPECT_EQ(cli.exitCode(), 4) << err.toStdString();
+    EXPECT_TRUE(err.contains("was lost")) << err.toStdString();
+}
+
+} // namespace
