@@ -1,0 +1,21 @@
+#pragma once
+// Dialog 100: the program's name and version.
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class CAboutDlg;
+}
+class QIcon;
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    CAboutDlg(const QIcon& icon, QWidget* parent);
+    ~CAboutDlg() override;
+
+private:
+    std::unique_ptr<Ui::CAboutDlg> m_ui;
+};

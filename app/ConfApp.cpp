@@ -1,0 +1,22 @@
+#include "ConfApp.h"
+
+#include "../connect/pages/LinkModeDlg.h"
+#include "MainDlg.h"
+
+#include <memory>
+
+CConfApp::CConfApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("ORVCONF"));
+    setApplicationVersion(QStringLiteral("1.1"));
+}
+
+int CConfApp::Run() {
+    int status = 0;
+    {
+        auto mainDlg = std::make_unique<CMainDlg>();
+        mainDlg->show();
+        status = exec();
+    }
+    CLinkModeDlg::ReleaseInstance();
+    return status;
+}

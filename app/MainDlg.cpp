@@ -1,0 +1,255 @@
+#include "MainDlg.h"
+
+#include "../connect/pages/ConfigKeyDlg.h"
+#include "../connect/pages/LinkModeDlg.h"
+#include "../connect/pages/PageSlots.h"
+#include "../connect/pages/PowerOnWaitDlg.h"
+#include "../connect/pages/ReadingDlg.h"
+#include "../connect/pages/Resources.h"
+#include "../connect/pages/SoftDiagDlg.h"
+#include "../exchange/Prompts.h"
+#include "../exchange/Timing.h"
+#include "../serial/PortEnumerator.h"
+#include "AboutDlg.h"
+#include "DialogUnits.h"
+#include "ui_MainDlg.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+constexpr int kPortBaud = 9600;
+// The pauses around the hiding of the reading page at the end of a read.
+constexpr int kAfterReadMs = 200;
+constexpr int kAfterHideMs = 100;
+
+} // namespace
+
+CMainDlg::CMainDlg(QWidget* parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::CMainDlg>()), m_port(m_session.Port()) {
+    InitOrvconfResources();
+    m_ui->setupUi(this);
+    m_portCombo = m_ui->portCombo;
+    m_qxButton = m_ui->qxButton;
+    m_orvButton = m_ui->orvButton;
+    m_icon.addFile(QStringLiteral(":/images/icon128-16.png"));
+    m_icon.addFile(QStringLiteral(":/images/icon128-32.png"));
+    m_icon.addFile(QStringLiteral(":/images/icon128.png"));
+
+    connect(m_portCombo, &QComboBox::currentIndexChanged, this, &CMainDlg::OnPortSelChange);
+    connect(m_orvButton, &QPushButton::clicked, this, &CMainDlg::OnOrvButton);
+    connect(m_qxButton, &QPushButton::clicked, this, &CMainDlg::OnQxButton);
+    connect(m_ui->aboutAction, &QAction::triggered, this, &CMainDlg::OnAbout);
+
+    connect(&m_session, &CRadioSession::readStarted, this, &CMainDlg::OnReadStarted);
+    connect(&m_session, &CRadioSession::readFinished, this, &CMainDlg::OnReadFinished);
+    connect(&m_session, &CRadioSession::noAnswer, this, &CMainDlg::OnNoAnswer);
+    connect(&m_session, &CRadioSession::portLost, this, &CMainDlg::OnPortLost);
+
+    InitDialog();
+}
+
+CMainDlg::~CMainDlg() {
+    // Pages first, while the session they use still exists; the port is closed by the session.
+    PageSlots::DeleteAll();
+    for (CPage* page : findChildren<CPage*>(Qt::FindDirectChildrenOnly)) {
+        page->Stop();
+        delete page;
+    }
+}
+
+void CMainDlg::InitDialog() {
+    setWindowIcon(m_icon);
+    m_orvButton->setEnabled(false);
+    m_qxButton->setEnabled(false);
+    FillPortCombo(CPortEnumerator::FreePortNames());
+    m_session.Buffer().Reset();
+    m_portName.clear();
+    m_radioFamily = FAMILY_QX;
+    m_session.SetFamily(m_radioFamily);
+    m_english = false;
+
+    // Centred on the screen, as dialogs start.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void CMainDlg::FillPortCombo(const QStringList& names) {
+    const QSignalBlocker blocker(m_portCombo);
+    m_portCombo->clear();
+    m_portCombo->addItems(names);
+    m_portCombo->setCurrentIndex(-1);
+    m_portCombo->clearEditText();
+    m_orvButton->setEnabled(false);
+    m_qxButton->setEnabled(false);
+    PlaceControls();
+}
+
+void CMainDlg::PlaceControls() {
+    QWidget* client = centralWidget();
+    const DialogUnits du = DialogUnits::Of(client->font());
+
+    // A button keeps its place and grows to the right when its text needs more room.
+    const auto placeButton = [&du](QWidget* w, int x, int y, int cx, int cy) {
+        QRect r = du.Rect(x, y, cx, cy);
+        r.setWidth(std::max(r.width(), w->sizeHint().width()));
+        w->setGeometry(r);
+    };
+    const auto placeNatural = [&du](QWidget* w, int x, int y) {
+        w->setGeometry(QRect(QPoint(du.X(x), du.Y(y)), w->sizeHint()));
+    };
+
+    placeButton(m_orvButton, 100, 51, 131, 20);
+    placeButton(m_qxButton, 101, 84, 131, 20);
+    placeNatural(m_ui->orvBitmap, 74, 51);
+    placeNatural(m_ui->qxBitmap, 74, 81);
+    placeNatural(m_ui->portLabel, 7, 163);
+
+    // The drop-down height of the template covers its list; the field itself is one line high.
+    m_portCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    QRect combo(QPoint(du.X(5), du.Y(178)), m_portCombo->sizeHint());
+    combo.setWidth(std::max(du.X(48), combo.width()));
+    m_portCombo->setGeometry(combo);
+
+    // The client area holds every control with the template's margin to its right and bottom.
+    QSize client_size(du.X(kClientWidthDlu), du.Y(kClientHeightDlu));
+    for (QWidget* w : {static_cast<QWidget*>(m_orvButton), static_cast<QWidget*>(m_qxButton),
+                       static_cast<QWidget*>(m_portCombo)}) {
+        client_size = client_size.expandedTo(
+            QSize(w->geometry().right() + 1 + du.X(7), w->geometry().bottom() + 1 + du.Y(7)));
+    }
+    client->setFixedSize(client_size);
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+QString CMainDlg::PortFromCombo() const {
+    return m_portCombo->currentText().trimmed();
+}
+
+void CMainDlg::Tell(const Bilingual& message) {
+    Prompts::Current().ShowMessage(kMessageCaption, message.In(m_english), PromptIcon::Warning);
+}
+
+void CMainDlg::OnPortSelChange(int index) {
+    if (index >= 0) {
+        m_orvButton->setEnabled(true);
+        m_qxButton->setEnabled(true);
+    }
+}
+
+void CMainDlg::OnOrvButton() {
+    m_radioFamily = FAMILY_ORV;
+    m_session.SetFamily(m_radioFamily);
+    m_portName = PortFromCombo();
+    m_session.SetPortName(m_portName);
+    if (!m_session.OpenPort(kPortBaud)) {
+        Tell(Msg::kNoPort);
+        return;
+    }
+    hide();
+    PageSlots::Put(g_powerOnWaitDlg, new CPowerOnWaitDlg(*this))->Present();
+}
+
+void CMainDlg::OnQxButton() {
+    m_radioFamily = FAMILY_QX;
+    m_session.SetFamily(m_radioFamily);
+    if (CLinkModeDlg::Instance().exec() != QDialog::Accepted) {
+        return;
+    }
+    m_portName = PortFromCombo();
+    m_session.SetPortName(m_portName);
+    if (g_linkMode == 0) {
+        if (!m_session.OpenPort(kPortBaud)) {
+            // This road has always told it in Chinese only.
+            Tell(Bilingual{Msg::kNoPort.zh, Msg::kNoPort.zh});
+            return;
+        }
+        hide();
+        PageSlots::Put(g_configKeyDlg, new CConfigKeyDlg(*this))->Present();
+    } else {
+        // The search opens the port itself, at each rate it tries.
+        hide();
+        PageSlots::Put(g_softDiagDlg, new CSoftDiagDlg(*this))->Present();
+    }
+}
+
+void CMainDlg::OnAbout() {
+    CAboutDlg about(m_icon, this);
+    about.exec();
+}
+
+void CMainDlg::ShowHome() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainDlg::PresentReadingPage() {
+    PageSlots::Put(g_readingDlg, new CReadingDlg(*this))->Present();
+}
+
+void CMainDlg::OnReadStarted(int family) {
+    // An ORV read is announced by the power-on page, which shows the reading page itself.
+    if (family == FAMILY_QX || g_readingDlg == nullptr || !g_readingDlg->isVisible()) {
+        PresentReadingPage();
+    }
+}
+
+void CMainDlg::OnReadFinished(int family) {
+    const int road = m_roadGeneration;
+    m_port.Hold(kAfterReadMs);
+    QTimer::singleShot(Timing::ScaledMs(kAfterReadMs), this, [this, road, family] {
+        if (road != m_roadGeneration) {
+            return;
+        }
+        if (g_readingDlg != nullptr) {
+            g_readingDlg->hide();
+        }
+        m_port.Hold(kAfterHideMs);
+        QTimer::singleShot(Timing::ScaledMs(kAfterHideMs), this, [this, road, family] {
+            if (road == m_roadGeneration) {
+                LeaveSettingsMode(family);
+            }
+        });
+    });
+}
+
+void CMainDlg::LeaveSettingsMode(int /*family*/) {
+    m_port.Send("ata\r");
+    m_session.ClosePort();
+    ShowHome();
+}
+
+void CMainDlg::OnNoAnswer() {
+    ReturnHome(&Msg::kNoAnswer);
+}
+
+void CMainDlg::OnPortLost(const QString& /*reason*/) {
+    ReturnHome(&Msg::kPortLost);
+}
+
+void CMainDlg::ReturnHome(const Bilingual* why) {
+    if (m_returningHome) {
+        return;
+    }
+    m_returningHome = true;
+    ++m_roadGeneration;
+    // Nothing may go on behind the message: every procedure stopped, no write left half done,
+    // the port closed.
+    PageSlots::StopAndHideAll();
+    RadioSettings& settings = m_session.Settings();
+    settings.orvWriting = 0;
+    settings.qxWriting = false;
+    m_session.ClosePort();
+    ShowHome();
+    if (why != nullptr) {
+        Tell(*why);
+    }
+    m_returningHome = false;
+}

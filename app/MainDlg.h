@@ -1,0 +1,82 @@
+#pragma once
+// Dialog 102, the home page: the port choice and the two radio-family buttons. It owns the one
+// connection to a radio and every page, and takes the user back here whenever a road ends.
+
+#include "../connect/RadioSession.h"
+#include "../connect/pages/PageOwner.h"
+
+#include <QIcon>
+#include <QMainWindow>
+
+#include <memory>
+
+namespace Ui {
+class CMainDlg;
+}
+class QComboBox;
+class QPushButton;
+
+class CMainDlg : public QMainWindow, public IPageOwner {
+    Q_OBJECT
+public:
+    // Client area of the home page in dialog units.
+    static constexpr int kClientWidthDlu = 242;
+    static constexpr int kClientHeightDlu = 198;
+
+    explicit CMainDlg(QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    // IPageOwner
+    QWidget* PageParent() override { return this; }
+    CRadioSession& Session() override { return m_session; }
+    bool English() const override { return m_english; }
+    QString PortName() const override { return m_portName; }
+    void ShowHome() override;
+    void PresentReadingPage() override;
+    void ReturnHome(const Bilingual* why = nullptr) override;
+
+    // The language of composed messages (set by the language commands after a re-creation).
+    void SetEnglish(bool english) { m_english = english; }
+    int RadioFamily() const { return m_radioFamily; }
+    bool PortOpen() const { return m_session.PortOpen(); }
+
+    // Control and command handlers.
+    void OnPortSelChange(int index);
+    void OnOrvButton();
+    void OnQxButton();
+    void OnAbout();
+
+    // What the radio session reports.
+    void OnReadStarted(int family);
+    void OnReadFinished(int family);
+    void OnNoAnswer();
+    void OnPortLost(const QString& reason);
+
+    // Lists the free ports in combo 1004, with no selection and both family buttons disabled.
+    void FillPortCombo(const QStringList& names);
+
+private:
+    friend class CScreenshots;
+
+    void InitDialog();
+    // Puts the home page's controls where their dialog-unit positions say, in this font.
+    void PlaceControls();
+    QString PortFromCombo() const;
+    void Tell(const Bilingual& message);
+    // The settings pages come later: until then a finished read leaves settings mode at once.
+    void LeaveSettingsMode(int family);
+
+    std::unique_ptr<Ui::CMainDlg> m_ui;
+    CRadioSession m_session;
+    CCommPort& m_port;
+    int m_radioFamily = FAMILY_QX;
+    QString m_portName;
+    QComboBox* m_portCombo = nullptr;
+    QPushButton* m_qxButton = nullptr;
+    QPushButton* m_orvButton = nullptr;
+    bool m_english = false;
+    QIcon m_icon;
+    // Bumped whenever a road is abandoned: steps scheduled before it are dropped.
+    int m_roadGeneration = 0;
+    bool m_returningHome = false;
+};

@@ -1,0 +1,54 @@
+#include "LinkModeDlg.h"
+
+#include "Resources.h"
+#include "ui_LinkModeDlg.h"
+
+int g_linkMode = 1;
+
+namespace {
+CLinkModeDlg* g_linkModeDlg = nullptr;
+}
+
+CLinkModeDlg& CLinkModeDlg::Instance() {
+    if (g_linkModeDlg == nullptr) {
+        g_linkModeDlg = new CLinkModeDlg;
+    }
+    return *g_linkModeDlg;
+}
+
+void CLinkModeDlg::ReleaseInstance() {
+    delete g_linkModeDlg;
+    g_linkModeDlg = nullptr;
+}
+
+CLinkModeDlg::CLinkModeDlg() : m_ui(std::make_unique<Ui::CLinkModeDlg>()) {
+    InitOrvconfResources();
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/images/icon128-16.png")));
+    connect(m_ui->powerOnRadio, &QRadioButton::clicked, this, &CLinkModeDlg::OnPowerOn);
+    connect(m_ui->softDiagRadio, &QRadioButton::clicked, this, &CLinkModeDlg::OnSoftDiag);
+    connect(m_ui->okButton, &QPushButton::clicked, this, &CLinkModeDlg::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CLinkModeDlg::reject);
+}
+
+CLinkModeDlg::~CLinkModeDlg() = default;
+
+void CLinkModeDlg::showEvent(QShowEvent* event) {
+    // The dialog always opens on the choice in force.
+    (g_linkMode == 0 ? m_ui->powerOnRadio : m_ui->softDiagRadio)->setChecked(true);
+    QDialog::showEvent(event);
+}
+
+void CLinkModeDlg::OnPowerOn() {
+    g_linkMode = 0;
+}
+
+void CLinkModeDlg::OnSoftDiag() {
+    g_linkMode = 1;
+}
+
+void CLinkModeDlg::accept() {
+    g_linkMode = m_ui->powerOnRadio->isChecked() ? 0 : 1;
+    QDialog::accept();
+}

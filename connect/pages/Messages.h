@@ -1,0 +1,40 @@
+#pragma once
+// The messages the program composes itself, each in Chinese and English; the language flag of
+// the main window chooses one at the moment of display.
+
+struct Bilingual {
+    const char* zh;
+    const char* en;
+
+    const char* In(bool english) const { return english ? en : zh; }
+};
+
+namespace Msg {
+
+// The port cannot be opened (absent, or held by another program).
+inline constexpr Bilingual kNoPort{"没有发现此串口或被占用！", "NO Com or be used！"};
+// The QX module was not powered on with CONFIG held in time.
+inline constexpr Bilingual kNoPower{"未及时上电！", "No Power！"};
+// The soft diagnosis tried every rate without an answer.
+inline constexpr Bilingual kNoConnect{"未连接，请检查串口设备！", "No Connect,Please Check！"};
+
+// The radio went silent in the middle of an exchange.
+inline constexpr Bilingual kNoAnswer{"电台没有应答，已返回首页。",
+                                     "The radio does not answer. Back to the home page."};
+// The serial device went away (adapter unplugged, cable pulled).
+inline constexpr Bilingual kPortLost{
+    "串口已断开，请检查串口设备。已返回首页。",
+    "The serial port is gone. Please check the serial device. Back to the home page."};
+// The reading page was closed before the read had finished.
+inline constexpr Bilingual kReadStopped{
+    "读取未完成，串口已关闭。已返回首页。",
+    "Reading was not finished and the port is closed. Back to the home page."};
+// The saving page was closed before the radio had saved.
+inline constexpr Bilingual kSaveStopped{
+    "保存未完成，电台的设置可能不完整。已返回首页。",
+    "Saving was not finished; the radio's settings may be incomplete. Back to the home page."};
+
+} // namespace Msg
+
+// The caption of every message box the program shows.
+inline constexpr const char* kMessageCaption = "ORVCONF";

@@ -1,0 +1,25 @@
+#include "NoRadioDlg.h"
+
+#include "PageSlots.h"
+#include "PowerOnWaitDlg.h"
+#include "ui_NoRadioDlg.h"
+
+CNoRadioDlg::CNoRadioDlg(IPageOwner& owner)
+    : CPage(owner, false), m_ui(std::make_unique<Ui::CNoRadioDlg>()) {
+    m_ui->setupUi(this);
+    connect(m_ui->backButton, &QPushButton::clicked, this, &CNoRadioDlg::OnBack);
+}
+
+CNoRadioDlg::~CNoRadioDlg() = default;
+
+void CNoRadioDlg::OnBack() {
+    hide();
+    if (g_powerOnWaitDlg != nullptr) {
+        g_powerOnWaitDlg->show();
+        g_powerOnWaitDlg->raise();
+        g_powerOnWaitDlg->activateWindow();
+    } else {
+        // The wait page is gone (it should not be): the home page is the way on.
+        Owner().ReturnHome();
+    }
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Dialog 132: no ORV radio announced itself in time.
+
+#include "Page.h"
+
+#include <memory>
+
+namespace Ui {
+class CNoRadioDlg;
+}
+
+class CNoRadioDlg : public CPage {
+    Q_OBJECT
+public:
+    explicit CNoRadioDlg(IPageOwner& owner);
+    ~CNoRadioDlg() override;
+
+    // Button 1006: back to the power-on wait page.
+    void OnBack();
+
+private:
+    std::unique_ptr<Ui::CNoRadioDlg> m_ui;
+};

@@ -1,0 +1,32 @@
+#pragma once
+// What a page needs from the main window that owns it. The main window implements it; the pages
+// never see the main window's class.
+
+#include "Messages.h"
+
+#include <QString>
+
+class CRadioSession;
+class QWidget;
+
+class IPageOwner {
+public:
+    virtual ~IPageOwner() = default;
+
+    // The window the pages belong to (their parent): the home page.
+    virtual QWidget* PageParent() = 0;
+    // The one connection to a radio: port, exchange and settings record.
+    virtual CRadioSession& Session() = 0;
+    // The language of the messages the program composes: false Chinese, true English.
+    virtual bool English() const = 0;
+    // The port chosen on the home page ("ttyUSB0", "pts/4", "COM7").
+    virtual QString PortName() const = 0;
+
+    // Shows the home page in its normal state; nothing else changes.
+    virtual void ShowHome() = 0;
+    // Creates a new reading page into its slot and presents it.
+    virtual void PresentReadingPage() = 0;
+    // Abandons whatever runs: every page stopped and hidden, the port closed, the home page
+    // shown. With a message, the user is told why (in the language in force) first.
+    virtual void ReturnHome(const Bilingual* why = nullptr) = 0;
+};

@@ -1,0 +1,64 @@
+#include "PageSlots.h"
+
+#include "ConfigKeyDlg.h"
+#include "NoRadioDlg.h"
+#include "PowerOnWaitDlg.h"
+#include "ReadingDlg.h"
+#include "SavingDlg.h"
+#include "SoftDiagDlg.h"
+
+QPointer<CPowerOnWaitDlg> g_powerOnWaitDlg;
+QPointer<CNoRadioDlg> g_noRadioDlg;
+QPointer<CReadingDlg> g_readingDlg;
+QPointer<CSavingDlg> g_savingDlg;
+QPointer<CSoftDiagDlg> g_softDiagDlg;
+QPointer<CConfigKeyDlg> g_configKeyDlg;
+
+namespace PageSlots {
+
+void Release(CPage* page) {
+    if (page == nullptr) {
+        return;
+    }
+    page->Stop();
+    page->hide();
+    page->deleteLater();
+}
+
+QList<CPage*> All() {
+    QList<CPage*> pages;
+    const auto add = [&pages](CPage* page) {
+        if (page != nullptr) {
+            pages.append(page);
+        }
+    };
+    add(g_powerOnWaitDlg);
+    add(g_noRadioDlg);
+    add(g_readingDlg);
+    add(g_savingDlg);
+    add(g_softDiagDlg);
+    add(g_configKeyDlg);
+    return pages;
+}
+
+void StopAndHideAll() {
+    for (CPage* page : All()) {
+        page->Stop();
+        page->hide();
+    }
+}
+
+void DeleteAll() {
+    // Stopped first, all of them, so that no page reacts to the deletion of another.
+    for (CPage* page : All()) {
+        page->Stop();
+    }
+    delete g_powerOnWaitDlg.data();
+    delete g_noRadioDlg.data();
+    delete g_readingDlg.data();
+    delete g_savingDlg.data();
+    delete g_softDiagDlg.data();
+    delete g_configKeyDlg.data();
+}
+
+} // namespace PageSlots

@@ -1,0 +1,44 @@
+#pragma once
+// Dialog 131: waits up to 30 seconds for an ORV radio to be switched on and announce itself.
+
+#include "../PowerOnDetector.h"
+#include "Page.h"
+
+#include <memory>
+
+namespace Ui {
+class CPowerOnWaitDlg;
+}
+class QLabel;
+class QPushButton;
+
+class CPowerOnWaitDlg : public CPage {
+    Q_OBJECT
+public:
+    explicit CPowerOnWaitDlg(IPageOwner& owner);
+    ~CPowerOnWaitDlg() override;
+
+    void Stop() override;
+
+    // What the detector reports.
+    void OnTick(int secondsShown);
+    void OnTimedOut();
+    void OnReopened();
+    void OnReopenFailed();
+    // Buttons 1006 and 1007, enabled only after a time-out.
+    void OnBack();
+    void OnRedetect();
+
+protected:
+    void OnInitDialog() override;
+
+private:
+    void UpdateData();
+
+    std::unique_ptr<Ui::CPowerOnWaitDlg> m_ui;
+    CPowerOnDetector m_detector;
+    QPushButton* m_redetectButton = nullptr;
+    QPushButton* m_backButton = nullptr;
+    QString m_secondsText;
+    QString m_portText;
+};

@@ -1,0 +1,9 @@
+#pragma once
+// Message boxes on screen: a modal QMessageBox owned by the window the user is looking at.
+
+#include "../../exchange/Prompts.h"
+
+class CQtPrompts : public IPrompts {
+public:
+    void ShowMessage(const std::string& caption, const std::string& text, PromptIcon icon) override;
+};

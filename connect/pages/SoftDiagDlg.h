@@ -1,0 +1,39 @@
+#pragma once
+// Dialog 134: the soft diagnosis tries the rates of its table one after the other.
+
+#include "../SoftDiagnosis.h"
+#include "Page.h"
+
+#include <memory>
+
+namespace Ui {
+class CSoftDiagDlg;
+}
+
+class CSoftDiagDlg : public CPage {
+    Q_OBJECT
+public:
+    explicit CSoftDiagDlg(IPageOwner& owner);
+    ~CSoftDiagDlg() override;
+
+    void Stop() override;
+
+    // What the search reports.
+    void OnAttempt(int rateIndex, int baud, bool opened);
+    void OnConnected();
+    void OnExhausted();
+
+protected:
+    void OnInitDialog() override;
+    void OnCaptionClose() override;
+
+private:
+    void UpdateData();
+
+    std::unique_ptr<Ui::CSoftDiagDlg> m_ui;
+    CSoftDiagnosis m_search;
+    QString m_rateText;
+    QString m_portText;
+    // A read began (possibly while the failure message was on screen).
+    bool m_answered = false;
+};

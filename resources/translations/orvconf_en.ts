@@ -1,0 +1,175 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>关于 ORVCONF</source>
+        <translation>About ORVCONF</translation>
+    </message>
+    <message>
+        <source>ORVCONF 1.1版</source>
+        <translation>ORVCONF Version 1.1</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CConfigKeyDlg</name>
+    <message>
+        <source>连接电台</source>
+        <translation>Connect Radio</translation>
+    </message>
+    <message>
+        <source>请按住CONFIG键，在10秒内给QK26上电！</source>
+        <translation>Hold the CONFIG key and power the QK26 on within 10 seconds!</translation>
+    </message>
+    <message>
+        <source>剩余时间（秒）：</source>
+        <translation>Time left (s):</translation>
+    </message>
+</context>
+<context>
+    <name>CLinkModeDlg</name>
+    <message>
+        <source>设置连接方式</source>
+        <translation>Connection Method</translation>
+    </message>
+    <message>
+        <source>加电连接</source>
+        <translation>Power-on connection</translation>
+    </message>
+    <message>
+        <source>软诊断</source>
+        <translation>Soft diagnosis</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CMainDlg</name>
+    <message>
+        <source>ORV 5W/25W 设置</source>
+        <translation>ORV 5W/25W Settings</translation>
+    </message>
+    <message>
+        <source>QX260 2W 模块设置</source>
+        <translation>QX260 2W Module Settings</translation>
+    </message>
+    <message>
+        <source>选择串口</source>
+        <translation>Serial port</translation>
+    </message>
+    <message>
+        <source>语言选择</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>使用说明</source>
+        <translation>Instructions</translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <translation>中文 (Chinese)</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>关于 ORVCONF(&amp;A)...</source>
+        <translation>&amp;About ORVCONF...</translation>
+    </message>
+</context>
+<context>
+    <name>CNoRadioDlg</name>
+    <message>
+        <source>未检测到电台</source>
+        <translation>No radio detected</translation>
+    </message>
+    <message>
+        <source>返回上一页</source>
+        <translation>Previous Page</translation>
+    </message>
+</context>
+<context>
+    <name>CPowerOnWaitDlg</name>
+    <message>
+        <source>连接好电台数据线，在关机状态下，按电源键开机。</source>
+        <translation>Connect the radio&apos;s data cable, then, with the radio off, press its power key.</translation>
+    </message>
+    <message>
+        <source>30秒内，当检测到电台后，会自动进入下一页面</source>
+        <translation>Within 30 seconds: once the radio is detected, the next page opens by itself</translation>
+    </message>
+    <message>
+        <source>端口号：</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>剩余时间（秒）：</source>
+        <translation>Time left (s):</translation>
+    </message>
+    <message>
+        <source>重新检测</source>
+        <translation>Detect Again</translation>
+    </message>
+    <message>
+        <source>返回到首页</source>
+        <translation>Back to Home</translation>
+    </message>
+</context>
+<context>
+    <name>CReadingDlg</name>
+    <message>
+        <source>读取配置</source>
+        <translation>Reading Settings</translation>
+    </message>
+    <message>
+        <source>正在读取配置，请稍候</source>
+        <translation>Reading the settings, please wait</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CSavingDlg</name>
+    <message>
+        <source>保存设置</source>
+        <translation>Saving Settings</translation>
+    </message>
+    <message>
+        <source>新设置保存中，请稍候......</source>
+        <translation>Saving the new settings, please wait......</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CSoftDiagDlg</name>
+    <message>
+        <source>连接电台</source>
+        <translation>Connect Radio</translation>
+    </message>
+    <message>
+        <source>尝试软诊断连接电台</source>
+        <translation>Trying to connect the radio by soft diagnosis</translation>
+    </message>
+    <message>
+        <source>波特率：</source>
+        <translation>Baud rate:</translation>
+    </message>
+</context>
+</TS>
