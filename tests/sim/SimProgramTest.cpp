@@ -1,14 +1,14 @@
-// orvconf-sim as a separate process on its pseudo-terminal, driven from the tool's side with
-// plain termios (and once with QSerialPort for a rate that needs a custom divisor). Deadlines
-// are generous: the machine may be busy.
+// orvconf-sim: its saved settings file and command line, and the program as a separate process
+// on its pseudo-terminal, driven from the tool's side through QSerialPort (which sets rates that
+// need a custom divisor too). Deadlines are generous: the machine may be busy.
 
+#include "SimOptions.h"
 #include "SimPortRegistry.h"
+#include "SimStateFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -16,11 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace {
 
@@ -31,163 +27,161 @@ const std::string kStartAnswer = "\r\nNO CARRIER\r\nOK\r\n";
 // was written and not saved.
 const char* const kNever = "600000";
 
-speed_t SpeedOf(int baud) {
-    switch (baud) {
-    case 4800:
-        return B4800;
-    case 19200:
-        return B19200;
-    default:
-        return B9600;
-    }
-}
-
 // The tool's end of the line.
 class CToolEnd {
 public:
-    CToolEnd(const QString& device, int baud) {
-        m_fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (m_fd >= 0) {
-            SetBaud(baud);
-        }
+    CToolEnd(const QString& device, int baud) : m_port(device) {
+        m_port.setBaudRate(baud);
+        EXPECT_TRUE(m_port.open(QIODevice::ReadWrite)) << m_port.errorString().toStdString();
     }
-    ~CToolEnd() { Close(); }
-    CToolEnd(const CToolEnd&) = delete;
-    CToolEnd& operator=(const CToolEnd&) = delete;
-
-    bool IsOpen() const { return m_fd >= 0; }
-    void Close() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    void SetBaud(int baud) {
-        termios settings{};
-        ::tcgetattr(m_fd, &settings);
-        ::cfmakeraw(&settings);
-        ::cfsetispeed(&settings, SpeedOf(baud));
-        ::cfsetospeed(&settings, SpeedOf(baud));
-        ::tcsetattr(m_fd, TCSANOW, &settings);
-    }
+    void SetBaud(int baud) { m_port.setBaudRate(baud); }
     void Write(const std::string& bytes) {
-        ASSERT_EQ(::write(m_fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        m_port.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        m_port.waitForBytesWritten(kDeadlineMs);
     }
     // Reads until expected has arrived (true) or timeoutMs has passed; received collects all.
     bool WaitFor(const std::string& expected, int timeoutMs) {
         QElapsedTimer clock;
         clock.start();
-        while (received.find(expected) == std::string::npos) {
-            if (clock.elapsed() > timeoutMs || !ReadSome(50)) {
-                return received.find(expected) != std::string::npos;
-            }
+        while (received.find(expected) == std::string::npos && clock.elapsed() < timeoutMs) {
+            m_port.waitForReadyRead(50);
+            received += m_port.readAll().toStdString();
         }
-        return true;
-    }
-    // Reads for ms; false when the line went away.
-    bool ReadSome(int ms) {
-        pollfd p{m_fd, POLLIN, 0};
-        if (::poll(&p, 1, ms) > 0) {
-            char buffer[1024];
-            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-            if (n > 0) {
-                received.append(buffer, static_cast<std::size_t>(n));
-            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                return false;
-            }
-        }
-        return true;
-    }
-    // True when the other end has gone (hang-up, end of file or an error on read).
-    bool WaitForHangUp(int timeoutMs) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs) {
-            if (!ReadSome(50)) {
-                return true;
-            }
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR)) != 0) {
-                return true;
-            }
-        }
-        return false;
+        return received.find(expected) != std::string::npos;
     }
 
     std::string received;
 
 private:
-    int m_fd = -1;
+    QSerialPort m_port;
 };
 
-// One orvconf-sim process with its own registry folder.
+// One orvconf-sim process; device is the first line it prints.
 class CSimProcess {
 public:
-    explicit CSimProcess(QStringList arguments, const QString& runtimeDir) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
-        process.setProcessEnvironment(env);
+    explicit CSimProcess(const QStringList& arguments) {
         process.start(QStringLiteral(ORVCONF_SIM_PROGRAM), arguments);
-        if (!process.waitForStarted(kDeadlineMs)) {
-            return;
-        }
         QElapsedTimer clock;
         clock.start();
-        while (!process.canReadLine() && clock.elapsed() < kDeadlineMs &&
-               process.state() == QProcess::Running) {
+        while (process.waitForStarted(kDeadlineMs) && !process.canReadLine() &&
+               clock.elapsed() < kDeadlineMs && process.state() == QProcess::Running) {
             process.waitForReadyRead(100);
         }
         device = QString::fromLocal8Bit(process.readLine()).trimmed();
     }
     ~CSimProcess() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(kDeadlineMs);
-        }
-    }
-    CSimProcess(const CSimProcess&) = delete;
-    CSimProcess& operator=(const CSimProcess&) = delete;
-
-    bool Terminate() {
-        process.terminate();
-        return process.waitForFinished(kDeadlineMs);
+        process.kill();
+        process.waitForFinished(kDeadlineMs);
     }
 
     QProcess process;
     QString device;
 };
 
+// Each test has its own registry folder, for the simulators it starts and for its own look-ups.
 class SimProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_runtime.isValid());
-        // The registry of this process follows the same folder as the simulators'.
         m_previousRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
     }
     void TearDown() override { qputenv("XDG_RUNTIME_DIR", m_previousRuntime); }
 
-    QString RuntimeDir() const { return m_runtime.path(); }
-    QString FileIn(const QString& name) const { return m_runtime.filePath(name); }
-
-private:
     QTemporaryDir m_runtime;
     QByteArray m_previousRuntime;
 };
 
+QByteArray QxWithChannel(const char* number, const char* hz, const char* bandwidth) {
+    return QByteArray(R"({"family": "qx", "registers": {}, "channels": [{"channel": )") + number +
+           R"(, "frequencyHz": )" + hz + R"(, "bandwidthKHz": ")" + bandwidth +
+           R"(", "direction": "Rx"}]})";
+}
+
 bool Listed(const QString& device) {
-    for (const SimPortEntry& entry : SimPortRegistry::Running()) {
-        if (entry.devicePath == device) {
-            return true;
-        }
-    }
-    return false;
+    const QList<SimPortEntry> running = SimPortRegistry::Running();
+    return std::any_of(running.begin(), running.end(),
+                       [&](const SimPortEntry& entry) { return entry.devicePath == device; });
 }
 
 } // namespace
 
-TEST_F(SimProgram, OrvAnnouncesAndAnswersOnlyAtItsRate) {
-    CSimProcess sim({"--family", "orv", "--no-pace", "--announce-delay", "200"}, RuntimeDir());
+TEST(SimStateFile, KeepsEverythingAcrossAWriteAndARead) {
+    for (int family : {FAMILY_ORV, FAMILY_QX}) {
+        SimState state = DefaultSimState(family);
+        state.registers[105] = 201;
+        state.registers[102] = family == FAMILY_ORV ? 9 : 14;
+        state.channels[7] = {};
+        state.channels[63] = {true, 479993750, 0, 1};
+        state.currentChannel = family == FAMILY_ORV ? 16 : state.currentChannel;
+        SimState read;
+        QString error;
+        ASSERT_TRUE(SimStateFromJson(SimStateToJson(state), &read, &error)) << error.toStdString();
+        EXPECT_EQ(read, state);
+    }
+}
+
+// Registers a file leaves out keep their factory values, or no case but the first two would
+// get as far as its own fault.
+TEST(SimStateFile, RefusesWhatItCannotUseAndSaysWhy) {
+    const std::pair<QByteArray, const char*> cases[] = {
+        {"{\"family\": ", "JSON"},
+        {R"({"family": "abc", "registers": {}})", "family"},
+        {R"({"family": "qx", "registers": {"S226": 1}})", "S226"},
+        {R"({"family": "qx", "registers": {"S108": 34}})", "S108"},
+        {R"({"family": "qx", "registers": {"S105": 1.5}})", "S105"},
+        {R"({"family": "orv", "registers": {"S102": 8}})", "S102"},
+        {R"({"family": "orv", "currentChannel": 17, "registers": {}})", "current channel"},
+        {QxWithChannel("3", "500000000", "25"), "channel 3"},
+        {QxWithChannel("64", "433000000", "25"), "0..63"},
+        {QxWithChannel("3", "433000000", "20"), "bandwidthKHz"},
+    };
+    for (const auto& [json, why] : cases) {
+        SimState state = DefaultSimState(FAMILY_QX);
+        const SimState before = state;
+        QString error;
+        EXPECT_FALSE(SimStateFromJson(json, &state, &error)) << json.constData();
+        EXPECT_EQ(state, before) << "a refused file changes nothing";
+        EXPECT_TRUE(error.contains(QLatin1String(why))) << error.toStdString();
+    }
+}
+
+TEST(SimOptions, ReadsTheFaultsAndRefusesBadValues) {
+    SimOptions options;
+    QString message;
+    ASSERT_EQ(ParseSimOptions({"orvconf-sim", "--family", "QX", "--rate", "7200", "--no-pace",
+                               "--noise", "ff 00", "--silent-after", "5", "--error-on",
+                               "ats105=", "--extra-listing-lines", "3"},
+                              &options, &message),
+              SimOptionsResult::Run)
+        << message.toStdString();
+    EXPECT_EQ(options.family, FAMILY_QX);
+    EXPECT_EQ(options.baud, 7200);
+    EXPECT_FALSE(options.pace);
+    EXPECT_EQ(options.faults.noise, std::string("\xff\x00", 2));
+    EXPECT_EQ(options.faults.silentAfter, 5);
+    EXPECT_EQ(options.faults.errorOn, "ats105=");
+    EXPECT_EQ(options.faults.extraListingLines, 3);
+
+    const std::pair<QStringList, const char*> errors[] = {
+        {{}, "--family"},
+        {{"--family", "xyz"}, "orv or qx"},
+        {{"--family", "orv", "--rate", "7200"}, "--rate"}, // a QX rate only
+        {{"--family", "orv", "--noise", "f"}, "--noise"},
+        {{"--family", "orv", "--announce-delay", "-5"}, "delay"},
+        {{"--family", "orv", "--bogus"}, "bogus"},
+    };
+    for (const auto& [arguments, why] : errors) {
+        EXPECT_EQ(ParseSimOptions(QStringList{"orvconf-sim"} + arguments, &options, &message),
+                  SimOptionsResult::Error)
+            << arguments.join(' ').toStdString();
+        EXPECT_TRUE(message.contains(QLatin1String(why))) << message.toStdString();
+    }
+}
+
+TEST_F(SimProgram, OrvAnnouncesAtPowerOnOnlyAndAnswersOnlyAtItsRate) {
+    const std::string report = "CH03UHF07 ORV-25W\r\n";
+    CSimProcess sim({"--family", "orv", "--no-pace", "--announce-delay", "200"});
     ASSERT_TRUE(sim.device.startsWith(QLatin1String("/dev/"))) << sim.device.toStdString();
     const QList<SimPortEntry> running = SimPortRegistry::Running();
     ASSERT_EQ(running.size(), 1);
@@ -195,180 +189,114 @@ TEST_F(SimProgram, OrvAnnouncesAndAnswersOnlyAtItsRate) {
     EXPECT_EQ(running[0].portName, sim.device.mid(5));
     EXPECT_EQ(running[0].family, QLatin1String("orv"));
     EXPECT_EQ(running[0].baud, 9600);
-
+    {
+        CToolEnd tool(sim.device, 4800);
+        EXPECT_FALSE(tool.WaitFor("ORV", kQuietMs)) << "it announces itself at 9600 only";
+    }
+    QThread::msleep(100);
+    {
+        CToolEnd tool(sim.device, 9600);
+        ASSERT_TRUE(tool.WaitFor(report, kDeadlineMs)) << tool.received;
+        EXPECT_EQ(tool.received, report);
+    }
+    // The power-on detection re-opens the port soon after: that is no new power-on.
+    QThread::msleep(300);
     CToolEnd tool(sim.device, 9600);
-    ASSERT_TRUE(tool.IsOpen());
-    ASSERT_TRUE(tool.WaitFor("CH03UHF07 ORV-25W\r\n", kDeadlineMs)) << tool.received;
-    EXPECT_EQ(tool.received, "CH03UHF07 ORV-25W\r\n");
-
-    tool.received.clear();
+    EXPECT_FALSE(tool.WaitFor("ORV", kQuietMs)) << tool.received;
     tool.Write("+++");
     ASSERT_TRUE(tool.WaitFor(kStartAnswer, kDeadlineMs)) << tool.received;
 
     tool.received.clear();
     tool.SetBaud(4800);
     tool.Write("ATS105?\r");
-    EXPECT_FALSE(tool.WaitFor("OK", kQuietMs));
-    EXPECT_EQ(tool.received, "") << "bytes at another rate are line noise to the radio";
-
+    EXPECT_FALSE(tool.WaitFor("OK", kQuietMs)) << "bytes at another rate are line noise";
     tool.SetBaud(9600);
     tool.Write("ATS105?\r");
     EXPECT_TRUE(tool.WaitFor("ATS105?\r\n12\r\n\r\nOK\r\n", kDeadlineMs)) << tool.received;
 
-    ASSERT_TRUE(sim.Terminate());
+    // Enter on standard input switches the radio off and on.
+    tool.received.clear();
+    sim.process.write("\n");
+    ASSERT_TRUE(sim.process.waitForBytesWritten(kDeadlineMs));
+    EXPECT_TRUE(tool.WaitFor(report, kDeadlineMs)) << tool.received;
+
+    sim.process.terminate();
+    ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
     EXPECT_EQ(sim.process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(sim.process.exitCode(), 0);
-    EXPECT_TRUE(tool.WaitForHangUp(kDeadlineMs)) << "the tool sees the port go away";
     EXPECT_TRUE(QDir(SimPortRegistry::Directory())
                     .entryList({QStringLiteral("sim-*.json")}, QDir::Files)
                     .isEmpty())
         << "the entry is withdrawn";
 }
 
-TEST_F(SimProgram, KilledSimulatorLeavesNoUsablePortBehind) {
-    CSimProcess sim({"--family", "qx", "--no-pace", "--announce-delay", kNever}, RuntimeDir());
-    ASSERT_FALSE(sim.device.isEmpty());
-    ASSERT_TRUE(Listed(sim.device));
+TEST_F(SimProgram, QxAnswersPacedAtItsOwnCustomRateOrHeldInConfigAtNineThousandSixHundred) {
+    CSimProcess sim({"--family", "qx", "--rate", "14400", "--announce-delay", "300"});
+    ASSERT_TRUE(Listed(sim.device)) << sim.device.toStdString();
+    // As the soft diagnosis does: open at each rate and send "+++" at once. The module is on,
+    // so a tool that writes at 9600 at once gets no start answer either.
+    for (int baud : {4800, 9600, 14400}) {
+        QThread::msleep(100); // the simulator sees the last opening end before the next
+        CToolEnd tool(sim.device, baud);
+        tool.Write("+++");
+        const bool own = baud == 14400; // a rate with a custom divisor
+        EXPECT_EQ(tool.WaitFor(kStartAnswer, own ? kDeadlineMs : kQuietMs), own)
+            << baud << " baud: " << tool.received;
+        if (own) {
+            tool.Write("ATS102?\r");
+            EXPECT_TRUE(tool.WaitFor("ATS102?\r\n6\r\n\r\nOK\r\n", kDeadlineMs)) << tool.received;
+            // Paced at the line rate: ten bits a byte, so the listing cannot come faster.
+            tool.received.clear();
+            QElapsedTimer clock;
+            clock.start();
+            tool.Write("ATP0?\r");
+            ASSERT_TRUE(tool.WaitFor("\r\nOK\r\n", kDeadlineMs));
+            const auto lineMs = static_cast<qint64>(tool.received.size()) * 10 * 1000 / 14400;
+            EXPECT_GE(clock.elapsed(), lineMs * 9 / 10) << tool.received.size() << " bytes";
+        }
+    }
+    // Opened at 9600 without writing: the power-on with CONFIG held, talking at 9600.
+    QThread::msleep(100);
     CToolEnd tool(sim.device, 9600);
-    ASSERT_TRUE(tool.IsOpen());
-
+    ASSERT_TRUE(tool.WaitFor(kStartAnswer, kDeadlineMs)) << tool.received;
+    tool.Write("ATS186?\r");
+    EXPECT_TRUE(tool.WaitFor("ATS186?\r\n0\r\n\r\nOK\r\n", kDeadlineMs)) << tool.received;
     sim.process.kill();
     ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
-    EXPECT_TRUE(tool.WaitForHangUp(kDeadlineMs));
-    tool.Close();
     EXPECT_FALSE(Listed(sim.device)) << "a dead simulator's entry is not offered";
 }
 
-TEST_F(SimProgram, QxIsFoundAtItsOwnRateOnlyBySoftDiagnosis) {
-    CSimProcess sim({"--family", "qx", "--rate", "19200", "--no-pace", "--announce-delay", "300"},
-                    RuntimeDir());
-    ASSERT_FALSE(sim.device.isEmpty());
-    // As the search does: open at each rate and send "+++" at once.
-    for (int baud : {4800, 9600}) {
-        CToolEnd tool(sim.device, baud);
-        ASSERT_TRUE(tool.IsOpen());
-        tool.Write("+++");
-        EXPECT_FALSE(tool.WaitFor("OK", kQuietMs)) << baud << " baud: " << tool.received;
-    }
-    CToolEnd tool(sim.device, 19200);
-    tool.Write("+++");
-    ASSERT_TRUE(tool.WaitFor(kStartAnswer, kDeadlineMs)) << tool.received;
-    tool.received.clear();
-    tool.Write("ATS102?\r");
-    EXPECT_TRUE(tool.WaitFor("ATS102?\r\n5\r\n\r\nOK\r\n", kDeadlineMs)) << tool.received;
-}
-
-TEST_F(SimProgram, QxHeldInConfigTalksAtNineThousandSixHundred) {
-    CSimProcess sim({"--family", "qx", "--rate", "19200", "--no-pace", "--announce-delay", "200"},
-                    RuntimeDir());
-    ASSERT_FALSE(sim.device.isEmpty());
-    CToolEnd tool(sim.device, 9600);
-    ASSERT_TRUE(tool.WaitFor(kStartAnswer, kDeadlineMs)) << tool.received;
-    tool.received.clear();
-    tool.Write("ATS186?\r");
-    EXPECT_TRUE(tool.WaitFor("ATS186?\r\n0\r\n\r\nOK\r\n", kDeadlineMs)) << tool.received;
-}
-
-TEST_F(SimProgram, QxAnswersAtACustomRateSetBySerialPort) {
-    CSimProcess sim({"--family", "qx", "--rate", "14400", "--no-pace"}, RuntimeDir());
-    ASSERT_FALSE(sim.device.isEmpty());
-    QSerialPort port(sim.device);
-    port.setBaudRate(14400);
-    ASSERT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
-    port.write("+++");
-    QByteArray received;
-    QElapsedTimer clock;
-    clock.start();
-    while (!received.contains("OK\r\n") && clock.elapsed() < kDeadlineMs) {
-        port.waitForReadyRead(100);
-        received += port.readAll();
-    }
-    EXPECT_EQ(received.toStdString(), kStartAnswer);
-}
-
-TEST_F(SimProgram, ReopeningSoonIsNoPowerOnButEnterIs) {
-    CSimProcess sim({"--family", "orv", "--no-pace", "--announce-delay", "200"}, RuntimeDir());
-    ASSERT_FALSE(sim.device.isEmpty());
+TEST_F(SimProgram, SavedSettingsAreKeptInTheStateFileAndABadFileIsLeftAlone) {
+    const QString stateFile = m_runtime.filePath(QStringLiteral("radio.json"));
+    const QStringList arguments = {"--family", "orv",     "--no-pace", "--announce-delay",
+                                   kNever,     "--state", stateFile};
     {
+        CSimProcess sim(arguments);
         CToolEnd tool(sim.device, 9600);
-        ASSERT_TRUE(tool.WaitFor("ORV-25W\r\n", kDeadlineMs));
-    }
-    // The power-on detection re-opens the port at the radio's rate about a second later.
-    QThread::msleep(300);
-    CToolEnd tool(sim.device, 9600);
-    EXPECT_FALSE(tool.WaitFor("ORV", kQuietMs)) << tool.received;
-    tool.Write("+++");
-    EXPECT_TRUE(tool.WaitFor(kStartAnswer, kDeadlineMs)) << tool.received;
-
-    // Enter on standard input switches the radio off and on.
-    tool.received.clear();
-    sim.process.write("\n");
-    ASSERT_TRUE(sim.process.waitForBytesWritten(kDeadlineMs));
-    EXPECT_TRUE(tool.WaitFor("CH03UHF07 ORV-25W\r\n", kDeadlineMs)) << tool.received;
-}
-
-TEST_F(SimProgram, SavedSettingsAreKeptInTheStateFile) {
-    const QString stateFile = FileIn(QStringLiteral("radio.json"));
-    {
-        CSimProcess sim(
-            {"--family", "orv", "--no-pace", "--announce-delay", kNever, "--state", stateFile},
-            RuntimeDir());
-        ASSERT_FALSE(sim.device.isEmpty());
-        CToolEnd tool(sim.device, 9600);
-        tool.Write("+++");
-        ASSERT_TRUE(tool.WaitFor(kStartAnswer, kDeadlineMs));
-        tool.Write("ats105=77\r");
-        ASSERT_TRUE(tool.WaitFor("ats105=77\r\n\r\nOK\r\n", kDeadlineMs));
+        tool.Write("+++ats105=77\r");
+        ASSERT_TRUE(tool.WaitFor("ats105=77\r\n\r\nOK\r\n", kDeadlineMs)) << tool.received;
         tool.Write("at&w\r");
-        ASSERT_TRUE(tool.WaitFor("at&w\r\n\r\nOK\r\n", kDeadlineMs));
-        ASSERT_TRUE(sim.Terminate());
+        ASSERT_TRUE(tool.WaitFor("at&w\r\n\r\nOK\r\n", kDeadlineMs)) << tool.received;
+        sim.process.terminate();
+        ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
     }
-    QFile file(stateFile);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
-    EXPECT_EQ(saved.value("registers").toObject().value("S105").toInt(), 77);
-
-    CSimProcess again(
-        {"--family", "orv", "--no-pace", "--announce-delay", kNever, "--state", stateFile},
-        RuntimeDir());
-    ASSERT_FALSE(again.device.isEmpty());
-    CToolEnd tool(again.device, 9600);
-    tool.Write("+++");
-    ASSERT_TRUE(tool.WaitFor(kStartAnswer, kDeadlineMs));
-    tool.Write("ATS105?\r");
-    EXPECT_TRUE(tool.WaitFor("ATS105?\r\n77\r\n", kDeadlineMs)) << tool.received;
-}
-
-TEST_F(SimProgram, BadStateFileIsReportedAndLeftAlone) {
-    const QString stateFile = FileIn(QStringLiteral("broken.json"));
-    const QByteArray broken = R"({"family": "orv", "registers": {"S102": 8}})";
     {
-        QFile file(stateFile);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(broken);
+        CSimProcess again(arguments);
+        CToolEnd tool(again.device, 9600);
+        tool.Write("+++ATS105?\r");
+        EXPECT_TRUE(tool.WaitFor("ATS105?\r\n77\r\n", kDeadlineMs)) << tool.received;
     }
+
+    const QByteArray broken = R"({"family": "orv", "registers": {"S102": 8}})";
+    QFile file(stateFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(broken);
+    file.close();
     QProcess process;
-    process.start(QStringLiteral(ORVCONF_SIM_PROGRAM), {"--family", "orv", "--state", stateFile});
+    process.start(QStringLiteral(ORVCONF_SIM_PROGRAM), arguments);
     ASSERT_TRUE(process.waitForFinished(kDeadlineMs));
     EXPECT_EQ(process.exitCode(), 2);
     EXPECT_TRUE(process.readAllStandardError().contains("S102"));
-    QFile file(stateFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), broken);
-}
-
-TEST_F(SimProgram, RepliesArePacedAtTheLineRate) {
-    CSimProcess sim({"--family", "qx", "--announce-delay", kNever}, RuntimeDir());
-    ASSERT_FALSE(sim.device.isEmpty());
-    CToolEnd tool(sim.device, 9600);
-    tool.Write("+++");
-    ASSERT_TRUE(tool.WaitFor(kStartAnswer, kDeadlineMs));
-    tool.received.clear();
-    QElapsedTimer clock;
-    clock.start();
-    tool.Write("ATP0?\r");
-    ASSERT_TRUE(tool.WaitFor("\r\nOK\r\n", kDeadlineMs));
-    // Ten bits per byte at 9600 baud: the listing cannot arrive faster than that.
-    const qint64 lineMs = static_cast<qint64>(tool.received.size()) * 10 * 1000 / 9600;
-    EXPECT_GE(clock.elapsed(), lineMs * 9 / 10) << tool.received.size() << " bytes";
 }

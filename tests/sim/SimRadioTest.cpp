@@ -1,284 +1,246 @@
-// The simulated radio as the tool sees it: the texts and positions the tool relies on, and state
-// that survives a write and a read.
+// The simulated radio as the tool sees it: the texts and positions the tool relies on, state that
+// survives a write and a read, and each fault it can be told to show.
 
 #include "SimRadio.h"
-#include "SimTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <tuple>
+
+// Faults are written as designated initializers that name only the fields they set.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 
-std::string Ask(CSimRadio& radio, const std::string& command) {
-    return radio.Receive(command);
+const std::string kStart = CSimRadio::kStartAnswer;
+
+// The channel lines of a listing: after the dashed header line and the blank line, up to the
+// closing "\r\nOK\r\n".
+std::vector<std::string> ListingLines(const std::string& listing) {
+    std::vector<std::string> lines;
+    std::size_t start = listing.find("--\r\n\r\n") + 6;
+    for (std::size_t cr;
+         (cr = listing.find("\r\n", start)) != std::string::npos && cr + 6 < listing.size();
+         start = cr + 2) {
+        lines.push_back(listing.substr(start, cr - start));
+    }
+    return lines;
 }
 
-// Opens the channel dialogue; returns what the radio said to the access code.
-std::string OpenDialogue(CSimRadio& radio) {
-    EXPECT_EQ(Ask(radio, "ATP0=\r"), "ATP0=\r");
-    return Ask(radio, CSimRadio::kAccessCode);
+// A radio of the family in command mode, with the faults.
+CSimRadio Commanded(int family, const SimFaults& faults = {}) {
+    CSimRadio radio(family);
+    radio.SetFaults(faults);
+    radio.Receive("+++");
+    return radio;
+}
+
+std::string Refused(const std::string& command) {
+    return command + "\n\r\nERROR\r\n";
 }
 
 } // namespace
 
 TEST(SimListing, FullTableKeepsItsColumnsAndFitsTheReplyBuffer) {
-    CSimRadio radio(FAMILY_QX);
+    CSimRadio radio = Commanded(FAMILY_QX);
     for (int n = 0; n < SimState::kChannels; ++n) {
-        // The longest lines: direction "Rx&Tx", the highest frequency.
-        radio.SetChannel(n, SimChannel{true, 480000000 - n, n % 3, 2});
+        // The longest lines ("Rx&Tx", the highest frequencies) but for the first two.
+        radio.SetChannel(n, SimChannel{true, 480000000 - n, n % 3, std::min(n, 2)});
     }
-    EnterCommandMode(radio);
-    const std::string listing = Ask(radio, "ATP0?\r");
-
+    const std::string listing = radio.Receive("ATP0?\r");
     EXPECT_LT(listing.size(), 4096u);
-    EXPECT_EQ(listing.substr(0, 7), "ATP0?\r\n");
-    EXPECT_TRUE(EndsWith(listing, "Rx&Tx\r\n\r\nOK\r\n"));
+    EXPECT_TRUE(listing.ends_with("Rx&Tx\r\n\r\nOK\r\n"));
     EXPECT_EQ(listing.find("--\r\n\r\n"), listing.rfind("--\r\n\r\n")) << "one listing marker";
 
     const std::vector<std::string> lines = ListingLines(listing);
     ASSERT_EQ(lines.size(), 64u);
+    EXPECT_EQ(lines[0], "0                   480.000000        6.25 KHz     Rx");
+    EXPECT_EQ(lines[1], "1                   479.999999        12.5 KHz     Tx");
+    EXPECT_EQ(lines[2], "2                   479.999998        25   KHz     Rx&Tx");
     for (int n = 0; n < 64; ++n) {
         const std::string& line = lines[static_cast<std::size_t>(n)];
-        SCOPED_TRACE(line);
-        const SimChannel& c = radio.Channel(n);
         EXPECT_EQ(line.substr(0, line.find(' ')), std::to_string(n));
-        EXPECT_EQ(line.substr(20, 10), SimFrequencyText(c.frequencyHz));
-        EXPECT_EQ(line.substr(38, 8), SimBandwidthText(c.bandwidth));
-        EXPECT_EQ(line.substr(51), "Rx&Tx");
+        EXPECT_EQ(line.size(), n < 2 ? 53u : 56u) << line;
     }
-    EXPECT_EQ(lines[0].substr(20, 10), "480.000000");
-    EXPECT_EQ(lines[1].substr(38, 8), "12.5 KHz");
-    EXPECT_EQ(lines[2].substr(38, 8), "25   KHz");
-    EXPECT_EQ(lines[3].substr(38, 8), "6.25 KHz");
 }
 
-TEST(SimRegisters, WriteThenReadGivesBackWhatWasWritten) {
-    CSimRadio radio(FAMILY_ORV);
-    EnterCommandMode(radio);
-    const std::string answer = Ask(radio, "ats105=203\r");
-    EXPECT_EQ(answer, "ats105=203\r\n\r\nOK\r\n");
-    EXPECT_EQ(answer.substr(3, 3), "105");
-    EXPECT_EQ(Ask(radio, "ATS105?\r"), "ATS105?\r\n203\r\n\r\nOK\r\n");
-
-    EXPECT_EQ(Ask(radio, "ats190=1\r"), "ats190=1\r\n\r\nOK\r\n");
-    EXPECT_EQ(radio.Register(190), 1);
+TEST(SimRegisters, WriteThenReadAndRefusedCommandsChangeNothing) {
+    CSimRadio radio = Commanded(FAMILY_ORV);
+    EXPECT_EQ(radio.Receive("ats105=203\r"), "ats105=203\r\n\r\nOK\r\n");
+    EXPECT_EQ(radio.Receive("ATS105?\r"), "ATS105?\r\n203\r\n\r\nOK\r\n");
+    const SimState before = radio.State();
+    for (const std::string command :
+         {"ats105=256\r", "ats105=-1\r", "ats105=abc\r", "ats105=\r", "ats102=8\r", "ats190=2\r",
+          "ats110=1\r", "ATS999?\r", "ATZ\r"}) {
+        EXPECT_EQ(radio.Receive(command), Refused(command));
+    }
+    EXPECT_EQ(radio.State(), before);
+    EXPECT_EQ(radio.Receive("AT\r"), "AT\r\n\r\nOK\r\n") << "still in command mode";
 }
 
-TEST(SimRegisters, RefusedWritesChangeNothing) {
-    CSimRadio radio(FAMILY_ORV);
-    EnterCommandMode(radio);
-    for (const char* command : {"ats105=256\r", "ats105=-1\r", "ats105=abc\r", "ats105=\r",
-                                "ats102=8\r", "ats999=1\r", "ats110=1\r"}) {
+TEST(SimPresets, SetTheModeRegistersOfTheirProtocolOrAreRefused) {
+    // Family, command, and the registers it sets (none: refused).
+    const std::tuple<int, std::string, std::map<int, int>> cases[] = {
+        {FAMILY_ORV, "AT&F56\r", {{186, 2}, {127, 0}, {103, 5}, {141, 0}, {101, 1}}},
+        {FAMILY_ORV, "AT&F68\r", {{186, 4}, {127, 1}, {103, 5}, {141, 0}, {226, 2}}},
+        {FAMILY_QX, "AT&F55\r", {{186, 2}, {127, 0}, {103, 5}, {141, 0}, {101, 1}}},
+        {FAMILY_QX, "AT&F58\r", {{186, 3}, {127, 1}, {103, 5}, {141, 0}, {125, 1}, {158, 0}}},
+        {FAMILY_QX, "AT&F66\r", {}}, // no FST protocol on the module
+        {FAMILY_ORV, "AT&F50\r", {}},
+        {FAMILY_ORV, "AT&F70\r", {}}};
+    for (const auto& [family, command, registers] : cases) {
         SCOPED_TRACE(command);
-        EXPECT_TRUE(EndsWith(Ask(radio, command), "ERROR\r\n"));
+        CSimRadio radio = Commanded(family);
+        SimState expected = radio.State();
+        for (const auto& [reg, value] : registers) {
+            expected.registers[reg] = value;
+        }
+        EXPECT_EQ(radio.Receive(command),
+                  registers.empty() ? Refused(command) : command + "\n\r\nOK\r\n");
+        EXPECT_EQ(radio.State(), expected);
     }
-    EXPECT_EQ(radio.Register(105), 12);
-    EXPECT_EQ(radio.Register(102), 7);
-    EXPECT_TRUE(EndsWith(Ask(radio, "ATS999?\r"), "ERROR\r\n"));
-    EXPECT_TRUE(EndsWith(Ask(radio, "ATZ\r"), "ERROR\r\n"));
-    EXPECT_EQ(Ask(radio, "AT\r"), "AT\r\n\r\nOK\r\n") << "still in command mode";
 }
 
-TEST(SimPresets, SetTheModeRegistersOfTheirProtocol) {
-    CSimRadio orv(FAMILY_ORV);
-    EnterCommandMode(orv);
-    const auto modeCode = [&] {
-        return orv.Register(141) + 10 * orv.Register(103) + 100 * orv.Register(127) +
-               1000 * orv.Register(186);
-    };
-    EXPECT_EQ(Ask(orv, "AT&F62\r"), "AT&F62\r\n\r\nOK\r\n");
-    EXPECT_EQ(modeCode(), 1030);
-    Ask(orv, "AT&F52\r");
-    EXPECT_EQ(modeCode(), 51);
-    Ask(orv, "AT&F61\r");
-    EXPECT_EQ(modeCode(), 3170);
-    EXPECT_EQ(orv.Register(226), 1);
-    Ask(orv, "AT&F55\r");
-    EXPECT_EQ(modeCode(), 2050);
-    EXPECT_EQ(orv.Register(101), 0) << "ORV repeater station";
-    Ask(orv, "AT&F68\r");
-    EXPECT_EQ(modeCode(), 4150);
-    EXPECT_EQ(orv.Register(226), 2);
-
-    CSimRadio qx(FAMILY_QX);
-    EnterCommandMode(qx);
-    Ask(qx, "AT&F55\r");
-    EXPECT_EQ(qx.Register(186), 2);
-    EXPECT_EQ(qx.Register(101), 1) << "QX work mode Repeater";
-    Ask(qx, "AT&F58\r");
-    EXPECT_EQ(qx.Register(103), 5);
-    EXPECT_EQ(qx.Register(125), 1);
-    EXPECT_EQ(qx.Register(158), 0);
-}
-
-TEST(SimPresets, UnknownPresetsAreRefused) {
-    CSimRadio orv(FAMILY_ORV);
-    EnterCommandMode(orv);
-    const SimState before = orv.State();
-    for (const char* command : {"AT&F50\r", "AT&F70\r", "AT&F\r", "AT&F5x\r", "AT&F530\r"}) {
-        SCOPED_TRACE(command);
-        EXPECT_EQ(Ask(orv, command), std::string(command) + "\n\r\nERROR\r\n");
-    }
-    EXPECT_EQ(orv.State(), before);
-
-    CSimRadio qx(FAMILY_QX);
-    EnterCommandMode(qx);
-    EXPECT_TRUE(EndsWith(Ask(qx, "AT&F66\r"), "ERROR\r\n")) << "no FST protocol on the module";
-}
-
-TEST(SimDialogue, PromptsAreFiftyEightCharactersAndComeInOrder) {
+TEST(SimDialogue, PromptsComeInOrderAndRowsShowInTheNextListing) {
     for (const char* prompt : {CSimRadio::kChannelPrompt, CSimRadio::kFrequencyPrompt,
                                CSimRadio::kBandwidthPrompt, CSimRadio::kDirectionPrompt}) {
-        EXPECT_EQ(std::string(prompt).size(), 58u) << prompt;
+        EXPECT_EQ(std::strlen(prompt), 58u) << prompt;
     }
-    CSimRadio radio(FAMILY_ORV);
-    EnterCommandMode(radio);
-    EXPECT_TRUE(EndsWith(OpenDialogue(radio), CSimRadio::kChannelPrompt));
-    EXPECT_EQ(Ask(radio, "5\r"), std::string("5\r\n") + CSimRadio::kFrequencyPrompt);
-    EXPECT_EQ(Ask(radio, "433125000\r"),
-              std::string("433125000\r\n") + CSimRadio::kBandwidthPrompt);
-    EXPECT_EQ(Ask(radio, "0\r"), std::string("0\r\n") + CSimRadio::kDirectionPrompt);
-    EXPECT_EQ(Ask(radio, "1\r"), std::string("1\r\n") + CSimRadio::kChannelPrompt);
-    EXPECT_EQ(Ask(radio, std::string(1, CSimRadio::kEsc)), "\r\nOK\r\n");
-    EXPECT_EQ(radio.Channel(5), (SimChannel{true, 433125000, 0, 1}));
-}
-
-TEST(SimDialogue, ProgrammedAndDeletedChannelsShowInTheNextListing) {
-    CSimRadio radio(FAMILY_QX);
-    EnterCommandMode(radio);
-    OpenDialogue(radio);
-    // The tool answers prompt by prompt, as it receives them.
-    for (const char* answer : {"40\r", "479987500\r", "2\r", "0\r", // new channel
-                               "0\r", "0\r", "2\r", "2\r",          // frequency 0 deletes
+    CSimRadio radio = Commanded(FAMILY_QX);
+    EXPECT_EQ(radio.Receive("ATP0=\r"), "ATP0=\r");
+    EXPECT_EQ(radio.Receive(CSimRadio::kAccessCode),
+              std::string("\r\n") + CSimRadio::kChannelPrompt);
+    // Each answer is echoed and followed by the next prompt.
+    const std::pair<std::string, const char*> steps[] = {{"40", CSimRadio::kFrequencyPrompt},
+                                                         {"479987500", CSimRadio::kBandwidthPrompt},
+                                                         {"2", CSimRadio::kDirectionPrompt},
+                                                         {"0", CSimRadio::kChannelPrompt}};
+    for (const auto& [answer, prompt] : steps) {
+        EXPECT_EQ(radio.Receive(answer + "\r"), answer + "\r\n" + prompt);
+    }
+    for (const char* answer : {"0\r", "0\r", "2\r", "2\r", // frequency 0 deletes
                                "33\r", "410000000\r", "1\r", "2\r"}) {
-        Ask(radio, answer);
+        radio.Receive(answer);
     }
-    EXPECT_EQ(Ask(radio, "\x1b"), "\r\nOK\r\n");
+    EXPECT_EQ(radio.Receive("\x1b"), "\r\nOK\r\n");
 
-    const std::vector<std::string> lines = ListingLines(Ask(radio, "ATP0?\r"));
+    const std::vector<std::string> lines = ListingLines(radio.Receive("ATP0?\r"));
     ASSERT_EQ(lines.size(), 12u);
     EXPECT_EQ(lines[0].substr(0, 2), "1 ") << "channel 0 is gone";
     EXPECT_EQ(lines[8], "33                  410.000000        12.5 KHz     Rx&Tx");
     EXPECT_EQ(lines[11], "40                  479.987500        25   KHz     Rx");
-    EXPECT_FALSE(radio.Channel(0).programmed);
 }
 
-TEST(SimDialogue, BadAnswersAreRefusedAndEndTheDialogue) {
-    struct Case {
-        std::vector<std::string> answers;
-        const char* what;
+TEST(SimDialogue, AnswersOutsideTheirRangesAreRefusedAndEndTheDialogue) {
+    const auto opened = [] {
+        CSimRadio radio = Commanded(FAMILY_ORV);
+        radio.Receive(std::string("ATP0=\r") + CSimRadio::kAccessCode);
+        return radio;
     };
-    const Case cases[] = {
-        {{"64\r"}, "channel number too high"},
-        {{"x\r"}, "channel number not a number"},
-        {{"1\r", "409999999\r"}, "frequency below the band"},
-        {{"1\r", "480000001\r"}, "frequency above the band"},
-        {{"1\r", "433.125\r"}, "frequency in MHz"},
-        {{"1\r", "433125000\r", "3\r"}, "bandwidth code"},
-        {{"1\r", "433125000\r", "1\r", "7\r"}, "direction code"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        CSimRadio radio(FAMILY_ORV);
-        EnterCommandMode(radio);
-        OpenDialogue(radio);
-        std::string last;
-        for (const std::string& answer : c.answers) {
-            last = Ask(radio, answer);
-        }
-        EXPECT_TRUE(EndsWith(last, "ERROR\r\n")) << last;
+    for (const std::string answers :
+         {"64\r", "x\r", "1\r409999999\r", "1\r480000001\r", "1\r433.125\r", "1\r433125000\r3\r",
+          "1\r433125000\r1\r3\r"}) {
+        CSimRadio radio = opened();
+        const SimState before = radio.State();
+        EXPECT_TRUE(radio.Receive(answers).ends_with("ERROR\r\n")) << answers;
         EXPECT_FALSE(radio.InChannelDialogue());
-        EXPECT_EQ(radio.Channel(1), CSimRadio(FAMILY_ORV).Channel(1));
-        EXPECT_EQ(Ask(radio, "AT\r"), "AT\r\n\r\nOK\r\n");
+        EXPECT_EQ(radio.State(), before);
+        EXPECT_EQ(radio.Receive("AT\r"), "AT\r\n\r\nOK\r\n");
     }
-}
-
-TEST(SimDialogue, BandEdgesAreAcceptedAndAWrongAccessCodeIsNot) {
-    CSimRadio radio(FAMILY_ORV);
-    EnterCommandMode(radio);
-    OpenDialogue(radio);
-    for (const char* answer : {"0\r", "410000000\r", "0\r", "0\r", "1\r", "480000000\r", "2\r"}) {
-        Ask(radio, answer);
+    for (const long long hz : {410000000LL, 480000000LL}) { // the band edges
+        CSimRadio radio = opened();
+        const std::string answers = "1\r" + std::to_string(hz) + "\r2\r2\r";
+        EXPECT_TRUE(radio.Receive(answers).ends_with(CSimRadio::kChannelPrompt));
+        EXPECT_EQ(radio.Channel(1).frequencyHz, hz);
     }
-    EXPECT_TRUE(EndsWith(Ask(radio, "1\r"), CSimRadio::kChannelPrompt));
-    EXPECT_EQ(radio.Channel(0).frequencyHz, 410000000);
-    EXPECT_EQ(radio.Channel(1).frequencyHz, 480000000);
-    Ask(radio, "\x1b");
-
-    EXPECT_EQ(Ask(radio, "ATP0=\r"), "ATP0=\r");
-    EXPECT_TRUE(EndsWith(Ask(radio, "mord%aX"), "ERROR\r\n"));
+    CSimRadio radio = Commanded(FAMILY_ORV);
+    EXPECT_EQ(radio.Receive("ATP0=\rmord%aX"), "ATP0=\r\r\nERROR\r\n") << "wrong access code";
     EXPECT_FALSE(radio.InChannelDialogue());
 }
 
-TEST(SimPowerOn, OrvReportCarriesChannelAndRateWhereTheToolReadsThem) {
-    const auto check = [](int channel, int code, const char* channelText, const char* codeText) {
-        SimState state = DefaultSimState(FAMILY_ORV);
-        state.currentChannel = channel;
-        state.registers[102] = code;
-        CSimRadio radio(state);
-        const std::string report = radio.PowerOnAnnouncement();
-        SCOPED_TRACE(report);
-        ASSERT_EQ(report.size(), 19u);
-        const std::size_t p = report.find('U');
-        ASSERT_GE(p, 2u);
-        EXPECT_EQ(report.substr(p - 2, 2), channelText);
-        EXPECT_EQ(report.substr(p + 3, 2), codeText);
-        EXPECT_FALSE(radio.InCommandMode());
-    };
-    check(3, 7, "03", "07");
-    check(16, 0, "16", "00");
-    check(1, 9, "01", "09");
-}
+TEST(SimPowerOn, OnlySavedSettingsAndTheNewRateSurviveSwitchingOffAndOn) {
+    CSimRadio qx(FAMILY_QX);
+    EXPECT_EQ(qx.PowerOnAnnouncement(), kStart);
+    EXPECT_EQ(qx.Receive("ATS102?\r"), "ATS102?\r\n7\r\n\r\nOK\r\n") << "held in CONFIG";
 
-TEST(SimPowerOn, QxWithConfigHeldStartsInCommandMode) {
-    CSimRadio radio(FAMILY_QX);
-    EXPECT_EQ(radio.PowerOnAnnouncement(), "\r\nNO CARRIER\r\nOK\r\n");
-    EXPECT_TRUE(radio.InCommandMode());
-    EXPECT_EQ(Ask(radio, "ATS102?\r"), "ATS102?\r\n7\r\n\r\nOK\r\n");
-}
-
-TEST(SimPowerOn, OnlySavedSettingsSurviveSwitchingOffAndOn) {
     CSimRadio radio(FAMILY_ORV);
-    EnterCommandMode(radio);
-    Ask(radio, "ats105=99\r");
+    EXPECT_EQ(radio.PowerOnAnnouncement(), "CH03UHF07 ORV-25W\r\n");
+    EXPECT_FALSE(radio.InCommandMode());
+    radio.Receive("+++ats105=99\r");
     radio.Reset();
     EXPECT_EQ(radio.Register(105), 12) << "not saved";
     EXPECT_FALSE(radio.TakeSaved());
 
-    EnterCommandMode(radio);
-    Ask(radio, "ats105=99\r");
-    EXPECT_EQ(Ask(radio, "at&w\r"), "at&w\r\n\r\nOK\r\n");
+    radio.Receive("+++ats105=99\rats102=5\r");
+    EXPECT_EQ(radio.Receive("at&w\r"), "at&w\r\n\r\nOK\r\n");
     EXPECT_TRUE(radio.TakeSaved());
     EXPECT_FALSE(radio.TakeSaved()) << "reported once";
-    radio.Reset();
+    EXPECT_EQ(radio.SerialRate(), 9600) << "the answer to at&w still goes out at the old rate";
+    EXPECT_EQ(radio.PowerOnAnnouncement(), "CH03UHF05 ORV-25W\r\n");
+    EXPECT_EQ(radio.SerialRate(), 19200);
     EXPECT_EQ(radio.Register(105), 99);
 }
 
-TEST(SimPowerOn, ANewSerialRateTakesEffectAtTheNextPowerOn) {
-    CSimRadio radio(FAMILY_ORV);
-    EnterCommandMode(radio);
-    Ask(radio, "ats102=5\r");
-    Ask(radio, "at&w\r");
-    EXPECT_EQ(radio.SerialRate(), 9600) << "the answer to at&w still goes out at the old rate";
-    const std::string report = radio.PowerOnAnnouncement();
-    EXPECT_EQ(report.substr(7, 2), "05");
-    EXPECT_EQ(radio.SerialRate(), 19200);
-}
-
-TEST(SimCommandMode, DataModeListensOnlyForTheEscapeSequence) {
-    CSimRadio radio(FAMILY_ORV);
-    EXPECT_EQ(Ask(radio, "ATS105?\r"), "");
-    EXPECT_EQ(Ask(radio, "xx+"), "");
-    EXPECT_EQ(Ask(radio, "++"), "\r\nNO CARRIER\r\nOK\r\n") << "split across writes";
-    EXPECT_EQ(Ask(radio, "ata\r"), "ata\r\n\r\nOK\r\n");
-    EXPECT_FALSE(radio.InCommandMode());
-    EXPECT_EQ(Ask(radio, "ATS105?\r"), "");
-}
-
-TEST(SimCommandMode, CommandsSplitAcrossWritesAndOverlongLines) {
+TEST(SimCommandMode, DataModeListensOnlyForTheEscapeAndCommandsMaySplit) {
     CSimRadio radio(FAMILY_QX);
-    EnterCommandMode(radio);
-    EXPECT_EQ(Ask(radio, "ATS1"), "");
-    EXPECT_EQ(Ask(radio, "08?\r"), "ATS108?\r\n30\r\n\r\nOK\r\n");
-    EXPECT_TRUE(EndsWith(Ask(radio, std::string(500, 'A') + "\r"), "ERROR\r\n"));
-    EXPECT_EQ(Ask(radio, "AT\r"), "AT\r\n\r\nOK\r\n");
+    EXPECT_EQ(radio.Receive("ATS105?\rxx+"), "");
+    EXPECT_EQ(radio.Receive("++"), kStart) << "split across writes";
+    EXPECT_EQ(radio.Receive("ATS1"), "");
+    EXPECT_EQ(radio.Receive("08?\r"), "ATS108?\r\n30\r\n\r\nOK\r\n");
+    EXPECT_EQ(radio.Receive(std::string(500, 'A') + "\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(radio.Receive("ata\r"), "ata\r\n\r\nOK\r\n");
+    EXPECT_EQ(radio.Receive("ATS105?\r"), "");
+}
+
+TEST(SimFaults, NoiseInFrontOfEveryReplyOrOnlyOfTheChosenCommands) {
+    const std::string noise = "\xff\x81";
+    CSimRadio radio(FAMILY_ORV);
+    radio.SetFaults({.noise = noise});
+    EXPECT_EQ(radio.PowerOnAnnouncement(), noise + "CH03UHF07 ORV-25W\r\n");
+    EXPECT_EQ(radio.Receive("+++"), noise + kStart);
+
+    CSimRadio qx(FAMILY_QX);
+    qx.SetFaults({.noise = "~", .noiseOn = "ats186?"}); // without regard to case
+    EXPECT_EQ(qx.PowerOnAnnouncement(), kStart);
+    EXPECT_EQ(qx.Receive("ATS128?\r"), "ATS128?\r\n0\r\n\r\nOK\r\n");
+    EXPECT_EQ(qx.Receive("ATS186?\r"), "~ATS186?\r\n0\r\n\r\nOK\r\n");
+}
+
+TEST(SimFaults, ErrorChangesNothingAndSilenceLastsUntilSwitchedOffAndOn) {
+    CSimRadio refusing = Commanded(FAMILY_ORV, {.errorOn = "ats105="});
+    EXPECT_EQ(refusing.Receive("ATS105=40\r"), Refused("ATS105=40\r"));
+    EXPECT_EQ(refusing.Register(105), 12);
+    EXPECT_EQ(refusing.Receive("ats190=1\r"), "ats190=1\r\n\r\nOK\r\n");
+
+    CSimRadio radio(FAMILY_ORV);
+    radio.SetFaults({.silentAfter = 2});
+    EXPECT_EQ(radio.Receive("+++"), kStart);
+    EXPECT_NE(radio.Receive("ATS128?\r"), "");
+    EXPECT_EQ(radio.Receive("ATS186?\r"), "");
+    EXPECT_EQ(radio.Receive("+++"), "");
+    EXPECT_EQ(radio.Receive("ats105=1\r"), "");
+    EXPECT_EQ(radio.Register(105), 12) << "a silent radio does nothing either";
+    radio.Reset();
+    EXPECT_EQ(radio.Receive("+++"), kStart);
+
+    CSimRadio qx = Commanded(FAMILY_QX, {.silentOn = "ATP0?"});
+    EXPECT_NE(qx.Receive("ATS110?\r"), "");
+    EXPECT_EQ(qx.Receive("ATP0?\r"), "");
+    EXPECT_EQ(qx.Receive("ATS110?\r"), "");
+}
+
+TEST(SimFaults, TruncatedAndOverlongListings) {
+    CSimRadio radio = Commanded(FAMILY_ORV, {.truncateListingAt = 200}); // 64 channels
+    EXPECT_EQ(radio.Receive("ATP0?\r"), radio.ChannelListing().substr(0, 200));
+
+    radio.SetFaults({.extraListingLines = 10});
+    const std::string listing = radio.Receive("ATP0?\r");
+    const std::vector<std::string> lines = ListingLines(listing);
+    ASSERT_EQ(lines.size(), 74u);
+    EXPECT_EQ(lines[64].substr(0, 3), "64 ");
+    EXPECT_EQ(lines[73].substr(0, 3), "73 ");
+    EXPECT_TRUE(listing.ends_with("\r\nOK\r\n"));
 }

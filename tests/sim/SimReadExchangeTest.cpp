@@ -3,17 +3,22 @@
 
 #include "PowerOnReport.h"
 #include "RadioExchange.h"
+#include "RateTables.h"
 #include "SimRadio.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <tuple>
+
+// Faults are written as designated initializers that name only the fields they set.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
 
 // Carries bytes between the exchange and the radio as the serial port would: one byte per
 // intake call, a command written after the byte that triggered it, unread input purged before
-// each write. No time passes, so holds and the watchdog are only noted.
+// each write. No time passes, so holds and the watchdog are ignored.
 class CSimLink : public IExchangeHost {
 public:
     CSimLink(CSimRadio& radio, int family) : m_radio(radio), m_exchange(*this, settings) {
@@ -25,24 +30,20 @@ public:
     int finished = 0;
     int rejected = 0;
 
-    // Delivers bytes and whatever the radio answers to the commands they trigger, until the
-    // line is quiet.
+    // Delivers bytes and whatever the radio answers to the commands they trigger.
     void Deliver(const std::string& bytes) {
-        m_input.insert(m_input.end(), bytes.begin(), bytes.end());
-        for (int guard = 0; !m_input.empty() && guard < 1000000; ++guard) {
-            const auto byte = static_cast<unsigned char>(m_input.front());
-            m_input.pop_front();
+        std::deque<char> input(bytes.begin(), bytes.end());
+        for (int guard = 0; !input.empty() && guard < 1000000; ++guard) {
+            const auto byte = static_cast<unsigned char>(input.front());
+            input.pop_front();
             m_pending.clear();
             m_exchange.OnPortRxChar(byte);
             if (!m_pending.empty()) {
-                m_input.clear();
                 const std::string answer = m_radio.Receive(m_pending);
-                m_input.insert(m_input.end(), answer.begin(), answer.end());
+                input.assign(answer.begin(), answer.end());
             }
         }
     }
-
-    // "+++" as the connection procedures send it.
     void Escape() { Deliver(m_radio.Receive("+++")); }
 
     void SendCommand(const std::string& text) override {
@@ -59,19 +60,8 @@ public:
 private:
     CSimRadio& m_radio;
     CRadioExchange m_exchange;
-    std::deque<char> m_input;
     std::string m_pending;
 };
-
-std::string ListingLineOf(int n, const SimChannel& c) {
-    std::string line = std::to_string(n);
-    line.resize(20, ' ');
-    line += SimFrequencyText(c.frequencyHz);
-    line.resize(38, ' ');
-    line += SimBandwidthText(c.bandwidth);
-    line.resize(51, ' ');
-    return line + SimDirectionText(c.direction);
-}
 
 // The channel rows the tool should hold after reading the radio, starting from empty rows.
 std::array<ChannelEntry, 64> ExpectedChannels(const CSimRadio& radio) {
@@ -86,24 +76,56 @@ std::array<ChannelEntry, 64> ExpectedChannels(const CSimRadio& radio) {
             listed.push_back(n);
         }
     }
-    // An ORV radio's row 63 shows the channel listed two lines before it (as its slot 16 uses
-    // channel 61 for repeater receive).
+    // An ORV radio's row 63 shows the channel listed two lines before it, its number cut to
+    // two characters.
     if (radio.Family() == FAMILY_ORV && radio.Channel(63).programmed && listed.size() >= 3) {
         const int m = listed[listed.size() - 3];
         rows[63] = rows[static_cast<std::size_t>(m)];
-        rows[63].channel = ListingLineOf(m, radio.Channel(m)).substr(0, 2);
+        rows[63].channel.resize(2, ' ');
     }
     return rows;
 }
 
-void ExpectChannels(const RadioSettings& settings, const CSimRadio& radio) {
+// Reads the radio through the exchange (a QX module possibly powered on with CONFIG held) and
+// compares what the tool holds with what the radio does.
+void ReadAndCompare(const SimState& state, bool configHeld = false) {
+    CSimRadio radio(state);
+    CSimLink link(radio, state.family);
+    const auto r = [&radio](int reg) { return radio.Register(reg); };
+    if (state.family == FAMILY_ORV) {
+        // The power-on detection takes channel and rate from the report.
+        const PowerOnReport report = ParsePowerOnReport(radio.PowerOnAnnouncement());
+        ASSERT_TRUE(report.valid);
+        EXPECT_EQ(report.channel, state.currentChannel);
+        EXPECT_EQ(report.rateCode, r(102));
+    }
+    if (configHeld) {
+        link.Deliver(radio.PowerOnAnnouncement());
+    } else {
+        link.Escape();
+    }
+    ASSERT_EQ(link.finished, 1) << "last command: " << link.commands.back();
+    EXPECT_EQ(link.rejected, 0);
+    if (state.family == FAMILY_ORV) {
+        EXPECT_TRUE(link.settings.orv ==
+                    (OrvRegisters{r(128), r(186), r(127), r(103), r(141), r(101), r(226), r(190),
+                                  std::to_string(r(105))}));
+    } else {
+        EXPECT_TRUE(link.settings.qx ==
+                    (QxRegisters{r(186), r(101), r(127), r(103), r(141), r(125), r(131), r(132),
+                                 r(191), r(192), r(105), r(108), r(158), r(102), r(110)}));
+    }
     const std::array<ChannelEntry, 64> expected = ExpectedChannels(radio);
     for (std::size_t n = 0; n < 64; ++n) {
-        EXPECT_EQ(settings.channels[n], expected[n]) << "row " << n;
+        EXPECT_TRUE(link.settings.channels[n] == expected[n]) << "row " << n;
     }
 }
 
-SimState UnusualOrvState() {
+} // namespace
+
+TEST(SimReadThroughExchange, OrvFactoryAndUnusualStates) {
+    ReadAndCompare(DefaultSimState(FAMILY_ORV));
+
     SimState state = DefaultSimState(FAMILY_ORV);
     state.registers = {{128, 1},  {186, 3},  {127, 1},  {103, 7},   {141, 0},
                        {101, 2},  {226, 1},  {190, 1},  {105, 203}, {131, 60},
@@ -114,135 +136,44 @@ SimState UnusualOrvState() {
         state.channels[static_cast<std::size_t>(n)] = {true, 410000000 + 6250LL * n * n, n % 3,
                                                        n % 3};
     }
-    return state;
+    ReadAndCompare(state);
 }
 
-SimState UnusualQxState() {
+TEST(SimReadThroughExchange, QxFactoryAndUnusualStates) {
+    ReadAndCompare(DefaultSimState(FAMILY_QX), true);
+
     SimState state = DefaultSimState(FAMILY_QX);
     state.registers = {{128, 0},  {186, 3},  {101, 1},  {127, 1},  {103, 8}, {141, 1},
-                       {125, 0},  {131, 63}, {132, 9},  {191, 40}, {192, 0}, {105, 255},
+                       {125, 0},  {131, 63}, {132, 9},  {191, 40}, {192, 5}, {105, 255},
                        {108, 20}, {158, 0},  {102, 14}, {110, 10}};
     state.channels = {};
     for (int n : {1, 9, 40, 62, 63}) {
         state.channels[static_cast<std::size_t>(n)] = {true, 480000000 - 12500LL * n, 2 - n % 3,
                                                        n % 3};
     }
-    return state;
-}
-
-void ReadOrv(const SimState& state) {
-    CSimRadio radio(state);
-    CSimLink link(radio, FAMILY_ORV);
-
-    // The power-on detection takes channel and rate from the report.
-    const PowerOnReport report = ParsePowerOnReport(radio.PowerOnAnnouncement());
-    ASSERT_TRUE(report.valid);
-    link.settings.orvCurrentChannel = report.channel;
-    link.settings.orvPortRate = report.rateCode;
-
-    link.Escape();
-    ASSERT_EQ(link.finished, 1) << "last command: " << link.commands.back();
-    EXPECT_EQ(link.rejected, 0);
-    EXPECT_EQ(link.commands.size(), 10u);
-
-    const RadioSettings& s = link.settings;
-    EXPECT_EQ(s.orvCurrentChannel, state.currentChannel);
-    EXPECT_EQ(s.orvPortRate, radio.Register(102));
-    EXPECT_EQ(s.orv.s128, radio.Register(128));
-    EXPECT_EQ(s.orv.s186, radio.Register(186));
-    EXPECT_EQ(s.orv.s127, radio.Register(127));
-    EXPECT_EQ(s.orv.s103, radio.Register(103));
-    EXPECT_EQ(s.orv.s141, radio.Register(141));
-    EXPECT_EQ(s.orv.s101, radio.Register(101));
-    EXPECT_EQ(s.orv.s226, radio.Register(226));
-    EXPECT_EQ(s.orv.s190, radio.Register(190));
-    EXPECT_EQ(s.orv.s105, std::to_string(radio.Register(105)));
-    ExpectChannels(s, radio);
-}
-
-void ReadQx(const SimState& state) {
-    CSimRadio radio(state);
-    CSimLink link(radio, FAMILY_QX);
-    link.Escape();
-    ASSERT_EQ(link.finished, 1) << "last command: " << link.commands.back();
-    EXPECT_EQ(link.rejected, 0);
-    EXPECT_EQ(link.commands.size(), 17u);
-
-    const QxRegisters& q = link.settings.qx;
-    EXPECT_EQ(q.s186, radio.Register(186));
-    EXPECT_EQ(q.s101, radio.Register(101));
-    EXPECT_EQ(q.s127, radio.Register(127));
-    EXPECT_EQ(q.s103, radio.Register(103));
-    EXPECT_EQ(q.s141, radio.Register(141));
-    EXPECT_EQ(q.s125, radio.Register(125));
-    EXPECT_EQ(q.s131, radio.Register(131));
-    EXPECT_EQ(q.s132, radio.Register(132));
-    EXPECT_EQ(q.s191, radio.Register(191));
-    EXPECT_EQ(q.s192, radio.Register(192));
-    EXPECT_EQ(q.s105, radio.Register(105));
-    EXPECT_EQ(q.s108, radio.Register(108));
-    EXPECT_EQ(q.s158, radio.Register(158));
-    EXPECT_EQ(q.s102, radio.Register(102));
-    EXPECT_EQ(q.s110, radio.Register(110));
-    ExpectChannels(link.settings, radio);
-}
-
-} // namespace
-
-TEST(SimReadThroughExchange, OrvFactoryState) {
-    ReadOrv(DefaultSimState(FAMILY_ORV));
-}
-
-TEST(SimReadThroughExchange, OrvUnusualState) {
-    ReadOrv(UnusualOrvState());
-}
-
-TEST(SimReadThroughExchange, QxFactoryState) {
-    ReadQx(DefaultSimState(FAMILY_QX));
-}
-
-TEST(SimReadThroughExchange, QxUnusualState) {
-    ReadQx(UnusualQxState());
-}
-
-TEST(SimReadThroughExchange, QxConfigKeyStartAnswerStartsTheRead) {
-    CSimRadio radio(FAMILY_QX);
-    CSimLink link(radio, FAMILY_QX);
-    link.Deliver(radio.PowerOnAnnouncement());
-    EXPECT_EQ(link.finished, 1);
-    EXPECT_EQ(link.settings.qx.s102, 7);
+    ReadAndCompare(state);
 }
 
 TEST(SimReadThroughExchange, FaultsStopTheReadWhereTheyHit) {
-    {
-        SimFaults faults;
-        faults.noise = "#";
-        faults.noiseOn = "ATS141?";
-        CSimRadio radio(FAMILY_ORV);
+    const std::tuple<int, SimFaults, std::string, int> cases[] = {
+        {FAMILY_ORV, {.noise = "#", .noiseOn = "ATS141?"}, "ATS141?\r", 0}, // reply behind noise
+        {FAMILY_QX, {.errorOn = "ATS132?"}, "ATS132?\r", 0},
+        {FAMILY_ORV, {.extraListingLines = 20}, "ATP0?\r", 1}}; // beyond the reply buffer
+    for (const auto& [family, faults, lastCommand, rejected] : cases) {
+        SCOPED_TRACE(lastCommand);
+        CSimRadio radio(family);
         radio.SetFaults(faults);
-        CSimLink link(radio, FAMILY_ORV);
+        CSimLink link(radio, family);
         link.Escape();
         EXPECT_EQ(link.finished, 0);
-        EXPECT_EQ(link.commands.back(), "ATS141?\r") << "a reply behind noise is not recognised";
+        EXPECT_EQ(link.commands.back(), lastCommand);
+        EXPECT_EQ(link.rejected, rejected);
     }
-    {
-        SimFaults faults;
-        faults.errorOn = "ATS132?";
-        CSimRadio radio(FAMILY_QX);
-        radio.SetFaults(faults);
-        CSimLink link(radio, FAMILY_QX);
-        link.Escape();
-        EXPECT_EQ(link.finished, 0);
-        EXPECT_EQ(link.commands.back(), "ATS132?\r");
-    }
-    {
-        SimFaults faults;
-        faults.extraListingLines = 20;
-        CSimRadio radio(FAMILY_ORV);
-        radio.SetFaults(faults);
-        CSimLink link(radio, FAMILY_ORV);
-        link.Escape();
-        EXPECT_EQ(link.finished, 0);
-        EXPECT_EQ(link.rejected, 1) << "a listing beyond the reply buffer is rejected";
+}
+
+TEST(SimReadThroughExchange, ToolAndRadioAgreeOnTheOrvPortRates) {
+    for (int code = -1; code <= 10; ++code) {
+        EXPECT_EQ(RateTables::OrvPortRateBaud(code), SimBaudOfRateRegister(FAMILY_ORV, code))
+            << code;
     }
 }
