@@ -1,0 +1,519 @@
+// The windows clicked as a user would, offscreen: the home page on its own, and the ORV and QX
+// roads against the simulated radio (orvconf-sim) or a bare pseudo-terminal where no radio
+// answers.
+
+#include "../../app/AboutDlg.h"
+#include "../../app/Language.h"
+#include "../../app/MainDlg.h"
+#include "../../connect/pages/ConfigKeyDlg.h"
+#include "../../connect/pages/LinkModeDlg.h"
+#include "../../connect/pages/NoRadioDlg.h"
+#include "../../connect/pages/PageSlots.h"
+#include "../../connect/pages/PowerOnWaitDlg.h"
+#include "../../connect/pages/ReadingDlg.h"
+#include "../../connect/pages/SavingDlg.h"
+#include "../../connect/pages/SoftDiagDlg.h"
+#include "../../exchange/Prompts.h"
+#include "../../exchange/Timing.h"
+#include "../support/PtyPair.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Generous: the machine may be busy with other builds.
+constexpr int kWaitMs = 30000;
+
+class RecordingPrompts : public IPrompts {
+public:
+    void ShowMessage(const std::string&, const std::string& text, PromptIcon) override {
+        texts.push_back(text);
+        if (onMessage) {
+            onMessage(); // while the message would be on screen (a modal box runs the loop)
+        }
+    }
+    std::vector<std::string> texts;
+    std::function<void()> onMessage;
+};
+
+// A simulated radio served on a pseudo-terminal, killed with the test; port is the name the
+// home page lists ("pts/5").
+struct SimRadio : QProcess {
+    explicit SimRadio(const QStringList& args) {
+        setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        start(QStringLiteral(ORVCONF_SIM), args);
+        if (waitForStarted(kWaitMs) && waitForReadyRead(kWaitMs)) {
+            port = QString::fromLocal8Bit(readLine()).trimmed();
+            port.remove(QRegularExpression(QStringLiteral("^/dev/")));
+        }
+    }
+    ~SimRadio() override {
+        kill();
+        waitForFinished(kWaitMs);
+    }
+    QString port;
+};
+
+template <typename Pred> bool WaitUntil(Pred done) {
+    return PtyPair::PumpUntil(done, kWaitMs);
+}
+
+bool Shown(QWidget* w) {
+    return w != nullptr && w->isVisible();
+}
+
+// Presses a button the way a user does: only a visible, enabled button reacts. The click lands
+// near the left end, where a radio button has its indicator and text.
+void Click(QAbstractButton* button) {
+    ASSERT_NE(button, nullptr);
+    const QPoint spot(std::min(button->width() / 2, 10), button->height() / 2);
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, spot);
+}
+
+template <typename T = QAbstractButton> T* Control(QWidget* window, int id) {
+    return window != nullptr ? ControlById<T>(window, id) : nullptr;
+}
+
+QString LabelText(QWidget* window, int id) {
+    QLabel* label = Control<QLabel>(window, id);
+    return label != nullptr ? label->text() : QString();
+}
+
+// Owns the main window; dialog control identifiers find the controls.
+class GuiTest : public ::testing::Test {
+protected:
+    // Nominal waits run this much faster in the test.
+    virtual double TimeScale() const { return 0.02; }
+
+    void SetUp() override {
+        // The home page probes every simulated radio listed where all programs look: this process
+        // and its radios keep a registry of their own, apart from tests running side by side.
+        static QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        Timing::SetScale(TimeScale());
+        Prompts::Install(&prompts);
+    }
+    void TearDown() override {
+        m_modalPoll.reset();
+        main.reset();
+        Prompts::Install(nullptr);
+        Timing::SetScale(1.0);
+    }
+
+    // The home page as the program opens it (the ports are enumerated now).
+    void CreateMain() {
+        main.reset();
+        (main = std::make_unique<CMainDlg>())->show();
+    }
+    QAbstractButton* HomeButton(int id) { return Control(main.get(), id); }
+    QComboBox* PortCombo() { return Control<QComboBox>(main.get(), 1004); }
+
+    // Picks a port in combo 1004 as the user does, adding it first when the enumeration did not
+    // list it (a bare pseudo-terminal).
+    void SelectPort(const QString& name) {
+        portWasListed = PortCombo()->findText(name) >= 0;
+        if (!portWasListed) {
+            PortCombo()->addItem(name);
+        }
+        PortCombo()->setCurrentIndex(PortCombo()->findText(name));
+    }
+
+    // A new home page, the port picked and the family button clicked; with linkRadio (1008
+    // power-on, 1009 soft diagnosis) the connection-method dialog is answered with it and OK.
+    void Start(const QString& port, int button, int linkRadio = 0) {
+        CreateMain();
+        SelectPort(port);
+        if (linkRadio != 0) {
+            AnswerLinkMode(linkRadio, 1);
+        }
+        Click(HomeButton(button));
+    }
+
+    // Runs act on the modal dialog once one is up.
+    void WhenModal(std::function<void(QWidget*)> act) {
+        m_modalPoll = std::make_unique<QTimer>();
+        QObject::connect(m_modalPoll.get(), &QTimer::timeout, [this, act] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                m_modalPoll->stop();
+                act(modal);
+            }
+        });
+        m_modalPoll->start(5);
+    }
+
+    // Answers the connection-method dialog: notes the choice it opened on, clicks a radio
+    // button (1008 or 1009, 0 for none) and then OK (1) or Cancel (2).
+    void AnswerLinkMode(int radioId, int buttonId) {
+        WhenModal([this, radioId, buttonId](QWidget* modal) {
+            linkModeShown = Control(modal, 1008)->isChecked() ? 1008 : 1009;
+            if (radioId != 0) {
+                Click(Control(modal, radioId));
+            }
+            Click(Control(modal, buttonId));
+        });
+    }
+
+    // The home page shown, the port closed and no page left on screen.
+    bool BackHome() const {
+        const QList<CPage*> pages = PageSlots::All();
+        return main->isVisible() && !main->PortOpen() &&
+               std::none_of(pages.begin(), pages.end(), [](CPage* p) { return p->isVisible(); });
+    }
+
+    // The reading page comes up; once the read is done, the home page with the settings read.
+    void ExpectReadThenHome() {
+        ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
+        ASSERT_TRUE(WaitUntil([this] { return main->isVisible(); }));
+        EXPECT_TRUE(BackHome());
+        EXPECT_TRUE(prompts.texts.empty());
+        const auto& channels = main->Session().Settings().channels;
+        EXPECT_TRUE(std::any_of(channels.begin(), channels.end(),
+                                [](const ChannelEntry& row) { return !row.frequency.empty(); }));
+    }
+
+    RecordingPrompts prompts;
+    std::unique_ptr<CMainDlg> main;
+    bool portWasListed = false;
+    int linkModeShown = 0;
+
+private:
+    std::unique_ptr<QTimer> m_modalPoll;
+};
+
+// ---- The home page on its own.
+
+class HomePageTest : public GuiTest {};
+
+TEST_F(HomePageTest, FamilyButtonsWaitForAPortAndTheAboutBoxOpens) {
+    CreateMain();
+    EXPECT_FALSE(HomeButton(1001)->isEnabled() || HomeButton(1002)->isEnabled());
+    SelectPort("ttyTEST0");
+    QTest::keyClicks(PortCombo()->lineEdit(), "X"); // typing afterwards keeps them enabled
+    EXPECT_TRUE(HomeButton(1001)->isEnabled() && HomeButton(1002)->isEnabled());
+
+    bool aboutWithIcon = false;
+    WhenModal([&](QWidget* box) {
+        for (QLabel* label : box->findChildren<QLabel*>()) {
+            aboutWithIcon = aboutWithIcon || !label->pixmap().isNull();
+        }
+        Click(Control(box, 1));
+    });
+    ControlById<QAction>(main.get(), 16)->trigger(); // modal: returns once OK was pressed
+    EXPECT_TRUE(aboutWithIcon);
+}
+
+// Every control inside the client area, no two overlapping, every text with room to show; the
+// bitmaps left of their buttons, the port label above the combo box.
+void ExpectTidyHomePage(CMainDlg& home) {
+    QWidget* client = home.centralWidget();
+    const QList<QWidget*> controls = client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(controls.size(), 6);
+    for (QWidget* a : controls) {
+        EXPECT_TRUE(client->rect().contains(a->geometry())) << a->objectName().toStdString();
+        EXPECT_GE(a->width(), a->sizeHint().width()) << a->objectName().toStdString();
+        for (QWidget* b : controls) {
+            EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
+                << a->objectName().toStdString() << " / " << b->objectName().toStdString();
+        }
+    }
+    const auto at = [client](const char* name) {
+        return client->findChild<QWidget*>(name)->geometry();
+    };
+    EXPECT_LT(at("orvBitmap").right(), at("orvButton").x());
+    EXPECT_LT(at("qxBitmap").right(), at("qxButton").x());
+    EXPECT_LT(at("orvButton").bottom(), at("qxButton").y());
+    EXPECT_LT(at("qxButton").bottom(), at("portLabel").y());
+    EXPECT_LT(at("portLabel").bottom(), at("portCombo").y());
+}
+
+// A form whose English text was forgotten would show Chinese in the English program.
+void ExpectNoChinese(QWidget* window) {
+    static const QRegularExpression kHan(QStringLiteral("\\p{Han}"));
+    QStringList texts{window->windowTitle()};
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        texts << child->property("text").toString() << child->property("title").toString();
+    }
+    for (const QString& text : texts) {
+        EXPECT_FALSE(text.contains(kHan))
+            << window->metaObject()->className() << ": " << text.toStdString();
+    }
+}
+
+TEST_F(HomePageTest, BothLanguagesLayOutTidilyAndEnglishLeavesNoChinese) {
+    CreateMain();
+    {
+        SCOPED_TRACE("zh");
+        ExpectTidyHomePage(*main);
+    }
+    ASSERT_TRUE(Language::UseEnglishForms(true)) << "English translation missing";
+    {
+        SCOPED_TRACE("en");
+        CMainDlg english;
+        english.show();
+        ExpectTidyHomePage(english);
+        CLinkModeDlg::ReleaseInstance();
+        // The pages belong to the home page and go with it.
+        for (QWidget* window : std::initializer_list<QWidget*>{
+                 &english, &CLinkModeDlg::Instance(), new CAboutDlg(QIcon(), &english),
+                 new CPowerOnWaitDlg(english), new CNoRadioDlg(english), new CConfigKeyDlg(english),
+                 new CSoftDiagDlg(english), new CReadingDlg(english), new CSavingDlg(english)}) {
+            ExpectNoChinese(window);
+        }
+    }
+    Language::UseEnglishForms(false);
+    CLinkModeDlg::ReleaseInstance();
+}
+
+TEST_F(HomePageTest, PortsThatCannotBeOpenedAreReportedAndTheConnectionMethodIsRemembered) {
+    PtyPair line;
+    ASSERT_TRUE(line.Ok());
+    QSerialPort other(line.SlavePath()); // held by another program
+    ASSERT_TRUE(other.open(QIODevice::ReadWrite));
+    const auto expectRefused = [this](const char* text) {
+        EXPECT_EQ(prompts.texts, std::vector<std::string>{text});
+        prompts.texts.clear();
+        EXPECT_TRUE(BackHome());
+    };
+    Start(line.SlaveName(), 1001);
+    expectRefused("没有发现此串口或被占用！");
+
+    // An absent port; what is typed after the selection is the port used.
+    PortCombo()->setEditText("ttyORVCONF_ABSENT");
+    main->SetEnglish(true);
+    Click(HomeButton(1001));
+    expectRefused("NO Com or be used！");
+    EXPECT_EQ(main->PortName(), "ttyORVCONF_ABSENT");
+
+    // Dialog 162 remembers a choice clicked even when cancelled, and opens on it next time.
+    g_linkMode = 1;
+    AnswerLinkMode(1008, 2);
+    Click(HomeButton(1002));
+    EXPECT_EQ(linkModeShown, 1009);
+    EXPECT_EQ(g_linkMode, 0);
+    EXPECT_TRUE(prompts.texts.empty() && BackHome());
+
+    // Then OK: the QX power-on road has always told of a port it cannot open in Chinese only.
+    AnswerLinkMode(0, 1);
+    Click(HomeButton(1002));
+    EXPECT_EQ(linkModeShown, 1008);
+    expectRefused("没有发现此串口或被占用！");
+}
+
+// ---- The roads against a simulated radio.
+
+// The countdowns must leave the radio time to announce itself, even on a busy machine: 30
+// nominal seconds (ORV) are 3 here, 10 (QX config key) are 1.
+class RoadTest : public GuiTest {
+protected:
+    double TimeScale() const override { return 0.1; }
+
+    // ORV: from button 1001 through the power-on wait to the reading page, the radio answering.
+    void StartOrvRead(SimRadio& sim) {
+        ASSERT_FALSE(sim.port.isEmpty()) << "orvconf-sim did not start";
+        Start(sim.port, 1001);
+        EXPECT_TRUE(portWasListed) << "the simulated radio is not offered";
+        // Counting, with both buttons held back, and the port open.
+        ASSERT_TRUE(Shown(g_powerOnWaitDlg));
+        EXPECT_FALSE(Control(g_powerOnWaitDlg, 1006)->isEnabled() ||
+                     Control(g_powerOnWaitDlg, 1007)->isEnabled());
+        EXPECT_TRUE(main->PortOpen());
+        ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
+        EXPECT_FALSE(Shown(g_powerOnWaitDlg) || main->isVisible());
+    }
+};
+
+TEST_F(RoadTest, OrvReadsTheRadioAndReturnsHome) {
+    SimRadio sim({"--family", "orv", "--announce-delay", "200", "--no-pace"});
+    StartOrvRead(sim);
+    ExpectReadThenHome();
+    EXPECT_GE(main->Session().Settings().orvCurrentChannel, 1);
+    // The home page comes back as it was left.
+    EXPECT_EQ(PortCombo()->currentText(), sim.port);
+    EXPECT_TRUE(HomeButton(1001)->isEnabled());
+}
+
+// Cancel, Escape, the caption's close button, a radio falling silent or vanishing mid-read: each
+// leads home with the port closed, telling why where the user did not choose it.
+TEST_F(RoadTest, OrvEveryEarlyEndOfTheReadLeadsHome) {
+    struct Way {
+        const char* name;
+        QStringList args;
+        std::function<void(SimRadio&)> act;
+        std::string message;
+    };
+    const Way ways[] = {
+        {"cancel", {}, [this](SimRadio&) { Click(Control(g_readingDlg, 2)); }, ""},
+        {"escape", {}, [](SimRadio&) { QTest::keyClick(g_readingDlg, Qt::Key_Escape); }, ""},
+        {"caption close",
+         {},
+         [this](SimRadio&) {
+             main->SetEnglish(true);
+             g_readingDlg->close();
+         },
+         "Reading was not finished and the port is closed. Back to the home page."},
+        {"silent",
+         {"--no-pace", "--silent-on", "ATS103?"},
+         [](SimRadio&) {},
+         "电台没有应答，已返回首页。"},
+        // Paced at its line rate the radio is still talking: end it in the middle.
+        {"vanished",
+         {},
+         [this](SimRadio& sim) {
+             ASSERT_TRUE(WaitUntil([this] { return main->Session().Buffer().count > 0; }));
+             sim.kill();
+         },
+         "串口已断开，请检查串口设备。已返回首页。"},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        prompts.texts.clear();
+        SimRadio sim(QStringList{"--family", "orv", "--announce-delay", "200"} + way.args);
+        StartOrvRead(sim);
+        way.act(sim);
+        if (!way.message.empty()) {
+            ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
+        }
+        EXPECT_EQ(prompts.texts, way.message.empty() ? std::vector<std::string>{}
+                                                     : std::vector<std::string>{way.message});
+        EXPECT_TRUE(BackHome());
+    }
+}
+
+TEST_F(RoadTest, QxConfigKeyConnectionReadsTheModule) {
+    SimRadio sim({"--family", "qx", "--rate", "9600", "--announce-delay", "200", "--no-pace"});
+    Start(sim.port, 1002, 1008);
+    EXPECT_EQ(g_linkMode, 0);
+    ASSERT_TRUE(Shown(g_configKeyDlg) && !main->isVisible());
+    EXPECT_EQ(LabelText(g_configKeyDlg, 1058), sim.port);
+    ExpectReadThenHome();
+}
+
+TEST_F(RoadTest, QxSoftDiagnosisFindsTheModuleAtItsRate) {
+    SimRadio sim({"--family", "qx", "--rate", "19200", "--no-pace"});
+    Start(sim.port, 1002, 1009);
+    EXPECT_EQ(g_linkMode, 1);
+    ASSERT_TRUE(Shown(g_softDiagDlg));
+    EXPECT_EQ(LabelText(g_softDiagDlg, 1058), sim.port);
+    ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
+    EXPECT_EQ(main->Session().Port().Baud(), 19200);
+    ExpectReadThenHome();
+}
+
+// ---- Lines where no radio ever answers.
+
+class TimeOutTest : public GuiTest {};
+
+// ORV: page 132, the way back to the wait page, a second detection, and home.
+TEST_F(TimeOutTest, OrvNoRadioPageAndTheWayBack) {
+    PtyPair line;
+    ASSERT_TRUE(line.Ok());
+    Start(line.SlaveName(), 1001);
+    ASSERT_TRUE(Shown(g_powerOnWaitDlg));
+    QPointer<CPowerOnWaitDlg> wait = g_powerOnWaitDlg.data();
+
+    ASSERT_TRUE(WaitUntil([] { return Shown(g_noRadioDlg); }));
+    EXPECT_TRUE(g_noRadioDlg->findChild<QLabel*>()->text().contains("未检测到电台"));
+    EXPECT_EQ(LabelText(wait, 1057), "0");
+    EXPECT_EQ(LabelText(wait, 1058), line.SlaveName());
+    EXPECT_TRUE(Control(wait, 1006)->isEnabled() && Control(wait, 1007)->isEnabled());
+    EXPECT_FALSE(wait->isVisible() || main->isVisible());
+    EXPECT_TRUE(main->PortOpen()); // kept for the next attempt
+
+    // Back to the wait page, then detect again: counting with the buttons held back.
+    QPointer<CNoRadioDlg> firstNoRadio = g_noRadioDlg.data();
+    Click(Control(g_noRadioDlg, 1006));
+    ASSERT_TRUE(wait->isVisible() && !firstNoRadio->isVisible());
+    Click(Control(wait, 1007));
+    EXPECT_FALSE(Control(wait, 1006)->isEnabled() || Control(wait, 1007)->isEnabled());
+    ASSERT_TRUE(WaitUntil([&] { return Shown(g_noRadioDlg) && g_noRadioDlg != firstNoRadio; }));
+
+    // Leave: back to the wait page, then home.
+    Click(Control(g_noRadioDlg, 1006));
+    Click(Control(wait, 1006));
+    EXPECT_TRUE(BackHome());
+    EXPECT_TRUE(prompts.texts.empty());
+}
+
+// QX: the config-key countdown closes the port before telling and stops at 0; the soft diagnosis
+// tells with the port still open (a late answer may yet come), its last rate 57600 shown.
+TEST_F(TimeOutTest, QxGivesUpEitherWayAndLeadsHome) {
+    struct Way {
+        int linkRadio;
+        bool english;
+        std::string message;
+        bool portOpenAtMessage;
+        int labelId;
+        QString label;
+    };
+    for (const Way& way : {Way{1008, false, "未及时上电！", false, 1059, "0"},
+                           Way{1009, true, "No Connect,Please Check！", true, 1057, "57600"}}) {
+        SCOPED_TRACE(way.linkRadio);
+        PtyPair line;
+        ASSERT_TRUE(line.Ok());
+        prompts.texts.clear();
+        Start(line.SlaveName(), 1002, way.linkRadio);
+        main->SetEnglish(way.english);
+        QWidget* page =
+            way.linkRadio == 1008 ? static_cast<QWidget*>(g_configKeyDlg) : g_softDiagDlg;
+        ASSERT_TRUE(Shown(page));
+        bool portOpenAtMessage = !way.portOpenAtMessage;
+        prompts.onMessage = [&] { portOpenAtMessage = main->PortOpen(); };
+        ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
+        prompts.onMessage = nullptr;
+        EXPECT_EQ(prompts.texts, std::vector<std::string>{way.message});
+        EXPECT_EQ(portOpenAtMessage, way.portOpenAtMessage);
+        EXPECT_EQ(LabelText(page, way.labelId), way.label);
+        EXPECT_TRUE(BackHome());
+    }
+}
+
+// The last rate's answer may arrive while the failure message is on screen: the read it starts
+// must not be cut off by the return to the home page.
+TEST_F(TimeOutTest, QxLateAnswerDuringTheFailureMessageIsRead) {
+    PtyPair line;
+    ASSERT_TRUE(line.Ok());
+    Start(line.SlaveName(), 1002, 1009);
+    prompts.onMessage = [&] {
+        line.Write("\r\nNO CARRIER\r\nOK\r\n");
+        WaitUntil([] { return Shown(g_readingDlg); });
+    };
+    ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{"未连接，请检查串口设备！"});
+    EXPECT_TRUE(Shown(g_readingDlg) && main->PortOpen() && !main->isVisible());
+    EXPECT_TRUE(line.WaitFor("ATS128?\r", kWaitMs));
+}
+
+// Closing the search page leads home, and nothing goes on behind the home page.
+TEST_F(TimeOutTest, QxClosingTheSearchPageReturnsHome) {
+    PtyPair line;
+    ASSERT_TRUE(line.Ok());
+    Start(line.SlaveName(), 1002, 1009);
+    ASSERT_TRUE(Shown(g_softDiagDlg));
+    ASSERT_TRUE(WaitUntil([this] { return main->PortOpen(); }));
+    g_softDiagDlg->close();
+    EXPECT_TRUE(BackHome());
+    QTest::qWait(200);
+    EXPECT_FALSE(main->PortOpen());
+    EXPECT_TRUE(prompts.texts.empty());
+}
+
+} // namespace
