@@ -9,7 +9,6 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
-#include <sys/ioctl.h>
 
 #include <ctime>
 #include <functional>
@@ -283,32 +282,16 @@ TEST_F(CommPortTest, VanishedDeviceIsReportedOnceAndNotPolledInALoop) {
     EXPECT_EQ(owner.received, stream.substr(0, owner.received.size()));
 }
 
-// The rate set on a pseudo-terminal's slave, read on its master: the termios2 form shows
-// non-standard rates as they are.
-int SlaveBaud(int master) {
-    struct Termios2 {
-        tcflag_t c_iflag, c_oflag, c_cflag, c_lflag;
-        cc_t c_line;
-        cc_t c_cc[19];
-        speed_t c_ispeed, c_ospeed;
-    } settings{};
-    return ::ioctl(master, _IOR('T', 0x2A, Termios2), &settings) == 0
-               ? static_cast<int>(settings.c_ospeed)
-               : -1;
-}
-
 TEST_F(CommPortTest, SetsEveryRateOfTheRadiosAndShowsInvalidSettingsInAnErrorBox) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
-    const QString slave = QString::fromLocal8Bit(ptsname(master));
+    PtyPair line;
+    ASSERT_TRUE(line.Ok());
     for (const int baud : {300, 1200, 2400, 3600, 4800, 7200, 9600, 14400, 19200, 28800, 38400,
                            57600, 115200, 230400}) {
         SCOPED_TRACE(baud);
-        EXPECT_TRUE(port.Open(&owner, slave, baud));
-        EXPECT_EQ(SlaveBaud(master), baud);
+        EXPECT_TRUE(port.Open(&owner, line.SlavePath(), baud));
+        EXPECT_EQ(line.SlaveBaud(), baud);
         port.Close();
     }
-    ::close(master);
     EXPECT_TRUE(prompts.shown.empty());
 
     // Settings the line cannot take: told in a box, and the port still opens.

@@ -2,6 +2,8 @@
 // A pseudo-terminal pair for tests that play the radio's side of a serial line: the program
 // opens the slave by name, the test reads and writes the master.
 
+#include "../../sim/PtyMaster.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QString>
@@ -10,7 +12,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <string>
@@ -94,39 +95,8 @@ public:
         return false;
     }
 
-    // The rate the program set on its side (the slave's termios, as seen from the master).
-    int SlaveBaud() const {
-        termios settings{};
-        if (tcgetattr(m_master, &settings) != 0) {
-            return 0;
-        }
-        switch (cfgetospeed(&settings)) {
-        case B300:
-            return 300;
-        case B600:
-            return 600;
-        case B1200:
-            return 1200;
-        case B2400:
-            return 2400;
-        case B4800:
-            return 4800;
-        case B9600:
-            return 9600;
-        case B19200:
-            return 19200;
-        case B38400:
-            return 38400;
-        case B57600:
-            return 57600;
-        case B115200:
-            return 115200;
-        case B230400:
-            return 230400;
-        default:
-            return -1;
-        }
-    }
+    // The rate the program set on its side (the slave's line settings, as seen from the master).
+    int SlaveBaud() const { return PtyExactBaud(m_master); }
 
     // Processes events for about ms milliseconds.
     static void Pump(int ms) {
