@@ -5,7 +5,7 @@
 CRadioSession::CRadioSession(QObject* parent)
     : QObject(parent), m_exchange(*this, m_settings), m_port(this) {
     m_watchdog.setSingleShot(true);
-    connect(&m_watchdog, &QTimer::timeout, this, [this] { m_exchange.OnWatchdogExpired(); });
+    connect(&m_watchdog, &QTimer::timeout, this, &CRadioSession::OnWatchdogTimeout);
 }
 
 CRadioSession::~CRadioSession() {
@@ -52,7 +52,22 @@ void CRadioSession::SetWatchdog(int ms) {
         m_watchdog.stop();
         return;
     }
-    m_watchdog.start(Timing::ScaledMs(ms));
+    // Every received byte moves the deadline; the timer itself is restarted only when it must
+    // fire sooner than it is set to, so the per-byte cost is a clock read.
+    const int period = Timing::ScaledMs(ms);
+    m_watchdogDeadline.setRemainingTime(period, Qt::PreciseTimer);
+    if (!m_watchdog.isActive() || m_watchdog.remainingTime() > period) {
+        m_watchdog.start(period);
+    }
+}
+
+void CRadioSession::OnWatchdogTimeout() {
+    const qint64 left = m_watchdogDeadline.remainingTime();
+    if (left > 0) {
+        m_watchdog.start(static_cast<int>(left));
+        return;
+    }
+    m_exchange.OnWatchdogExpired();
 }
 
 void CRadioSession::NoAnswer() {

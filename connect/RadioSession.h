@@ -6,6 +6,7 @@
 #include "../exchange/RadioExchange.h"
 #include "../serial/CommPort.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -53,10 +54,13 @@ signals:
     void portLost(const QString& reason);
 
 private:
+    void OnWatchdogTimeout();
+
     RadioSettings m_settings;
     CRadioExchange m_exchange;
     CCommPort m_port;
     QTimer m_watchdog;
+    QDeadlineTimer m_watchdogDeadline;
     QString m_portName;
     bool m_portOpen = false;
 };

@@ -202,8 +202,17 @@ TEST_F(ConnectTest, ReadThatStopsAnsweringReportsNoAnswer) {
     QSignalSpy noAnswer(&session, &CRadioSession::noAnswer);
     pty.Write(kStartAnswer);
     ASSERT_TRUE(pty.WaitFor("ATS128?\r", kWait));
-    // Half a reply, then silence.
-    pty.Write("ATS128?\r\n0");
+    // A slow radio: each byte comes well inside the watchdog's period (200 ms at this scale),
+    // the whole reply takes far longer than one period.
+    for (const char c : std::string("ATS128?\r\n0\r\n")) {
+        pty.Write(std::string(1, c));
+        PtyPair::Pump(40);
+    }
+    EXPECT_EQ(noAnswer.count(), 0);
+    // The rest of the reply, then silence after the next command.
+    pty.Write("\r\nOK\r\n");
+    ASSERT_TRUE(pty.WaitFor("ATS186?\r", kWait));
+    pty.Write("ATS186?\r\n0");
     ASSERT_TRUE(PtyPair::PumpUntil([&] { return noAnswer.count() == 1; }, kWait));
 }
 
