@@ -1,7 +1,7 @@
-#include "ConfApp.h"
+#include "app/ConfApp.h"
 
-#include "../connect/pages/LinkModeDlg.h"
-#include "MainDlg.h"
+#include "app/MainDlg.h"
+#include "connect/pages/LinkModeDlg.h"
 
 #include <memory>
 

@@ -2,8 +2,8 @@
 // Dialog 102, the home page: the port choice and the two radio-family buttons. It owns the one
 // connection to a radio and every page, and takes the user back here whenever a road ends.
 
-#include "../connect/RadioSession.h"
-#include "../connect/pages/PageOwner.h"
+#include "connect/RadioSession.h"
+#include "connect/pages/PageOwner.h"
 
 #include <QIcon>
 #include <QMainWindow>

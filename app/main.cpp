@@ -1,8 +1,8 @@
 // ORVCONF: reads and writes the settings of ORV radios and QX260 modules over a serial port.
 
-#include "../connect/pages/QtPrompts.h"
-#include "ConfApp.h"
-#include "Screenshots.h"
+#include "app/ConfApp.h"
+#include "app/Screenshots.h"
+#include "connect/pages/QtPrompts.h"
 
 #include <cstdio>
 

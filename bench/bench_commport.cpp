@@ -3,7 +3,7 @@
 //
 //   bench_commport [megabytes]      (default 2)
 
-#include "CommPort.h"
+#include "serial/CommPort.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

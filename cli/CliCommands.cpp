@@ -1,11 +1,11 @@
-#include "CliCommands.h"
+#include "cli/CliCommands.h"
 
-#include "../connect/ConfigKeyConnector.h"
-#include "../connect/PowerOnDetector.h"
-#include "../connect/RadioSession.h"
-#include "../connect/SoftDiagnosis.h"
-#include "../serial/PortEnumerator.h"
-#include "SettingsJson.h"
+#include "cli/SettingsJson.h"
+#include "connect/ConfigKeyConnector.h"
+#include "connect/PowerOnDetector.h"
+#include "connect/RadioSession.h"
+#include "connect/SoftDiagnosis.h"
+#include "serial/PortEnumerator.h"
 
 #include <QEventLoop>
 #include <QFile>

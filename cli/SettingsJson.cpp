@@ -1,4 +1,4 @@
-#include "SettingsJson.h"
+#include "cli/SettingsJson.h"
 
 #include <cstdio>
 #include <initializer_list>

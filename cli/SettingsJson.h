@@ -1,7 +1,7 @@
 #pragma once
 // The settings read from a radio as a JSON document, in the order the radio was read.
 
-#include "../exchange/RadioSettings.h"
+#include "exchange/RadioSettings.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "ConfigKeyConnector.h"
+#include "connect/ConfigKeyConnector.h"
 
-#include "../exchange/RadioSettings.h"
-#include "../exchange/Timing.h"
-#include "RadioSession.h"
+#include "base/Timing.h"
+#include "connect/RadioSession.h"
+#include "exchange/RadioSettings.h"
 
 CConfigKeyConnector::CConfigKeyConnector(CRadioSession& session, QObject* parent)
     : QObject(parent), m_session(session) {

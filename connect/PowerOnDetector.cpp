@@ -1,9 +1,9 @@
-#include "PowerOnDetector.h"
+#include "connect/PowerOnDetector.h"
 
-#include "../exchange/PowerOnReport.h"
-#include "../exchange/RateTables.h"
-#include "../exchange/Timing.h"
-#include "RadioSession.h"
+#include "base/Timing.h"
+#include "connect/RadioSession.h"
+#include "exchange/PowerOnReport.h"
+#include "exchange/RateTables.h"
 
 CPowerOnDetector::CPowerOnDetector(CRadioSession& session, QObject* parent)
     : QObject(parent), m_session(session) {

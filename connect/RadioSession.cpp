@@ -1,6 +1,6 @@
-#include "RadioSession.h"
+#include "connect/RadioSession.h"
 
-#include "../exchange/Timing.h"
+#include "base/Timing.h"
 
 CRadioSession::CRadioSession(QObject* parent)
     : QObject(parent), m_exchange(*this, m_settings), m_port(this) {

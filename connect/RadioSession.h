@@ -3,8 +3,8 @@
 // with the exchange's host implemented on Qt (holds on the port, the watchdog on a timer).
 // The main window and the command-line client each own one and listen to its signals.
 
-#include "../exchange/RadioExchange.h"
-#include "../serial/CommPort.h"
+#include "exchange/RadioExchange.h"
+#include "serial/CommPort.h"
 
 #include <QDeadlineTimer>
 #include <QObject>

@@ -1,9 +1,9 @@
-#include "SoftDiagnosis.h"
+#include "connect/SoftDiagnosis.h"
 
-#include "../exchange/RadioSettings.h"
-#include "../exchange/RateTables.h"
-#include "../exchange/Timing.h"
-#include "RadioSession.h"
+#include "base/Timing.h"
+#include "connect/RadioSession.h"
+#include "exchange/RadioSettings.h"
+#include "exchange/RateTables.h"
 
 namespace {
 constexpr int kLastIndex = static_cast<int>(RateTables::kSoftDiagRates.size()) - 1;

@@ -2,8 +2,8 @@
 // radio prints one line per channel: its number, the frequency from column 20, the bandwidth
 // from column 38 and the direction from column 51.
 
-#include "PowerOnReport.h"
-#include "RadioExchange.h"
+#include "exchange/PowerOnReport.h"
+#include "exchange/RadioExchange.h"
 
 #include <array>
 #include <string>

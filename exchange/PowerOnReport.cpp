@@ -1,4 +1,4 @@
-#include "PowerOnReport.h"
+#include "exchange/PowerOnReport.h"
 
 #include <cctype>
 #include <climits>

@@ -1,6 +1,6 @@
-#include "RadioExchange.h"
+#include "exchange/RadioExchange.h"
 
-#include "PowerOnReport.h"
+#include "exchange/PowerOnReport.h"
 
 #include <span>
 #include <string_view>

@@ -6,9 +6,9 @@
 // arrives (its echo at the start and "OK\r\n" at the end), and recognising a reply sends the
 // next command.
 
-#include "ExchangeHost.h"
-#include "RadioSettings.h"
-#include "ReplyBuffer.h"
+#include "exchange/ExchangeHost.h"
+#include "exchange/RadioSettings.h"
+#include "exchange/ReplyBuffer.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "RateTables.h"
+#include "exchange/RateTables.h"
 
 namespace RateTables {
 

@@ -1,4 +1,4 @@
-#include "ReplyBuffer.h"
+#include "exchange/ReplyBuffer.h"
 
 #include <algorithm>
 

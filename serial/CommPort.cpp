@@ -1,8 +1,8 @@
-#include "CommPort.h"
+#include "serial/CommPort.h"
 
-#include "CommPortMonitor.h"
-#include "Prompts.h"
-#include "Timing.h"
+#include "base/Prompts.h"
+#include "base/Timing.h"
+#include "serial/CommPortMonitor.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>

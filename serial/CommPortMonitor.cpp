@@ -1,4 +1,4 @@
-#include "CommPortMonitor.h"
+#include "serial/CommPortMonitor.h"
 
 #include <QDeadlineTimer>
 #include <QMetaObject>

@@ -1,7 +1,7 @@
-#include "PortEnumerator.h"
+#include "serial/PortEnumerator.h"
 
-#include "CommPort.h"
-#include "SimPortRegistry.h"
+#include "serial/CommPort.h"
+#include "sim/SimPortRegistry.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -1,5 +1,5 @@
 // Kept apart: the kernel's termios2 cannot share a file with <termios.h>.
-#include "PtyMaster.h"
+#include "sim/PtyMaster.h"
 
 #if defined(__linux__)
 #include <asm/ioctls.h>

@@ -1,4 +1,4 @@
-#include "PtyMaster.h"
+#include "sim/PtyMaster.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,7 +1,7 @@
-#include "SimOptions.h"
+#include "sim/SimOptions.h"
 
-#include "SimState.h"
-#include "SimStateFile.h"
+#include "sim/SimState.h"
+#include "sim/SimStateFile.h"
 
 #include <QCommandLineParser>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The command line of orvconf-sim.
 
-#include "SimFaults.h"
+#include "sim/SimFaults.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "SimPortRegistry.h"
+#include "sim/SimPortRegistry.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "SimPresets.h"
+#include "sim/SimPresets.h"
 
-#include "RadioSettings.h"
+#include "exchange/RadioSettings.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "SimRadio.h"
+#include "sim/SimRadio.h"
 
-#include "SimPresets.h"
+#include "sim/SimPresets.h"
 
 #include <algorithm>
 #include <cctype>

@@ -9,8 +9,8 @@
 // off and on (Reset, PowerOnAnnouncement) goes back to what was saved last. A new serial rate
 // (S102) therefore takes effect at the next power-on.
 
-#include "SimFaults.h"
-#include "SimState.h"
+#include "sim/SimFaults.h"
+#include "sim/SimState.h"
 
 #include <string>
 #include <string_view>

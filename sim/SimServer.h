@@ -4,9 +4,9 @@
 // report, QX start answer with CONFIG held) when the tool opens the port as for a power-on
 // detection.
 
-#include "PtyMaster.h"
-#include "SimLog.h"
-#include "SimRadio.h"
+#include "sim/PtyMaster.h"
+#include "sim/SimLog.h"
+#include "sim/SimRadio.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "SimState.h"
+#include "sim/SimState.h"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 // radio, the current channel slot that its power-on report carries. Plain data, no Qt, so that
 // the in-process model and the program share it.
 
-#include "RadioSettings.h"
+#include "exchange/RadioSettings.h"
 
 #include <array>
 #include <map>

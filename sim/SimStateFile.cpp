@@ -1,4 +1,4 @@
-#include "SimStateFile.h"
+#include "sim/SimStateFile.h"
 
 #include <QFile>
 #include <QJsonArray>

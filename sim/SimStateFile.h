@@ -1,7 +1,7 @@
 #pragma once
 // The simulated radio's saved settings as a JSON document, so that it keeps them across runs.
 
-#include "SimState.h"
+#include "sim/SimState.h"
 
 #include <QByteArray>
 #include <QString>

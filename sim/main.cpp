@@ -1,11 +1,11 @@
 // orvconf-sim: a simulated ORV or QX radio served on a pseudo-terminal.
 
-#include "SimLog.h"
-#include "SimOptions.h"
-#include "SimPortRegistry.h"
-#include "SimRadio.h"
-#include "SimServer.h"
-#include "SimStateFile.h"
+#include "sim/SimLog.h"
+#include "sim/SimOptions.h"
+#include "sim/SimPortRegistry.h"
+#include "sim/SimRadio.h"
+#include "sim/SimServer.h"
+#include "sim/SimStateFile.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -4,11 +4,11 @@
 //
 //   bench_gui_stall            (offscreen unless QT_QPA_PLATFORM says otherwise)
 
-#include "../../app/MainDlg.h"
-#include "../../connect/pages/LinkModeDlg.h"
-#include "../../connect/pages/Page.h"
-#include "../../exchange/Prompts.h"
-#include "../../exchange/Timing.h"
+#include "app/MainDlg.h"
+#include "base/Prompts.h"
+#include "base/Timing.h"
+#include "connect/pages/LinkModeDlg.h"
+#include "connect/pages/Page.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "ConfigKeyDlg.h"
+#include "connect/pages/ConfigKeyDlg.h"
 
 #include "ui_ConfigKeyDlg.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // Dialog 137: the QX module is powered on with its CONFIG key held within a 10-second countdown.
 
-#include "../ConfigKeyConnector.h"
-#include "Page.h"
+#include "connect/ConfigKeyConnector.h"
+#include "connect/pages/Page.h"
 
 #include <memory>
 

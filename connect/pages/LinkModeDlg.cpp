@@ -1,6 +1,6 @@
-#include "LinkModeDlg.h"
+#include "connect/pages/LinkModeDlg.h"
 
-#include "Resources.h"
+#include "connect/pages/Resources.h"
 #include "ui_LinkModeDlg.h"
 
 int g_linkMode = 1;

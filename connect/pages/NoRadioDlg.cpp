@@ -1,7 +1,7 @@
-#include "NoRadioDlg.h"
+#include "connect/pages/NoRadioDlg.h"
 
-#include "PageSlots.h"
-#include "PowerOnWaitDlg.h"
+#include "connect/pages/PageSlots.h"
+#include "connect/pages/PowerOnWaitDlg.h"
 #include "ui_NoRadioDlg.h"
 
 CNoRadioDlg::CNoRadioDlg(IPageOwner& owner)

@@ -1,7 +1,7 @@
 #pragma once
 // Dialog 132: no ORV radio announced itself in time.
 
-#include "Page.h"
+#include "connect/pages/Page.h"
 
 #include <memory>
 

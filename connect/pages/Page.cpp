@@ -1,7 +1,7 @@
-#include "Page.h"
+#include "connect/pages/Page.h"
 
-#include "../../exchange/Prompts.h"
-#include "Resources.h"
+#include "base/Prompts.h"
+#include "connect/pages/Resources.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

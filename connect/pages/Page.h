@@ -3,8 +3,8 @@
 // own task-bar entry while the main window is hidden, and is presented centred and painted at
 // once.
 
-#include "Messages.h"
-#include "PageOwner.h"
+#include "connect/pages/Messages.h"
+#include "connect/pages/PageOwner.h"
 
 #include <QDialog>
 

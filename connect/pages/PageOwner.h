@@ -2,7 +2,7 @@
 // What a page needs from the main window that owns it. The main window implements it; the pages
 // never see the main window's class.
 
-#include "Messages.h"
+#include "connect/pages/Messages.h"
 
 #include <QString>
 

@@ -1,11 +1,11 @@
-#include "PageSlots.h"
+#include "connect/pages/PageSlots.h"
 
-#include "ConfigKeyDlg.h"
-#include "NoRadioDlg.h"
-#include "PowerOnWaitDlg.h"
-#include "ReadingDlg.h"
-#include "SavingDlg.h"
-#include "SoftDiagDlg.h"
+#include "connect/pages/ConfigKeyDlg.h"
+#include "connect/pages/NoRadioDlg.h"
+#include "connect/pages/PowerOnWaitDlg.h"
+#include "connect/pages/ReadingDlg.h"
+#include "connect/pages/SavingDlg.h"
+#include "connect/pages/SoftDiagDlg.h"
 
 QPointer<CPowerOnWaitDlg> g_powerOnWaitDlg;
 QPointer<CNoRadioDlg> g_noRadioDlg;

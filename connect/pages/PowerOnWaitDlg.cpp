@@ -1,8 +1,8 @@
-#include "PowerOnWaitDlg.h"
+#include "connect/pages/PowerOnWaitDlg.h"
 
-#include "../RadioSession.h"
-#include "NoRadioDlg.h"
-#include "PageSlots.h"
+#include "connect/RadioSession.h"
+#include "connect/pages/NoRadioDlg.h"
+#include "connect/pages/PageSlots.h"
 #include "ui_PowerOnWaitDlg.h"
 
 CPowerOnWaitDlg::CPowerOnWaitDlg(IPageOwner& owner)

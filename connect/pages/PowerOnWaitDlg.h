@@ -1,8 +1,8 @@
 #pragma once
 // Dialog 131: waits up to 30 seconds for an ORV radio to be switched on and announce itself.
 
-#include "../PowerOnDetector.h"
-#include "Page.h"
+#include "connect/PowerOnDetector.h"
+#include "connect/pages/Page.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "QtPrompts.h"
+#include "connect/pages/QtPrompts.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 #pragma once
 // Message boxes on screen: a modal QMessageBox owned by the window the user is looking at.
 
-#include "../../exchange/Prompts.h"
+#include "base/Prompts.h"
 
 class CQtPrompts : public IPrompts {
 public:

@@ -1,4 +1,4 @@
-#include "ReadingDlg.h"
+#include "connect/pages/ReadingDlg.h"
 
 #include "ui_ReadingDlg.h"
 

@@ -2,7 +2,7 @@
 // Dialog 147: shown while reading the radio's settings. Cancel, Escape or the caption's
 // close button abandon the exchange and lead back to the home page.
 
-#include "Page.h"
+#include "connect/pages/Page.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "Resources.h"
+#include "connect/pages/Resources.h"
 
 #include <QtGlobal>
 

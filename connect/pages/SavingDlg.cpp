@@ -1,4 +1,4 @@
-#include "SavingDlg.h"
+#include "connect/pages/SavingDlg.h"
 
 #include "ui_SavingDlg.h"
 

@@ -2,7 +2,7 @@
 // Dialog 149: shown while writing the new settings to the radio. Cancel, Escape or the caption's
 // close button abandon the exchange and lead back to the home page.
 
-#include "Page.h"
+#include "connect/pages/Page.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
-#include "SoftDiagDlg.h"
+#include "connect/pages/SoftDiagDlg.h"
 
-#include "../../exchange/RadioSettings.h"
-#include "../../exchange/RateTables.h"
-#include "../RadioSession.h"
+#include "connect/RadioSession.h"
+#include "exchange/RadioSettings.h"
+#include "exchange/RateTables.h"
 #include "ui_SoftDiagDlg.h"
 
 CSoftDiagDlg::CSoftDiagDlg(IPageOwner& owner)

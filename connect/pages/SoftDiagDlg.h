@@ -1,8 +1,8 @@
 #pragma once
 // Dialog 134: the soft diagnosis tries the rates of its table one after the other.
 
-#include "../SoftDiagnosis.h"
-#include "Page.h"
+#include "connect/SoftDiagnosis.h"
+#include "connect/pages/Page.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 // The settings document: valid JSON whatever the radio sent, fields in read order.
 
-#include "../../cli/SettingsJson.h"
+#include "cli/SettingsJson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,12 +1,12 @@
 // The connection procedures against a pseudo-terminal on which the test plays the radio.
 
-#include "../../connect/ConfigKeyConnector.h"
-#include "../../connect/PowerOnDetector.h"
-#include "../../connect/RadioSession.h"
-#include "../../connect/SoftDiagnosis.h"
-#include "../../exchange/RateTables.h"
-#include "../../exchange/Timing.h"
-#include "../support/PtyPair.h"
+#include "base/Timing.h"
+#include "connect/ConfigKeyConnector.h"
+#include "connect/PowerOnDetector.h"
+#include "connect/RadioSession.h"
+#include "connect/SoftDiagnosis.h"
+#include "exchange/RateTables.h"
+#include "tests/support/PtyPair.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Power-on report, decimal values, time scaling and prompts.
 
-#include "PowerOnReport.h"
-#include "Prompts.h"
-#include "Timing.h"
+#include "base/Prompts.h"
+#include "base/Timing.h"
+#include "exchange/PowerOnReport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The command exchange: both read sequences fed byte by byte, reply recognition, the watchdog,
 // oversized replies and the channel-listing parser.
 
-#include "RadioExchange.h"
+#include "exchange/RadioExchange.h"
 
 #include <gtest/gtest.h>
 

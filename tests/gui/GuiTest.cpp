@@ -2,20 +2,20 @@
 // roads against the simulated radio (orvconf-sim) or a bare pseudo-terminal where no radio
 // answers.
 
-#include "../../app/AboutDlg.h"
-#include "../../app/Language.h"
-#include "../../app/MainDlg.h"
-#include "../../connect/pages/ConfigKeyDlg.h"
-#include "../../connect/pages/LinkModeDlg.h"
-#include "../../connect/pages/NoRadioDlg.h"
-#include "../../connect/pages/PageSlots.h"
-#include "../../connect/pages/PowerOnWaitDlg.h"
-#include "../../connect/pages/ReadingDlg.h"
-#include "../../connect/pages/SavingDlg.h"
-#include "../../connect/pages/SoftDiagDlg.h"
-#include "../../exchange/Prompts.h"
-#include "../../exchange/Timing.h"
-#include "../support/PtyPair.h"
+#include "app/AboutDlg.h"
+#include "app/Language.h"
+#include "app/MainDlg.h"
+#include "base/Prompts.h"
+#include "base/Timing.h"
+#include "connect/pages/ConfigKeyDlg.h"
+#include "connect/pages/LinkModeDlg.h"
+#include "connect/pages/NoRadioDlg.h"
+#include "connect/pages/PageSlots.h"
+#include "connect/pages/PowerOnWaitDlg.h"
+#include "connect/pages/ReadingDlg.h"
+#include "connect/pages/SavingDlg.h"
+#include "connect/pages/SoftDiagDlg.h"
+#include "tests/support/PtyPair.h"
 
 #include <QAbstractButton>
 #include <QAction>

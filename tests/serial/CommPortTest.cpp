@@ -1,8 +1,8 @@
 // CCommPort against real pseudo-terminals: the test plays the radio on the master side.
-#include "CommPort.h"
-#include "../support/PtyPair.h"
-#include "Prompts.h"
-#include "Timing.h"
+#include "serial/CommPort.h"
+#include "base/Prompts.h"
+#include "base/Timing.h"
+#include "tests/support/PtyPair.h"
 
 #include <QDir>
 #include <QTest>

@@ -1,8 +1,8 @@
 // Port enumeration with simulated radios published on pseudo-terminals.
-#include "PortEnumerator.h"
-#include "../support/PtyPair.h"
-#include "CommPort.h"
-#include "SimPortRegistry.h"
+#include "serial/PortEnumerator.h"
+#include "serial/CommPort.h"
+#include "sim/SimPortRegistry.h"
+#include "tests/support/PtyPair.h"
 
 #include <QTemporaryDir>
 

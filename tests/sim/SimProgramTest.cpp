@@ -2,9 +2,9 @@
 // on its pseudo-terminal, driven from the tool's side through QSerialPort (which sets rates that
 // need a custom divisor too). Deadlines are generous: the machine may be busy.
 
-#include "SimOptions.h"
-#include "SimPortRegistry.h"
-#include "SimStateFile.h"
+#include "sim/SimOptions.h"
+#include "sim/SimPortRegistry.h"
+#include "sim/SimStateFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

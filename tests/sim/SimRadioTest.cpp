@@ -1,7 +1,7 @@
 // The simulated radio as the tool sees it: the texts and positions the tool relies on, state that
 // survives a write and a read, and each fault it can be told to show.
 
-#include "SimRadio.h"
+#include "sim/SimRadio.h"
 
 #include <gtest/gtest.h>
 

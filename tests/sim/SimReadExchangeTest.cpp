@@ -1,10 +1,10 @@
 // Both read sequences of the real command exchange against the simulated radio, byte by byte,
 // from the start answer to the end of the read: what the tool reads must be what the radio holds.
 
-#include "PowerOnReport.h"
-#include "RadioExchange.h"
-#include "RateTables.h"
-#include "SimRadio.h"
+#include "exchange/PowerOnReport.h"
+#include "exchange/RadioExchange.h"
+#include "exchange/RateTables.h"
+#include "sim/SimRadio.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // A pseudo-terminal pair for tests that play the radio's side of a serial line: the program
 // opens the slave by name, the test reads and writes the master.
 
-#include "../../sim/PtyMaster.h"
+#include "sim/PtyMaster.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "Prompts.h"
+#include "base/Prompts.h"
 
 #include <atomic>
 #include <iostream>

@@ -1,4 +1,4 @@
-#include "Timing.h"
+#include "base/Timing.h"
 
 #include <atomic>
 #include <charconv>
