@@ -78,6 +78,10 @@ void CRadioSession::ReplyRejected() {
     emit replyRejected();
 }
 
+void CRadioSession::ReadFailed(ReadFailure why, const std::string& command) {
+    emit readFailed(static_cast<int>(why), QString::fromStdString(command));
+}
+
 void CRadioSession::OnPortRxChar(unsigned char byte, const QString&) {
     m_exchange.OnPortRxChar(byte);
 }

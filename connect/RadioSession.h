@@ -41,6 +41,7 @@ public:
     void SetWatchdog(int ms) override;
     void NoAnswer() override;
     void ReplyRejected() override;
+    void ReadFailed(ReadFailure why, const std::string& command) override;
 
     // IPortOwner
     void OnPortRxChar(unsigned char byte, const QString& portName) override;
@@ -51,6 +52,8 @@ signals:
     void readFinished(int family);
     void noAnswer();
     void replyRejected();
+    // why is a ReadFailure; command the read command concerned, such as "ATS132?".
+    void readFailed(int why, const QString& command);
     void portLost(const QString& reason);
 
 private:

@@ -2,6 +2,8 @@
 // What the command exchange needs from the outside world. The main window implements it for the
 // GUI, the command-line client for scripted reads, and the tests with recorders.
 
+#include "exchange/ReadFailure.h"
+
 #include <string>
 
 class IExchangeHost {
@@ -32,4 +34,9 @@ public:
 
     // A reply grew past the reply buffer's capacity and was dropped whole.
     virtual void ReplyRejected() = 0;
+
+    // The read ended without its settings: command (without "\r", e.g. "ATS132?") is the read
+    // command whose answer was garbled or refused, or that the radio last restarted on. Nothing
+    // is outstanding afterwards.
+    virtual void ReadFailed(ReadFailure why, const std::string& command) = 0;
 };

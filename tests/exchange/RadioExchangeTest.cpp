@@ -42,6 +42,9 @@ public:
     }
     void NoAnswer() override { ++noAnswers; }
     void ReplyRejected() override { ++rejected; }
+    void ReadFailed(ReadFailure why, const std::string& command) override {
+        log.push_back("failed " + std::to_string(static_cast<int>(why)) + " " + command);
+    }
 
     long Count(const std::string& prefix) const {
         return std::count_if(log.begin(), log.end(),

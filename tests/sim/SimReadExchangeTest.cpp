@@ -29,6 +29,7 @@ public:
     std::vector<std::string> commands;
     int finished = 0;
     int rejected = 0;
+    std::vector<std::pair<ReadFailure, std::string>> failures;
 
     // Delivers bytes and whatever the radio answers to the commands they trigger.
     void Deliver(const std::string& bytes) {
@@ -56,6 +57,9 @@ public:
     void SetWatchdog(int) override {}
     void NoAnswer() override {}
     void ReplyRejected() override { ++rejected; }
+    void ReadFailed(ReadFailure why, const std::string& command) override {
+        failures.emplace_back(why, command);
+    }
 
 private:
     CSimRadio& m_radio;
