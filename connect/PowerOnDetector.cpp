@@ -33,7 +33,7 @@ void CPowerOnDetector::OnTick() {
         m_session.Buffer().Reset();
         m_tick.stop();
         emit timedOut();
-    } else if (m_session.Buffer().text.size() == 19) {
+    } else if (m_session.Buffer().text.size() >= 19) {
         const PowerOnReport report = ParsePowerOnReport(m_session.Buffer().text);
         RadioSettings& settings = m_session.Settings();
         settings.orvCurrentChannel = report.channel;

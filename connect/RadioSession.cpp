@@ -86,6 +86,10 @@ void CRadioSession::WriteFailed(RadioFamily family) {
     emit writeFailed(family);
 }
 
+void CRadioSession::ReadFailed(ReadFailure why, const std::string& command) {
+    emit readFailed(static_cast<int>(why), QString::fromStdString(command));
+}
+
 void CRadioSession::OnPortRxChar(unsigned char byte, const QString&) {
     m_exchange.OnPortRxChar(byte);
 }

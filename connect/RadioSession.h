@@ -43,6 +43,7 @@ public:
     void ReplyRejected() override;
     void WriteFinished(RadioFamily family) override;
     void WriteFailed(RadioFamily family) override;
+    void ReadFailed(ReadFailure why, const std::string& command) override;
 
     // IPortOwner
     void OnPortRxChar(unsigned char byte, const QString& portName) override;
@@ -55,6 +56,8 @@ signals:
     void replyRejected();
     void writeFinished(int family);
     void writeFailed(int family);
+    // why is a ReadFailure; command the read command concerned, such as "ATS132?".
+    void readFailed(int why, const QString& command);
     void portLost(const QString& reason);
 
 private:

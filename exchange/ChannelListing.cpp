@@ -5,6 +5,7 @@
 #include "exchange/PowerOnReport.h"
 #include "exchange/RadioExchange.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -37,14 +38,31 @@ ChannelEntry RowFromLine(const std::string& line, std::string channel) {
                         Mid(line, kBandwidthColumn, kBandwidthWidth), Mid(line, kDirectionColumn)};
 }
 
+// The radio prints its listing in plain ASCII; anything else is line noise, and taking it in
+// would put it into the channel table (and back into the radio with the next write).
+bool PlainText(const unsigned char* bytes, int count) {
+    return std::all_of(bytes, bytes + count, [](unsigned char b) {
+        return (b >= 0x20 && b <= 0x7E) || b == '\r' || b == '\n';
+    });
+}
+
+bool IsChannelNumber(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 void ApplyLines(const ListingLines& lines, int lineCount, int family, RadioSettings& settings) {
     for (int j = 0; j < lineCount; ++j) {
         const std::string& line = lines[static_cast<std::size_t>(j)];
         const std::size_t blank = line.find(' ');
-        // A line without a blank names channel 0 with an empty channel text.
+        // Only a line that starts with a channel number and a blank names a channel: an empty
+        // line, or one that starts otherwise, must not overwrite row 0.
         std::string number = blank == std::string::npos ? std::string() : line.substr(0, blank);
+        if (!IsChannelNumber(number)) {
+            continue;
+        }
         const int channel = DecimalValue(number);
-        if (channel < 0 || channel >= RadioSettings::kChannelRows) {
+        if (channel >= RadioSettings::kChannelRows) {
             continue;
         }
         ChannelEntry& row = settings.channels[static_cast<std::size_t>(channel)];
@@ -61,7 +79,10 @@ void ApplyLines(const ListingLines& lines, int lineCount, int family, RadioSetti
 
 } // namespace
 
-void CRadioExchange::ParseChannelListing(const unsigned char* bytes, int count) {
+bool CRadioExchange::ParseChannelListing(const unsigned char* bytes, int count) {
+    if (!PlainText(bytes, count)) {
+        return false;
+    }
     ListingLines lines;
     int lineCount = 0;
     bool markerSeen = false;
@@ -87,4 +108,5 @@ void CRadioExchange::ParseChannelListing(const unsigned char* bytes, int count) 
     if (markerSeen) {
         ApplyLines(lines, lineCount, m_radioFamily, m_settings);
     }
+    return true;
 }

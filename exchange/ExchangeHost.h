@@ -3,6 +3,7 @@
 // GUI, the command-line client for scripted reads, and the tests with recorders.
 
 #include "exchange/RadioSettings.h"
+#include "exchange/ReadFailure.h"
 
 #include <string>
 
@@ -41,4 +42,8 @@ public:
     // The radio answered "ERROR" during the write of this family; the write has stopped and
     // nothing more is sent.
     virtual void WriteFailed(RadioFamily family) = 0;
+    // The read ended without its settings: command (without "\r", e.g. "ATS132?") is the read
+    // command whose answer was garbled or refused, or that the radio last restarted on. Nothing
+    // is outstanding afterwards.
+    virtual void ReadFailed(ReadFailure why, const std::string& command) = 0;
 };

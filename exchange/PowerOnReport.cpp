@@ -24,6 +24,11 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Two characters that are digits, the first possibly a blank.
+bool IsNumberField(const std::string& field) {
+    return field.size() == 2 && (IsDigit(field[0]) || field[0] == ' ') && IsDigit(field[1]);
+}
+
 } // namespace
 
 int DecimalValue(const std::string& text) {
@@ -52,15 +57,25 @@ int DecimalValue(const std::string& text) {
     return static_cast<int>(value);
 }
 
-PowerOnReport ParsePowerOnReport(const std::string& text) {
+PowerOnReport ParsePowerOnReport(const std::string& received) {
     PowerOnReport report;
-    if (text.size() != kReportLength) {
+    if (received.size() < kReportLength) {
         return report;
     }
+    // A power-up glitch may leave stray bytes in front of the report: it is the last 19
+    // characters. Behind stray bytes the tail may still be a report on its way in, so there
+    // both numbers must lie wholly inside it and be written in digits.
+    const bool afterStrayBytes = received.size() > kReportLength;
+    const std::string text = received.substr(received.size() - kReportLength);
     const std::size_t u = text.find('U');
     const long p = u == std::string::npos ? -1 : static_cast<long>(u);
-    report.channel = DecimalValue(TwoCharsAt(text, p - 2));
-    report.rateCode = DecimalValue(TwoCharsAt(text, p + 3));
+    const std::string channel = TwoCharsAt(text, p - 2);
+    const std::string code = TwoCharsAt(text, p + 3);
+    report.channel = DecimalValue(channel);
+    report.rateCode = DecimalValue(code);
+    if (afterStrayBytes && (p < 2 || !IsNumberField(channel) || !IsNumberField(code))) {
+        return report;
+    }
     // Code 8 has no baud rate: such a report is not taken and the countdown goes on.
     report.valid = report.channel >= 1 && report.channel <= 16 && report.rateCode >= 0 &&
                    report.rateCode <= 9 && report.rateCode != 8;

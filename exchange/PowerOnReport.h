@@ -11,10 +11,11 @@ struct PowerOnReport {
     bool valid = false;
 };
 
-// Reads the two values from a received text. Returns valid only for a text of exactly 19
-// characters whose channel is 1..16 and code 0..9; the values are filled whenever the text is
-// 19 characters long, valid or not.
-PowerOnReport ParsePowerOnReport(const std::string& text);
+// Reads the two values from the last 19 characters of what has been received (stray bytes may
+// come first). Valid only when the channel is 1..16 and the code 0..9 (behind stray bytes also
+// both written in digits within those 19 characters); the values are filled whenever at least
+// 19 characters have been received, valid or not.
+PowerOnReport ParsePowerOnReport(const std::string& received);
 
 // Decimal value of a text as the radio's numbers are read: leading blanks skipped, an optional
 // sign, then digits up to the first non-digit; 0 when there are none.

@@ -2,6 +2,7 @@
 
 #include "exchange/PowerOnReport.h"
 
+#include <algorithm>
 #include <span>
 #include <string_view>
 
@@ -9,6 +10,7 @@ namespace {
 
 constexpr std::string_view kStartText = CRadioExchange::kStartAnswer;
 constexpr std::string_view kOk = "OK\r\n";
+constexpr std::string_view kError = "ERROR\r\n";
 constexpr std::string_view kListingEcho = "ATP0?";
 constexpr std::size_t kValueIndex = 9; // the 7-character echo, then "\r\n"
 
@@ -107,6 +109,41 @@ std::string_view ValueText(const std::string& text, ValueRule rule) {
     return {};
 }
 
+// Whether the value a rule takes from a register reply is a number as the radio prints it:
+// decimal digits, cut short only by the line end. A noise byte there would otherwise read as
+// a wrong value (a non-digit stops the conversion). The one- and two-digit rules need a digit;
+// the other two may find none (an empty value, read as empty or 0).
+bool ValueWellFormed(const std::string& text, ValueRule rule) {
+    const std::string_view view(text);
+    const std::string_view line =
+        view.size() <= kValueIndex
+            ? std::string_view()
+            : view.substr(kValueIndex, static_cast<std::size_t>(CRadioExchange::ValueLength(
+                                           text, static_cast<int>(kValueIndex))));
+    std::string_view field = line;
+    bool needsDigit = true;
+    switch (rule) {
+    case ValueRule::OneDigit:
+        field = line.substr(0, 1);
+        break;
+    case ValueRule::TwoDigits:
+        field = line.substr(0, 2);
+        break;
+    case ValueRule::ToLineEnd:
+        needsDigit = false;
+        break;
+    case ValueRule::BeforeDash:
+        // Without a dash the whole line is the value's place (the rule then reads 0).
+        field = line.substr(0, line.find('-'));
+        needsDigit = false;
+        break;
+    }
+    if (needsDigit && field.empty()) {
+        return false;
+    }
+    return std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 } // namespace
 
 CRadioExchange::CRadioExchange(IExchangeHost& host, RadioSettings& settings)
@@ -159,7 +196,18 @@ void CRadioExchange::TakeByte(unsigned char byte) {
 void CRadioExchange::RunReadSteps() {
     const std::string_view text = m_reply.text;
     if (text == kStartText) {
+        if (!m_reading) {
+            m_restarts = 0;
+        } else if (++m_restarts > kMaxRestarts) {
+            FailRead(ReadFailure::KeepsRestarting, m_lastCommand);
+            return;
+        }
         StartRead();
+        return;
+    }
+    // A refused read command is final: the radio would refuse it again.
+    if (m_reading && text.ends_with(kError)) {
+        FailRead(ReadFailure::Refused, m_lastCommand);
         return;
     }
     // Every step below needs "OK\r\n" at the end; most bytes stop here. A recognised step
@@ -171,6 +219,10 @@ void CRadioExchange::RunReadSteps() {
         m_radioFamily == FAMILY_ORV ? std::span<const ReadStep>(kOrvSteps) : kQxSteps;
     for (const ReadStep& step : steps) {
         if (StartsWith(text, step.echo)) {
+            if (!ValueWellFormed(m_reply.text, step.rule)) {
+                FailRead(ReadFailure::Garbled, std::string(step.echo));
+                return;
+            }
             if (step.store != nullptr) {
                 step.store(m_settings, ValueText(m_reply.text, step.rule));
             }
@@ -185,6 +237,7 @@ void CRadioExchange::RunReadSteps() {
 
 void CRadioExchange::StartRead() {
     m_reply.Reset();
+    m_reading = true;
     m_host.ReadStarted(m_radioFamily);
     SendCommand("ATS128?\r");
 }
@@ -198,11 +251,24 @@ void CRadioExchange::AdvanceRead(const std::string& next, int holdMs) {
 }
 
 void CRadioExchange::FinishRead() {
-    ParseChannelListing(m_reply.bytes.data(), m_reply.count);
+    if (!ParseChannelListing(m_reply.bytes.data(), m_reply.count)) {
+        FailRead(ReadFailure::Garbled, std::string(kListingEcho));
+        return;
+    }
     m_reply.Reset();
+    m_reading = false;
     m_awaitingAnswer = false;
     m_host.SetWatchdog(0);
     m_host.ReadFinished(m_radioFamily);
+}
+
+void CRadioExchange::FailRead(ReadFailure why, const std::string& command) {
+    m_reply.Reset();
+    m_reading = false;
+    m_restarts = 0;
+    m_awaitingAnswer = false;
+    m_host.SetWatchdog(0);
+    m_host.ReadFailed(why, command);
 }
 
 void CRadioExchange::RejectReply() {
@@ -212,6 +278,7 @@ void CRadioExchange::RejectReply() {
 }
 
 void CRadioExchange::SendCommand(const std::string& text) {
+    m_lastCommand = text.ends_with('\r') ? text.substr(0, text.size() - 1) : text;
     m_host.SendCommand(text);
     m_awaitingAnswer = true;
     if (!m_inIntake) {
@@ -234,12 +301,15 @@ void CRadioExchange::OnWatchdogExpired() {
     }
     m_awaitingAnswer = false;
     m_write.Reset();
+    m_reading = false;
     m_host.NoAnswer();
 }
 
 void CRadioExchange::Abandon() {
     m_awaitingAnswer = false;
     m_write.Reset();
+    m_reading = false;
+    m_restarts = 0;
     m_host.SetWatchdog(0);
     m_reply.Reset();
 }

@@ -22,6 +22,9 @@ public:
     static constexpr int kNoAnswerMs = 10000;
     static constexpr int kOrvListingHoldMs = 12000;
     static constexpr int kQxListingHoldMs = 2000;
+    // Start answers taken in the middle of a read before it is given up: a radio that resets
+    // on one of its commands, or in a brown-out loop, would otherwise be read forever.
+    static constexpr int kMaxRestarts = 2;
 
     CRadioExchange(IExchangeHost& host, RadioSettings& settings);
 
@@ -48,11 +51,14 @@ public:
     // Number of characters from start up to, not including, the first "\r" or the end of text.
     static int ValueLength(const std::string& text, int start);
 
-    // Fills m_settings.channels from a channel listing (the whole reply to "ATP0?\r").
-    void ParseChannelListing(const unsigned char* bytes, int count);
+    // Fills m_settings.channels from a channel listing (the whole reply to "ATP0?\r"). A listing
+    // with a byte outside printable ASCII (line ends aside) is corrupt: false, nothing changed.
+    bool ParseChannelListing(const unsigned char* bytes, int count);
 
     // True while a command has been sent and its answer is still being waited for.
     bool AwaitingAnswer() const { return m_awaitingAnswer; }
+    // True from the start answer until the read finishes, fails or is abandoned.
+    bool Reading() const { return m_reading; }
 
     // Starts writing the plan into the radio: its rows become the program table of the settings
     // and "ATP0=\r" opens the channel-programming dialogue; from then on the radio's answers
@@ -71,6 +77,8 @@ private:
     // A register reply was taken: empties the buffer, sends the next command, holds if asked.
     void AdvanceRead(const std::string& next, int holdMs);
     void FinishRead();
+    // Ends the read without its settings and tells the host why.
+    void FailRead(ReadFailure why, const std::string& command);
     void RejectReply();
     // Asks the host for a hold; a command sent in the same byte's handling is watched for the
     // hold's length on top of kNoAnswerMs, since it is written only when the hold ends.
@@ -87,4 +95,7 @@ private:
     bool m_inIntake = false; // inside OnPortRxChar: the watchdog is armed once, on the way out
     int m_intakeHoldMs = 0;  // holds requested while handling the current byte
     CWriteSequence m_write;
+    bool m_reading = false;
+    int m_restarts = 0;        // start answers taken while m_reading
+    std::string m_lastCommand; // the last command sent, without its "\r"
 };

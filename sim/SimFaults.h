@@ -11,8 +11,20 @@ struct SimFaults {
     std::string noise;
     std::string noiseOn;
 
+    // Bytes put where the value of a register read starts (after the echo's line end), in the
+    // answer to every register read or, with valueNoiseOn set, to those starting with it.
+    std::string valueNoise;
+    std::string valueNoiseOn;
+
+    // Bytes sent in front of the power-on announcement only (a power-up glitch).
+    std::string powerOnNoise;
+
     // Commands that start with this text are refused with "ERROR" (e.g. "ATS105?", "ats102=").
     std::string errorOn;
+
+    // Commands that start with this text make the radio restart: it answers them with its
+    // start answer instead (e.g. "ATS186?": a radio that resets on one command).
+    std::string resetOn;
 
     // The radio stops answering (until it is switched off and on) after this many replies...
     int silentAfter = -1;
@@ -23,9 +35,16 @@ struct SimFaults {
     int truncateListingAt = -1;
     // Lines listed after the real ones, numbered from 64 up.
     int extraListingLines = 0;
+    // Bytes put into the first channel line of the listing, in front of its direction (with no
+    // channel programmed, in front of the closing "OK").
+    std::string listingNoise;
+    // An empty line at the end of the listing, before the closing "OK".
+    bool listingEmptyLine = false;
 
     bool Any() const {
-        return !noise.empty() || !errorOn.empty() || silentAfter >= 0 || !silentOn.empty() ||
-               truncateListingAt >= 0 || extraListingLines > 0;
+        return !noise.empty() || !valueNoise.empty() || !powerOnNoise.empty() || !errorOn.empty() ||
+               !resetOn.empty() || silentAfter >= 0 || !silentOn.empty() ||
+               truncateListingAt >= 0 || extraListingLines > 0 || !listingNoise.empty() ||
+               listingEmptyLine;
     }
 };

@@ -5,6 +5,8 @@
 
 #include <QCommandLineParser>
 
+#include <utility>
+
 namespace {
 
 bool ParseCount(const QString& text, int lowest, int* value, int highest = 1 << 30) {
@@ -79,6 +81,30 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
                                                     "commands starting with this (e.g. "
                                                     "ATS186?)."),
                                      QStringLiteral("command"));
+    const QCommandLineOption valueNoise(QStringLiteral("value-noise"),
+                                        QStringLiteral("Fault: put these bytes (hex) where the "
+                                                       "value of a register read starts."),
+                                        QStringLiteral("hex"));
+    const QCommandLineOption valueNoiseOn(QStringLiteral("value-noise-on"),
+                                          QStringLiteral("Fault: only in the answer to register "
+                                                         "reads starting with this (e.g. "
+                                                         "ATS132?)."),
+                                          QStringLiteral("command"));
+    const QCommandLineOption powerOnNoise(QStringLiteral("power-on-noise"),
+                                          QStringLiteral("Fault: send these bytes (hex) in front "
+                                                         "of the power-on announcement only."),
+                                          QStringLiteral("hex"));
+    const QCommandLineOption resetOn(QStringLiteral("reset-on"),
+                                     QStringLiteral("Fault: restart on commands starting with "
+                                                    "this, answering with the start answer."),
+                                     QStringLiteral("command"));
+    const QCommandLineOption listingNoise(QStringLiteral("listing-noise"),
+                                          QStringLiteral("Fault: put these bytes (hex) into the "
+                                                         "first line of the channel listing."),
+                                          QStringLiteral("hex"));
+    const QCommandLineOption listingEmptyLine(QStringLiteral("listing-empty-line"),
+                                              QStringLiteral("Fault: end the channel listing "
+                                                             "with an empty line."));
     const QCommandLineOption errorOn(QStringLiteral("error-on"),
                                      QStringLiteral("Fault: answer commands starting with this "
                                                     "with ERROR."),
@@ -99,8 +125,10 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
                                         QStringLiteral("Fault: list this many lines beyond the "
                                                        "64 channels."),
                                         QStringLiteral("n"));
-    parser.addOptions({help, family, rate, state, log, delay, noPace, noise, noiseOn, errorOn,
-                       silentAfter, silentOn, truncate, extraLines});
+    parser.addOptions({help,         family,       rate,       state,        log,
+                       delay,        noPace,       noise,      noiseOn,      valueNoise,
+                       valueNoiseOn, powerOnNoise, errorOn,    resetOn,      silentAfter,
+                       silentOn,     truncate,     extraLines, listingNoise, listingEmptyLine});
 
     auto fail = [message](const QString& text) {
         *message = text;
@@ -150,6 +178,19 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
         return fail(QStringLiteral("--noise needs bytes in hex, such as ff00a5"));
     }
     faults.noiseOn = parser.value(noiseOn).toStdString();
+    const std::pair<const QCommandLineOption*, std::string*> hexFaults[] = {
+        {&valueNoise, &faults.valueNoise},
+        {&powerOnNoise, &faults.powerOnNoise},
+        {&listingNoise, &faults.listingNoise}};
+    for (const auto& [option, bytes] : hexFaults) {
+        if (parser.isSet(*option) && !ParseHex(parser.value(*option), bytes)) {
+            return fail(QStringLiteral("--%1 needs bytes in hex, such as ff00a5")
+                            .arg(option->names().constFirst()));
+        }
+    }
+    faults.valueNoiseOn = parser.value(valueNoiseOn).toStdString();
+    faults.resetOn = parser.value(resetOn).toStdString();
+    faults.listingEmptyLine = parser.isSet(listingEmptyLine);
     faults.errorOn = parser.value(errorOn).toStdString();
     faults.silentOn = parser.value(silentOn).toStdString();
     if (parser.isSet(silentAfter) &&

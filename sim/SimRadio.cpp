@@ -105,7 +105,10 @@ std::string CSimRadio::PowerOnReport() const {
 
 std::string CSimRadio::PowerOnAnnouncement() {
     Reset();
-    std::string out = m_faults.noiseOn.empty() ? m_faults.noise : std::string();
+    std::string out = m_faults.powerOnNoise;
+    if (m_faults.noiseOn.empty()) {
+        out += m_faults.noise;
+    }
     if (Family() == FAMILY_ORV) {
         out += PowerOnReport();
     } else {
@@ -230,11 +233,16 @@ void CSimRadio::HandleCommand(const std::string& line, std::string& out) {
         Reply(out, line, echo + kError);
         return;
     }
+    if (StartsWithNoCase(line, m_faults.resetOn)) {
+        // Restarted, it comes back in command mode, as after "+++".
+        Reply(out, line, kStartAnswer);
+        return;
+    }
     const std::string command = Upper(Trimmed(line));
     if (command == "AT") {
         Reply(out, line, echo + kOk);
     } else if (command == "ATP0?") {
-        std::string listing = Listing(echo, m_faults.extraListingLines);
+        std::string listing = Listing(echo, m_faults);
         if (m_faults.truncateListingAt >= 0 &&
             static_cast<std::size_t>(m_faults.truncateListingAt) < listing.size()) {
             listing.resize(static_cast<std::size_t>(m_faults.truncateListingAt));
@@ -294,7 +302,12 @@ void CSimRadio::HandleRegisterRead(const std::string& line, int reg, std::string
         Reply(out, line, echo + kError);
         return;
     }
-    Reply(out, line, echo + RegisterValueText(reg) + "\r\n" + kOk);
+    const bool noisy =
+        !m_faults.valueNoise.empty() &&
+        (m_faults.valueNoiseOn.empty() || StartsWithNoCase(line, m_faults.valueNoiseOn));
+    Reply(out, line,
+          echo + (noisy ? m_faults.valueNoise : std::string()) + RegisterValueText(reg) + "\r\n" +
+              kOk);
 }
 
 void CSimRadio::HandleRegisterWrite(const std::string& line, int reg, const std::string& value,
@@ -468,10 +481,10 @@ void CSimRadio::Reply(std::string& out, std::string_view command, const std::str
 }
 
 std::string CSimRadio::ChannelListing() const {
-    return Listing("ATP0?\r\n", 0);
+    return Listing("ATP0?\r\n", SimFaults{});
 }
 
-std::string CSimRadio::Listing(const std::string& echo, int extraLines) const {
+std::string CSimRadio::Listing(const std::string& echo, const SimFaults& faults) const {
     std::string header = "Channel";
     PadTo(header, kFrequencyColumn);
     header += "Frequency(MHz)";
@@ -481,15 +494,23 @@ std::string CSimRadio::Listing(const std::string& echo, int extraLines) const {
     header += "Direction";
 
     std::string text = echo + header + "\r\n" + std::string(header.size(), '-') + "\r\n\r\n";
+    const std::size_t firstLine = text.size();
     for (int n = 0; n < SimState::kChannels; ++n) {
         const SimChannel& c = Channel(n);
         if (c.programmed) {
             text += ListingLine(n, c);
         }
     }
-    for (int i = 0; i < extraLines; ++i) {
+    for (int i = 0; i < faults.extraListingLines; ++i) {
         text += ListingLine(SimState::kChannels + i,
                             SimChannel{true, SimState::kLowestHz + 12500LL * i, 1, 2});
+    }
+    if (!faults.listingNoise.empty()) {
+        const std::size_t at = text.size() > firstLine ? firstLine + kDirectionColumn : text.size();
+        text.insert(at, faults.listingNoise);
+    }
+    if (faults.listingEmptyLine) {
+        text += "\r\n";
     }
     return text + kOk;
 }

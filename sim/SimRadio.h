@@ -107,7 +107,7 @@ private:
     void Reply(std::string& out, std::string_view command, const std::string& text);
     static std::string PromptText(Prompt prompt);
     std::string RegisterValueText(int reg) const;
-    std::string Listing(const std::string& echo, int extraLines) const;
+    std::string Listing(const std::string& echo, const SimFaults& faults) const;
 
     SimState m_live;
     SimState m_saved;

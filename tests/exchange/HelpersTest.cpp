@@ -37,10 +37,20 @@ TEST(PowerOnReport, ChannelBeforeAndCodeAfterTheFirstU) {
         {Report("17", "01"), false, 17, 1},
         {Report("00", "01"), false, 0, 1},
         {Report("05", "10"), false, 5, 10},
-        {Report("05", "01").substr(1), false, 0, 0}, // only 19 characters are read
-        {Report("05", "01") + " ", false, 0, 0},
-        {"0506 nothing else..", true, 5, 6},  // no "U": channel from 0, code from 2
-        {"................12U", true, 12, 0}, // the code lies past the end
+        {Report("05", "01").substr(1), false, 0, 0}, // too short
+        {"0506 nothing else..", true, 5, 6},         // no "U": channel from 0, code from 2
+        {"................12U", true, 12, 0},        // the code lies past the end
+        // Behind stray bytes the last 19 characters are the report...
+        {"\xff" + Report("05", "01"), true, 5, 1},
+        {"CH12U UHF 99" + Report("16", "09"), true, 16, 9},
+        {"\xff" + Report("17", "01"), false, 17, 1},
+        // ...once it is all there, its numbers in digits.
+        {std::string(15, '\xff') + "CH03U", false, 3, 0},
+        {"\xff" + Report("1x", "01"), false, 1, 1},
+        {"\xff" + Report("05", "0 "), false, 5, 0},
+        {"\xff"
+         "0506 nothing else..",
+         false, 5, 6},
     };
     for (const auto& [text, valid, channel, code] : cases) {
         const PowerOnReport r = ParsePowerOnReport(text);

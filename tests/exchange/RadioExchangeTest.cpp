@@ -46,7 +46,10 @@ public:
         log.push_back("saved " + std::to_string(family));
     }
     void WriteFailed(RadioFamily family) override {
-        log.push_back("failed " + std::to_string(family));
+        log.push_back("write failed " + std::to_string(family));
+    }
+    void ReadFailed(ReadFailure why, const std::string& command) override {
+        log.push_back("failed " + std::to_string(static_cast<int>(why)) + " " + command);
     }
 
     long Count(const std::string& prefix) const {
@@ -156,6 +159,113 @@ using ReadSequence = ExchangeTest;
 using Recognition = ExchangeTest;
 using Watchdog = ExchangeTest;
 using Overflow = ExchangeTest;
+using ReadFailures = ExchangeTest;
+
+// The healthy replies of a family's read up to (not including) the reply to command.
+std::string RepliesBefore(int family, const std::string& command) {
+    const std::vector<std::string> orv = {"ATS128?", "ATS186?", "ATS127?", "ATS103?", "ATS141?",
+                                          "ATS101?", "ATS226?", "ATS190?", "ATS105?", "ATP0?"};
+    const std::vector<std::string> qx = {"ATS128?", "ATS186?", "ATS101?", "ATS127?", "ATS103?",
+                                         "ATS141?", "ATS125?", "ATS131?", "ATS132?", "ATS191?",
+                                         "ATS192?", "ATS105?", "ATS108?", "ATS158?", "ATS102?",
+                                         "ATS110?", "ATP0?"};
+    std::string text;
+    for (const std::string& echo : family == FAMILY_ORV ? orv : qx) {
+        if (echo == command) {
+            return text;
+        }
+        text += Register(echo, echo == "ATS108?" ? "27" : "1");
+    }
+    ADD_FAILURE() << command << " is not read";
+    return text;
+}
+
+TEST_F(ReadFailures, GarbledOrRefusedRepliesEndTheReadAtOnceNamingTheCommand) {
+    const std::string line = ChannelLine({"3", "433.125000", "12.5 KHz", "Rx"});
+    // Family, the reply to the command (garbled or refused), and the failure reported.
+    const std::tuple<int, std::string, std::string> cases[] = {
+        {FAMILY_QX,
+         Register("ATS132?", "\xff"
+                             "6"),
+         "failed 0 ATS132?"}, // no dash
+        {FAMILY_QX,
+         Register("ATS131?", "\xff"
+                             "6-433.125000MHz"),
+         "failed 0 ATS131?"},
+        {FAMILY_QX, Register("ATS191?", "1x-none"), "failed 0 ATS191?"},
+        {FAMILY_ORV, Register("ATS186?", "\xff"), "failed 0 ATS186?"},
+        {FAMILY_ORV, Register("ATS128?", ""), "failed 0 ATS128?"}, // its digit lost
+        {FAMILY_QX, Register("ATS108?", "2\x81"), "failed 0 ATS108?"},
+        {FAMILY_QX, Register("ATS102?", "-7"), "failed 0 ATS102?"},
+        {FAMILY_ORV,
+         Register("ATS105?", "2\xa5"
+                             "3"),
+         "failed 0 ATS105?"},
+        {FAMILY_QX, Listing({line.substr(0, 51) + "\xff\x00\xa5\xff" + line.substr(51)}),
+         "failed 0 ATP0?"},
+        {FAMILY_ORV, Listing({line + "\x7f"}), "failed 0 ATP0?"},
+        {FAMILY_QX, "ATS105?\r\n\r\nERROR\r\n", "failed 1 ATS105?"},
+        {FAMILY_ORV, "\r\nERROR\r\n", "failed 1 ATS128?"},
+        {FAMILY_ORV, "ATP0?\r\n\r\nERROR\r\n", "failed 1 ATP0?"},
+    };
+    for (const auto& [family, reply, failure] : cases) {
+        SCOPED_TRACE(reply);
+        RecordingHost host;
+        RadioSettings settings;
+        CRadioExchange exchange(host, settings);
+        exchange.SetFamily(family);
+        const std::string command = failure.substr(9);
+        Feed(exchange, kStart + RepliesBefore(family, command));
+        ASSERT_EQ(host.commands.back(), command + "\r");
+        const RadioSettings before = settings;
+        const std::size_t sent = host.commands.size();
+
+        Feed(exchange, reply);
+        EXPECT_EQ(host.log.back(), failure);
+        EXPECT_EQ(host.Count("failed"), 1);
+        EXPECT_EQ(host.Count("finished"), 0);
+        EXPECT_EQ(host.commands.size(), sent) << "nothing sent after the failure";
+        EXPECT_EQ(host.watchdog.back(), 0);
+        EXPECT_FALSE(exchange.AwaitingAnswer());
+        EXPECT_FALSE(exchange.Reading());
+        EXPECT_EQ(exchange.Buffer().count, 0);
+        EXPECT_TRUE(settings == before) << "nothing of the reply is taken";
+
+        Feed(exchange, kStart); // a new read may follow
+        EXPECT_EQ(host.commands.back(), "ATS128?\r");
+        EXPECT_TRUE(exchange.Reading());
+    }
+}
+
+TEST_F(ReadFailures, StartAnswersInARunningReadRestartItTwiceThenEndIt) {
+    exchange.SetFamily(FAMILY_QX);
+    // Two restarts, the second one later in the read; then the read goes through.
+    Feed(exchange, kStart + RepliesBefore(FAMILY_QX, "ATS186?") + kStart);
+    Feed(exchange, RepliesBefore(FAMILY_QX, "ATS131?") + kStart);
+    EXPECT_EQ(host.Count("started"), 3);
+    EXPECT_EQ(host.commands.back(), "ATS128?\r");
+    Feed(exchange, RepliesBefore(FAMILY_QX, "ATP0?") + Listing({}));
+    EXPECT_EQ(host.log.back(), "finished 0");
+
+    // A finished read is not under way: a radio restarting on ATS186? every time is given up
+    // on at its third restart.
+    host.log.clear();
+    const std::string loop = kStart + RepliesBefore(FAMILY_QX, "ATS186?");
+    Feed(exchange, loop + loop + loop);
+    EXPECT_EQ(host.Count("failed"), 0);
+    Feed(exchange, kStart);
+    EXPECT_EQ(host.Count("started"), 3);
+    EXPECT_EQ(host.log.back(), "failed 2 ATS186?");
+    EXPECT_FALSE(exchange.AwaitingAnswer());
+    EXPECT_EQ(host.watchdog.back(), 0);
+
+    // Abandoning a read forgets its restarts.
+    Feed(exchange, loop + kStart + kStart);
+    exchange.Abandon();
+    Feed(exchange, kStart + kStart + kStart);
+    EXPECT_EQ(host.Count("failed"), 1);
+    EXPECT_TRUE(exchange.Reading());
+}
 
 TEST_F(ReadSequence, OrvReadsNineRegistersAndTheListing) {
     // Each value is one character longer than its rule takes, so that every step's rule shows.
@@ -201,14 +311,12 @@ TEST_F(Recognition, OnlyWholeRepliesAreTaken) {
     Feed(exchange, kStart);
     Feed(exchange, Register("ATS128?", "1"));
     ASSERT_EQ(host.commands.size(), 2u);
-    // The echo must open the text; an ERROR reply is not taken and the read waits.
-    for (const std::string& text :
-         {"\n" + Register("ATS186?", "2"), std::string("ATS186?\r\nERROR\r\n")}) {
-        Feed(exchange, text);
-        EXPECT_EQ(exchange.Buffer().text, text);
-        EXPECT_EQ(host.commands.back(), "ATS186?\r");
-        exchange.Abandon();
-    }
+    // The echo must open the text.
+    const std::string misplaced = "\n" + Register("ATS186?", "2");
+    Feed(exchange, misplaced);
+    EXPECT_EQ(exchange.Buffer().text, misplaced);
+    EXPECT_EQ(host.commands.back(), "ATS186?\r");
+    exchange.Abandon();
     EXPECT_EQ(settings.orv.s186, 0);
 
     settings.orv.s105 = "old";
@@ -305,7 +413,11 @@ TEST(ChannelListing, FillsTheRowsItNamesAndNoOthers) {
              FAMILY_QX,
              "ATP0?\r\n----------\r\n" + Line(3) + "\r\n\r\nOK\r\n",
              {}},
-            {"line without a blank", FAMILY_QX, Listing({"NOBLANK"}), {{0, ChannelEntry{}}}},
+            {"lines without a channel number", // never taken as channel 0
+             FAMILY_QX,
+             Listing({"NOBLANK", "", Line(5), "x" + Line(2), " " + Line(9), "12"}),
+             {{5, Row(5)}}},
+            {"empty line before OK", FAMILY_QX, Listing({Line(9), ""}), {{9, Row(9)}}},
             {"last line without its own line end",
              FAMILY_QX,
              kListingHead + Line(1) + "\r\n" + Line(7) + "\r\nOK\r\n",
@@ -338,8 +450,9 @@ TEST(ChannelListing, FillsTheRowsItNamesAndNoOthers) {
         }
         CRadioExchange exchange(host, settings);
         exchange.SetFamily(family);
-        exchange.ParseChannelListing(reinterpret_cast<const unsigned char*>(listing.data()),
-                                     static_cast<int>(listing.size()));
+        EXPECT_TRUE(
+            exchange.ParseChannelListing(reinterpret_cast<const unsigned char*>(listing.data()),
+                                         static_cast<int>(listing.size())));
         for (std::size_t n = 0; n < settings.channels.size(); ++n) {
             EXPECT_EQ(settings.channels[n], expected.channels[n]) << "row " << n;
         }

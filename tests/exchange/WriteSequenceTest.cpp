@@ -30,6 +30,9 @@ public:
     void WriteFailed(RadioFamily family) override {
         ends.push_back("failed " + std::to_string(family));
     }
+    void ReadFailed(ReadFailure, const std::string& command) override {
+        ends.push_back("read failed " + command);
+    }
 };
 
 OrvWritePlan GoodOrvPlan() {

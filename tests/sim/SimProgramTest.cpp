@@ -149,9 +149,13 @@ TEST(SimStateFile, RefusesWhatItCannotUseAndSaysWhy) {
 TEST(SimOptions, ReadsTheFaultsAndRefusesBadValues) {
     SimOptions options;
     QString message;
-    ASSERT_EQ(ParseSimOptions({"orvconf-sim", "--family", "QX", "--rate", "7200", "--no-pace",
-                               "--noise", "ff 00", "--silent-after", "5", "--error-on",
-                               "ats105=", "--extra-listing-lines", "3"},
+    const QStringList replyFaults = {"--value-noise",    "ff",   "--value-noise-on",    "ATS132?",
+                                     "--power-on-noise", "00ff", "--reset-on",          "ATS186?",
+                                     "--listing-noise",  "a5",   "--listing-empty-line"};
+    ASSERT_EQ(ParseSimOptions(QStringList{"orvconf-sim", "--family", "QX", "--rate", "7200",
+                                          "--no-pace", "--noise", "ff 00", "--silent-after", "5",
+                                          "--error-on", "ats105=", "--extra-listing-lines", "3"} +
+                                  replyFaults,
                               &options, &message),
               SimOptionsResult::Run)
         << message.toStdString();
@@ -162,12 +166,19 @@ TEST(SimOptions, ReadsTheFaultsAndRefusesBadValues) {
     EXPECT_EQ(options.faults.silentAfter, 5);
     EXPECT_EQ(options.faults.errorOn, "ats105=");
     EXPECT_EQ(options.faults.extraListingLines, 3);
+    EXPECT_EQ(options.faults.valueNoise, "\xff");
+    EXPECT_EQ(options.faults.valueNoiseOn, "ATS132?");
+    EXPECT_EQ(options.faults.powerOnNoise, std::string("\x00\xff", 2));
+    EXPECT_EQ(options.faults.resetOn, "ATS186?");
+    EXPECT_EQ(options.faults.listingNoise, "\xa5");
+    EXPECT_TRUE(options.faults.listingEmptyLine);
 
     const std::pair<QStringList, const char*> errors[] = {
         {{}, "--family"},
         {{"--family", "xyz"}, "orv or qx"},
         {{"--family", "orv", "--rate", "7200"}, "--rate"}, // a QX rate only
         {{"--family", "orv", "--noise", "f"}, "--noise"},
+        {{"--family", "orv", "--listing-noise", "xy"}, "--listing-noise"},
         {{"--family", "orv", "--announce-delay", "-5"}, "delay"},
         {{"--family", "orv", "--bogus"}, "bogus"},
     };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <tuple>
 
@@ -243,4 +244,68 @@ TEST(SimFaults, TruncatedAndOverlongListings) {
     EXPECT_EQ(lines[64].substr(0, 3), "64 ");
     EXPECT_EQ(lines[73].substr(0, 3), "73 ");
     EXPECT_TRUE(listing.ends_with("\r\nOK\r\n"));
+}
+
+TEST(SimFaults, GarbledValuesAndListingsRestartsAndPowerOnNoise) {
+    const auto insertAt = [](std::size_t at, const std::string& bytes) {
+        return [at, bytes](std::string clean) { return clean.insert(at, bytes); };
+    };
+    const auto unchanged = [](std::string clean) { return clean; };
+    const auto intoFirstLine = [](const std::string& bytes) {
+        return [bytes](std::string clean) {
+            return clean.insert(clean.find("--\r\n\r\n") + 6 + CSimRadio::kDirectionColumn, bytes);
+        };
+    };
+    const std::string listingNoise("\xff\x00\xa5\xff", 4);
+    // What, family, faults, what the tool sends, and the answer made from the healthy one.
+    const std::tuple<const char*, int, SimFaults, std::string,
+                     std::function<std::string(std::string)>>
+        cases[] = {
+            {"value noise on its command",
+             FAMILY_QX,
+             {.valueNoise = "\xff", .valueNoiseOn = "ats132?"},
+             "ATS132?\r",
+             insertAt(9, "\xff")},
+            {"value noise, other command",
+             FAMILY_QX,
+             {.valueNoise = "\xff", .valueNoiseOn = "ats132?"},
+             "ATS131?\r",
+             unchanged},
+            {"value noise on every read",
+             FAMILY_ORV,
+             {.valueNoise = "\x81\x82"},
+             "ATS105?\r",
+             insertAt(9, "\x81\x82")},
+            {"value noise, not a read", FAMILY_ORV, {.valueNoise = "\x81"}, "at&w\r", unchanged},
+            {"listing noise",
+             FAMILY_ORV,
+             {.listingNoise = listingNoise},
+             "ATP0?\r",
+             intoFirstLine(listingNoise)},
+            {"empty listing line",
+             FAMILY_QX,
+             {.listingEmptyLine = true},
+             "ATP0?\r",
+             [](std::string clean) { return clean.insert(clean.size() - 6, "\r\n"); }},
+            {"restart",
+             FAMILY_ORV,
+             {.resetOn = "ATS186?"},
+             "ATS186?\r",
+             [](std::string) { return kStart; }},
+            {"restart, still in command mode",
+             FAMILY_ORV,
+             {.resetOn = "ATS186?"},
+             "ATS186?\rATS128?\r",
+             [](std::string clean) { return kStart + clean.substr(clean.find("ATS128?")); }},
+        };
+    for (const auto& [what, family, faults, command, expected] : cases) {
+        SCOPED_TRACE(what);
+        const std::string clean = Commanded(family).Receive(command);
+        EXPECT_EQ(Commanded(family, faults).Receive(command), expected(clean));
+    }
+
+    CSimRadio radio(FAMILY_ORV);
+    radio.SetFaults({.powerOnNoise = "\xff"});
+    EXPECT_EQ(radio.PowerOnAnnouncement(), "\xff" + radio.PowerOnReport());
+    EXPECT_EQ(radio.Receive("+++"), kStart) << "in front of the announcement only";
 }

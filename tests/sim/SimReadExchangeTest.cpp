@@ -29,6 +29,7 @@ public:
     std::vector<std::string> commands;
     int finished = 0;
     int rejected = 0;
+    std::vector<std::pair<ReadFailure, std::string>> failures;
 
     // Delivers bytes and whatever the radio answers to the commands they trigger.
     void Deliver(const std::string& bytes) {
@@ -58,6 +59,9 @@ public:
     void ReplyRejected() override { ++rejected; }
     void WriteFinished(RadioFamily) override {}
     void WriteFailed(RadioFamily) override {}
+    void ReadFailed(ReadFailure why, const std::string& command) override {
+        failures.emplace_back(why, command);
+    }
 
 private:
     CSimRadio& m_radio;
@@ -90,8 +94,9 @@ std::array<ChannelEntry, 64> ExpectedChannels(const CSimRadio& radio) {
 
 // Reads the radio through the exchange (a QX module possibly powered on with CONFIG held) and
 // compares what the tool holds with what the radio does.
-void ReadAndCompare(const SimState& state, bool configHeld = false) {
+void ReadAndCompare(const SimState& state, bool configHeld = false, const SimFaults& faults = {}) {
     CSimRadio radio(state);
+    radio.SetFaults(faults);
     CSimLink link(radio, state.family);
     const auto r = [&radio](int reg) { return radio.Register(reg); };
     if (state.family == FAMILY_ORV) {
@@ -108,6 +113,7 @@ void ReadAndCompare(const SimState& state, bool configHeld = false) {
     }
     ASSERT_EQ(link.finished, 1) << "last command: " << link.commands.back();
     EXPECT_EQ(link.rejected, 0);
+    EXPECT_TRUE(link.failures.empty());
     if (state.family == FAMILY_ORV) {
         EXPECT_TRUE(link.settings.orv ==
                     (OrvRegisters{r(128), r(186), r(127), r(103), r(141), r(101), r(226), r(190),
@@ -156,12 +162,44 @@ TEST(SimReadThroughExchange, QxFactoryAndUnusualStates) {
     ReadAndCompare(state);
 }
 
+TEST(SimReadThroughExchange, StrayBytesAtPowerOnAndAnEmptyListingLineAreHarmless) {
+    SimState orv = DefaultSimState(FAMILY_ORV);
+    ASSERT_TRUE(orv.channels[0].programmed);
+    ReadAndCompare(orv, false, {.powerOnNoise = std::string("\xff\x00", 2)});
+    ReadAndCompare(orv, false, {.listingEmptyLine = true});
+    ReadAndCompare(DefaultSimState(FAMILY_QX), true, {.listingEmptyLine = true});
+}
+
 TEST(SimReadThroughExchange, FaultsStopTheReadWhereTheyHit) {
-    const std::tuple<int, SimFaults, std::string, int> cases[] = {
-        {FAMILY_ORV, {.noise = "#", .noiseOn = "ATS141?"}, "ATS141?\r", 0}, // reply behind noise
-        {FAMILY_QX, {.errorOn = "ATS132?"}, "ATS132?\r", 0},
-        {FAMILY_ORV, {.extraListingLines = 20}, "ATP0?\r", 1}}; // beyond the reply buffer
-    for (const auto& [family, faults, lastCommand, rejected] : cases) {
+    using Failures = std::vector<std::pair<ReadFailure, std::string>>;
+    // Family, faults, the last command sent, replies rejected, and the failure reported.
+    const std::tuple<int, SimFaults, std::string, int, Failures> cases[] = {
+        {FAMILY_ORV, {.noise = "#", .noiseOn = "ATS141?"}, "ATS141?\r", 0, {}}, // not a reply
+        {FAMILY_ORV, {.extraListingLines = 20}, "ATP0?\r", 1, {}}, // beyond the reply buffer
+        {FAMILY_QX,
+         {.valueNoise = "\xff", .valueNoiseOn = "ATS132?"},
+         "ATS132?\r",
+         0,
+         {{ReadFailure::Garbled, "ATS132?"}}},
+        {FAMILY_ORV,
+         {.valueNoise = "\xff", .valueNoiseOn = "ATS128?"},
+         "ATS128?\r",
+         0,
+         {{ReadFailure::Garbled, "ATS128?"}}},
+        {FAMILY_ORV,
+         {.listingNoise = std::string("\xff\x00\xa5\xff", 4)},
+         "ATP0?\r",
+         0,
+         {{ReadFailure::Garbled, "ATP0?"}}},
+        {FAMILY_QX, {.errorOn = "ATS132?"}, "ATS132?\r", 0, {{ReadFailure::Refused, "ATS132?"}}},
+        {FAMILY_ORV, {.errorOn = "ATP0?"}, "ATP0?\r", 0, {{ReadFailure::Refused, "ATP0?"}}},
+        {FAMILY_QX,
+         {.resetOn = "ATS186?"},
+         "ATS186?\r",
+         0,
+         {{ReadFailure::KeepsRestarting, "ATS186?"}}},
+    };
+    for (const auto& [family, faults, lastCommand, rejected, failures] : cases) {
         SCOPED_TRACE(lastCommand);
         CSimRadio radio(family);
         radio.SetFaults(faults);
@@ -170,6 +208,7 @@ TEST(SimReadThroughExchange, FaultsStopTheReadWhereTheyHit) {
         EXPECT_EQ(link.finished, 0);
         EXPECT_EQ(link.commands.back(), lastCommand);
         EXPECT_EQ(link.rejected, rejected);
+        EXPECT_EQ(link.failures, failures);
     }
 }
 

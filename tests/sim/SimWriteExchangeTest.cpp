@@ -33,6 +33,7 @@ public:
     int readsFinished = 0;
     int saved = 0;
     int failed = 0;
+    int readsFailed = 0;
     int noAnswers = 0;
     std::size_t errorAt = 0;   // 1-based number of the command answered with "ERROR"; 0: none
     std::size_t deadAfter = 0; // commands after which nothing more is carried; 0: never
@@ -73,6 +74,7 @@ public:
     void ReplyRejected() override {}
     void WriteFinished(RadioFamily) override { ++saved; }
     void WriteFailed(RadioFamily) override { ++failed; }
+    void ReadFailed(ReadFailure, const std::string&) override { ++readsFailed; }
 
 private:
     std::string Carry() {
