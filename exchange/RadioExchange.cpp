@@ -129,6 +129,7 @@ void CRadioExchange::OnPortRxChar(unsigned char byte) {
         explicit IntakeScope(CRadioExchange& e) : exchange(e) {
             exchange.m_inIntake = true;
             exchange.m_intakeHoldMs = 0;
+            exchange.m_intakeSent = false;
         }
         ~IntakeScope() { exchange.m_inIntake = false; }
         IntakeScope(const IntakeScope&) = delete;
@@ -141,6 +142,9 @@ void CRadioExchange::OnPortRxChar(unsigned char byte) {
     // Every byte that arrives while a command is outstanding shows that the radio is alive.
     if (m_awaitingAnswer) {
         m_host.SetWatchdog(kNoAnswerMs + m_intakeHoldMs);
+        if (m_intakeSent) {
+            m_host.ExpectAnswer(m_lastCommand, m_intakeHoldMs);
+        }
     }
 }
 
@@ -217,8 +221,12 @@ void CRadioExchange::RejectReply() {
 void CRadioExchange::SendCommand(const std::string& text) {
     m_host.SendCommand(text);
     m_awaitingAnswer = true;
-    if (!m_inIntake) {
+    m_lastCommand = text;
+    if (m_inIntake) {
+        m_intakeSent = true;
+    } else {
         m_host.SetWatchdog(kNoAnswerMs);
+        m_host.ExpectAnswer(text, 0);
     }
 }
 
@@ -228,6 +236,7 @@ void CRadioExchange::RequestHold(int ms) {
         m_intakeHoldMs += ms;
     } else if (m_awaitingAnswer) {
         m_host.SetWatchdog(kNoAnswerMs + ms);
+        m_host.ExpectAnswer(m_lastCommand, ms);
     }
 }
 

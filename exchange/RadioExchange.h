@@ -23,8 +23,8 @@ public:
 
     CRadioExchange(IExchangeHost& host, RadioSettings& settings);
 
-    void SetFamily(int family) { m_radioFamily = family; }
-    int Family() const { return m_radioFamily; }
+    void SetFamily(RadioFamily family) { m_radioFamily = family; }
+    RadioFamily Family() const { return m_radioFamily; }
 
     // One received byte (never 0x00 from the port, but any value is handled).
     void OnPortRxChar(unsigned char byte);
@@ -67,8 +67,10 @@ private:
     IExchangeHost& m_host;
     RadioSettings& m_settings;
     ReplyBuffer m_reply;
-    int m_radioFamily = FAMILY_QX;
+    RadioFamily m_radioFamily = FAMILY_QX;
     bool m_awaitingAnswer = false;
-    bool m_inIntake = false; // inside OnPortRxChar: the watchdog is armed once, on the way out
-    int m_intakeHoldMs = 0;  // holds requested while handling the current byte
+    bool m_inIntake = false;   // inside OnPortRxChar: the watchdog is armed once, on the way out
+    int m_intakeHoldMs = 0;    // holds requested while handling the current byte
+    bool m_intakeSent = false; // a command was sent while handling the current byte
+    std::string m_lastCommand; // the command whose answer is awaited
 };
