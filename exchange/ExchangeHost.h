@@ -34,10 +34,7 @@ public:
     // bytes keep arriving, its whole answer must be in within AnswerBounds::AnswerBoundMs for
     // this command at the line rate; past it the host calls CRadioExchange::OnWatchdogExpired()
     // as for silence. A host without a clock may ignore it.
-    virtual void ExpectAnswer(const std::string& command, int holdMs) {
-        (void)command;
-        (void)holdMs;
-    }
+    virtual void ExpectAnswer(const std::string& /*command*/, int /*holdMs*/) {}
 
     // A command was written and the radio has been silent for the watchdog period.
     virtual void NoAnswer() = 0;

@@ -69,8 +69,11 @@ private:
     ReplyBuffer m_reply;
     RadioFamily m_radioFamily = FAMILY_QX;
     bool m_awaitingAnswer = false;
-    bool m_inIntake = false;   // inside OnPortRxChar: the watchdog is armed once, on the way out
-    int m_intakeHoldMs = 0;    // holds requested while handling the current byte
-    bool m_intakeSent = false; // a command was sent while handling the current byte
-    std::string m_lastCommand; // the command whose answer is awaited
+    bool m_inIntake = false; // inside OnPortRxChar: the watchdog is armed once, on the way out
+    int m_intakeHoldMs = 0;  // holds requested while handling the current byte
+
+    // The command whose answer is awaited, and whether it was sent while handling the current
+    // byte (its answer bound is then set on the way out, with the holds requested after it).
+    std::string m_lastCommand;
+    bool m_intakeSent = false;
 };
