@@ -27,8 +27,7 @@ constexpr int kAfterHideMs = 100;
 
 } // namespace
 
-CMainDlg::CMainDlg(QWidget* parent)
-    : QMainWindow(parent), m_ui(std::make_unique<Ui::CMainDlg>()), m_port(m_session.Port()) {
+CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::CMainDlg>()) {
     InitOrvconfResources();
     m_ui->setupUi(this);
     m_portCombo = m_ui->portCombo;
@@ -48,6 +47,17 @@ CMainDlg::CMainDlg(QWidget* parent)
     connect(&m_session, &CRadioSession::noAnswer, this, &CMainDlg::OnNoAnswer);
     connect(&m_session, &CRadioSession::portLost, this, &CMainDlg::OnPortLost);
 
+    m_afterRead.setSingleShot(true);
+    connect(&m_afterRead, &QTimer::timeout, this, [this] {
+        if (g_readingDlg != nullptr) {
+            g_readingDlg->hide();
+        }
+        m_session.Hold(kAfterHideMs);
+        m_afterHide.start(Timing::ScaledMs(kAfterHideMs));
+    });
+    m_afterHide.setSingleShot(true);
+    connect(&m_afterHide, &QTimer::timeout, this, &CMainDlg::LeaveSettingsMode);
+
     InitDialog();
 }
 
@@ -65,7 +75,7 @@ void CMainDlg::InitDialog() {
     m_orvButton->setEnabled(false);
     m_qxButton->setEnabled(false);
     FillPortCombo(CPortEnumerator::FreePortNames());
-    m_session.Buffer().Reset();
+    m_session.DiscardReceived();
     m_portName.clear();
     m_radioFamily = FAMILY_QX;
     m_session.SetFamily(m_radioFamily);
@@ -164,7 +174,7 @@ void CMainDlg::OnQxButton() {
     }
     m_portName = PortFromCombo();
     m_session.SetPortName(m_portName);
-    if (g_linkMode == 0) {
+    if (g_linkMode == QxLinkMethod::ConfigKey) {
         if (!m_session.OpenPort(kPortBaud)) {
             // This road has always told it in Chinese only.
             Tell(Bilingual{Msg::kNoPort.zh, Msg::kNoPort.zh});
@@ -194,35 +204,20 @@ void CMainDlg::PresentReadingPage() {
     PageSlots::Put(g_readingDlg, new CReadingDlg(*this))->Present();
 }
 
-void CMainDlg::OnReadStarted(int family) {
+void CMainDlg::OnReadStarted(RadioFamily family) {
     // An ORV read is announced by the power-on page, which shows the reading page itself.
     if (family == FAMILY_QX || g_readingDlg == nullptr || !g_readingDlg->isVisible()) {
         PresentReadingPage();
     }
 }
 
-void CMainDlg::OnReadFinished(int family) {
-    const int road = m_roadGeneration;
-    m_port.Hold(kAfterReadMs);
-    QTimer::singleShot(Timing::ScaledMs(kAfterReadMs), this, [this, road, family] {
-        if (road != m_roadGeneration) {
-            return;
-        }
-        if (g_readingDlg != nullptr) {
-            g_readingDlg->hide();
-        }
-        m_port.Hold(kAfterHideMs);
-        QTimer::singleShot(Timing::ScaledMs(kAfterHideMs), this, [this, road, family] {
-            if (road == m_roadGeneration) {
-                LeaveSettingsMode(family);
-            }
-        });
-    });
+void CMainDlg::OnReadFinished(RadioFamily /*family*/) {
+    m_session.Hold(kAfterReadMs);
+    m_afterRead.start(Timing::ScaledMs(kAfterReadMs));
 }
 
-void CMainDlg::LeaveSettingsMode(int /*family*/) {
-    m_port.Send("ata\r");
-    m_session.ClosePort();
+void CMainDlg::LeaveSettingsMode() {
+    m_session.LeaveCommandMode();
     ShowHome();
 }
 
@@ -239,7 +234,8 @@ void CMainDlg::ReturnHome(const Bilingual* why) {
         return;
     }
     m_returningHome = true;
-    ++m_roadGeneration;
+    m_afterRead.stop();
+    m_afterHide.stop();
     // Nothing may go on behind the message: every procedure stopped, no write left half done,
     // the port closed.
     PageSlots::StopAndHideAll();

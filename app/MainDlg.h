@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <QTimer>
 
 #include <memory>
 
@@ -37,7 +38,7 @@ public:
 
     // The language of composed messages (set by the language commands after a re-creation).
     void SetEnglish(bool english) { m_english = english; }
-    int RadioFamily() const { return m_radioFamily; }
+    RadioFamily Family() const { return m_radioFamily; }
     bool PortOpen() const { return m_session.PortOpen(); }
 
     // Control and command handlers.
@@ -47,8 +48,8 @@ public:
     void OnAbout();
 
     // What the radio session reports.
-    void OnReadStarted(int family);
-    void OnReadFinished(int family);
+    void OnReadStarted(RadioFamily family);
+    void OnReadFinished(RadioFamily family);
     void OnNoAnswer();
     void OnPortLost(const QString& reason);
 
@@ -56,27 +57,25 @@ public:
     void FillPortCombo(const QStringList& names);
 
 private:
-    friend class CScreenshots;
-
     void InitDialog();
     // Puts the home page's controls where their dialog-unit positions say, in this font.
     void PlaceControls();
     QString PortFromCombo() const;
     void Tell(const Bilingual& message);
     // The settings pages come later: until then a finished read leaves settings mode at once.
-    void LeaveSettingsMode(int family);
+    void LeaveSettingsMode();
 
     std::unique_ptr<Ui::CMainDlg> m_ui;
     CRadioSession m_session;
-    CCommPort& m_port;
-    int m_radioFamily = FAMILY_QX;
+    RadioFamily m_radioFamily = FAMILY_QX;
     QString m_portName;
     QComboBox* m_portCombo = nullptr;
     QPushButton* m_qxButton = nullptr;
     QPushButton* m_orvButton = nullptr;
     bool m_english = false;
     QIcon m_icon;
-    // Bumped whenever a road is abandoned: steps scheduled before it are dropped.
-    int m_roadGeneration = 0;
+    // The pauses at the end of a read, single shots that going home cancels.
+    QTimer m_afterRead;
+    QTimer m_afterHide;
     bool m_returningHome = false;
 };

@@ -1,8 +1,11 @@
-#include "app/Screenshots.h"
+// Draws every window of ORVCONF, in Chinese and in English, into PNG files for the
+// documentation. A tool of its own: the program that users run knows nothing of it.
 
 #include "app/AboutDlg.h"
+#include "app/ConfApp.h"
 #include "app/Language.h"
 #include "app/MainDlg.h"
+#include "connect/RadioSession.h"
 #include "connect/pages/ConfigKeyDlg.h"
 #include "connect/pages/LinkModeDlg.h"
 #include "connect/pages/NoRadioDlg.h"
@@ -10,9 +13,8 @@
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/SavingDlg.h"
 #include "connect/pages/SoftDiagDlg.h"
-#include "ui_MainDlg.h"
 
-#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QMenu>
 #include <QMessageBox>
@@ -77,15 +79,29 @@ void ShootMessage(CShooter& shooter, const QString& name, const Bilingual& messa
     box.hide();
 }
 
-} // namespace
-
-// Draws the windows of one language; a friend of the main window, to pick its port and menu.
-class CScreenshots {
+// The pages are drawn for a port chosen on the home page, without a radio behind it.
+class CShotOwner : public IPageOwner {
 public:
-    static bool ShootLanguage(const QDir& folder, bool english);
+    CShotOwner(CMainDlg& main, bool english, const QString& port)
+        : m_main(main), m_english(english), m_port(port) {}
+
+    QWidget* PageParent() override { return &m_main; }
+    CRadioSession& Session() override { return m_session; }
+    bool English() const override { return m_english; }
+    QString PortName() const override { return m_port; }
+    void ShowHome() override {}
+    void PresentReadingPage() override {}
+    void ReturnHome(const Bilingual*) override {}
+
+private:
+    CMainDlg& m_main;
+    CRadioSession m_session;
+    bool m_english;
+    QString m_port;
 };
 
-bool CScreenshots::ShootLanguage(const QDir& folder, bool english) {
+// Draws the windows of one language.
+bool ShootLanguage(const QDir& folder, bool english) {
     if (!Language::UseEnglishForms(english)) {
         std::fprintf(stderr, "the English translation cannot be loaded\n");
         return false;
@@ -96,12 +112,17 @@ bool CScreenshots::ShootLanguage(const QDir& folder, bool english) {
     main.SetEnglish(english);
     main.FillPortCombo(
         {QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0"), QStringLiteral("pts/4")});
-    main.m_portCombo->setCurrentIndex(1);
-    main.m_portName = main.PortFromCombo();
+    QComboBox* combo = main.findChild<QComboBox*>(QStringLiteral("portCombo"));
+    QMenu* menu = main.findChild<QMenu*>(QStringLiteral("languageMenu"));
+    if (combo == nullptr || menu == nullptr) {
+        std::fprintf(stderr, "the home page has no port combo or language menu\n");
+        return false;
+    }
+    combo->setCurrentIndex(1);
+    CShotOwner owner(main, english, combo->currentText());
     main.show();
     shooter.Shoot(&main, QStringLiteral("102_home"));
 
-    QMenu* menu = main.m_ui->languageMenu;
     menu->adjustSize();
     shooter.Shoot(menu, QStringLiteral("129_language_menu"), false);
 
@@ -119,7 +140,7 @@ bool CScreenshots::ShootLanguage(const QDir& folder, bool english) {
 
     main.hide();
     {
-        CPowerOnWaitDlg wait(main);
+        CPowerOnWaitDlg wait(owner);
         wait.Present();
         wait.Stop();
         wait.OnTick(27);
@@ -130,13 +151,13 @@ bool CScreenshots::ShootLanguage(const QDir& folder, bool english) {
         wait.hide();
     }
     {
-        CNoRadioDlg noRadio(main);
+        CNoRadioDlg noRadio(owner);
         noRadio.Present();
         shooter.Shoot(&noRadio, QStringLiteral("132_no_radio"), false);
         noRadio.hide();
     }
     {
-        CConfigKeyDlg configKey(main);
+        CConfigKeyDlg configKey(owner);
         configKey.Present();
         configKey.Stop();
         configKey.OnTick(7);
@@ -144,7 +165,7 @@ bool CScreenshots::ShootLanguage(const QDir& folder, bool english) {
         configKey.hide();
     }
     {
-        CSoftDiagDlg softDiag(main);
+        CSoftDiagDlg softDiag(owner);
         softDiag.Present();
         softDiag.Stop();
         softDiag.OnAttempt(4, 19200, true);
@@ -152,13 +173,13 @@ bool CScreenshots::ShootLanguage(const QDir& folder, bool english) {
         softDiag.hide();
     }
     {
-        CReadingDlg reading(main);
+        CReadingDlg reading(owner);
         reading.Present();
         shooter.Shoot(&reading, QStringLiteral("147_reading"));
         reading.hide();
     }
     {
-        CSavingDlg saving(main);
+        CSavingDlg saving(owner);
         saving.Present();
         shooter.Shoot(&saving, QStringLiteral("149_saving"));
         saving.hide();
@@ -172,14 +193,22 @@ bool CScreenshots::ShootLanguage(const QDir& folder, bool english) {
     return !shooter.Failed();
 }
 
-int RenderScreenshots(const QString& folder) {
-    const QDir dir(folder);
-    if (!QDir().mkpath(dir.absolutePath())) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(folder));
+} // namespace
+
+int main(int argc, char** argv) {
+    CConfApp app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: orvconf_screenshots FOLDER\n");
         return 1;
     }
-    const bool ok =
-        CScreenshots::ShootLanguage(dir, false) && CScreenshots::ShootLanguage(dir, true);
+    const QDir dir(args.at(1));
+    if (!QDir().mkpath(dir.absolutePath())) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(args.at(1)));
+        return 1;
+    }
+    const bool ok = ShootLanguage(dir, false) && ShootLanguage(dir, true);
     Language::UseEnglishForms(false);
+    CLinkModeDlg::ReleaseInstance();
     return ok ? 0 : 1;
 }

@@ -18,7 +18,7 @@ namespace {
 
 struct ReadOptions {
     QString port;
-    int family = FAMILY_ORV;
+    RadioFamily family = FAMILY_ORV;
     bool softDiagnosis = true;
     QString output;
 };
@@ -219,6 +219,12 @@ private:
             m_err << QString("\nModule found at %1 baud.\n").arg(baud);
             m_err.flush();
         });
+        QObject::connect(&m_softDiag, &CSoftDiagnosis::portUnavailable, [this] {
+            Finish(kPortUnavailable,
+                   QString("Cannot open serial port %1: it does not exist or another program is "
+                           "using it.")
+                       .arg(m_options.port));
+        });
         QObject::connect(&m_softDiag, &CSoftDiagnosis::exhausted, [this] {
             m_softDiag.Finish();
             Finish(kNoRadio, "No module answered at any serial rate; check the cable and the "
@@ -232,7 +238,7 @@ private:
         const QByteArray json =
             QByteArray::fromStdString(SettingsToJson(m_session.Settings(), family));
         // Leave the radio's command mode, as leaving the settings page does.
-        m_session.Port().Send("ata\r");
+        m_session.LeaveCommandMode();
         if (m_options.output.isEmpty()) {
             m_out << QString::fromUtf8(json);
             m_out.flush();

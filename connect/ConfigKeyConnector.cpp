@@ -7,7 +7,9 @@
 CConfigKeyConnector::CConfigKeyConnector(CRadioSession& session, QObject* parent)
     : QObject(parent), m_session(session) {
     connect(&m_tick, &QTimer::timeout, this, &CConfigKeyConnector::OnTick);
-    connect(&m_session, &CRadioSession::readStarted, this, [this](int family) {
+    m_closeWait.setSingleShot(true);
+    connect(&m_closeWait, &QTimer::timeout, this, &CConfigKeyConnector::timedOut);
+    connect(&m_session, &CRadioSession::readStarted, this, [this](RadioFamily family) {
         if (family == FAMILY_QX && m_tick.isActive()) {
             Stop();
             emit connected();
@@ -16,15 +18,15 @@ CConfigKeyConnector::CConfigKeyConnector(CRadioSession& session, QObject* parent
 }
 
 void CConfigKeyConnector::Start() {
-    ++m_generation;
+    Stop();
     m_secondsLeft = kCountdownSeconds;
     emit tick(m_secondsLeft);
     m_tick.start(Timing::ScaledMs(kTickMs));
 }
 
 void CConfigKeyConnector::Stop() {
-    ++m_generation;
     m_tick.stop();
+    m_closeWait.stop();
 }
 
 void CConfigKeyConnector::OnTick() {
@@ -38,10 +40,5 @@ void CConfigKeyConnector::OnTick() {
     m_tick.stop();
     m_session.ClosePort();
     m_secondsLeft = kCountdownSeconds;
-    const int generation = ++m_generation;
-    QTimer::singleShot(Timing::ScaledMs(kCloseWaitMs), this, [this, generation] {
-        if (generation == m_generation) {
-            emit timedOut();
-        }
-    });
+    m_closeWait.start(Timing::ScaledMs(kCloseWaitMs));
 }

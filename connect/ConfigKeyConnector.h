@@ -36,6 +36,7 @@ private:
 
     CRadioSession& m_session;
     QTimer m_tick;
+    // The rest after closing the port, before the user is told; Stop() cancels it.
+    QTimer m_closeWait;
     int m_secondsLeft = kCountdownSeconds;
-    int m_generation = 0;
 };

@@ -8,10 +8,14 @@
 CPowerOnDetector::CPowerOnDetector(CRadioSession& session, QObject* parent)
     : QObject(parent), m_session(session) {
     connect(&m_tick, &QTimer::timeout, this, &CPowerOnDetector::OnTick);
+    m_reopenWait.setSingleShot(true);
+    connect(&m_reopenWait, &QTimer::timeout, this, &CPowerOnDetector::Reopen);
+    m_beforePlus.setSingleShot(true);
+    connect(&m_beforePlus, &QTimer::timeout, this, &CPowerOnDetector::SendPlus);
 }
 
 void CPowerOnDetector::Start() {
-    ++m_generation;
+    Stop();
     m_secondsLeft = kCountdownSeconds;
     m_tick.start(Timing::ScaledMs(kTickMs));
 }
@@ -21,8 +25,9 @@ void CPowerOnDetector::Redetect() {
 }
 
 void CPowerOnDetector::Stop() {
-    ++m_generation;
     m_tick.stop();
+    m_reopenWait.stop();
+    m_beforePlus.stop();
 }
 
 void CPowerOnDetector::OnTick() {
@@ -30,33 +35,28 @@ void CPowerOnDetector::OnTick() {
 
     if (m_secondsLeft <= 0) {
         // The port stays open at 9600 so that "detect again" can reuse it.
-        m_session.Buffer().Reset();
+        m_session.DiscardReceived();
         m_tick.stop();
         emit timedOut();
-    } else if (m_session.Buffer().text.size() >= 19) {
-        const PowerOnReport report = ParsePowerOnReport(m_session.Buffer().text);
+    } else if (m_session.ReceivedText().size() >= 19) {
+        const PowerOnReport report = ParsePowerOnReport(m_session.ReceivedText());
         RadioSettings& settings = m_session.Settings();
         settings.orvCurrentChannel = report.channel;
         settings.orvPortRate = report.rateCode;
         if (report.valid) {
-            m_session.Buffer().Reset();
+            m_session.DiscardReceived();
             m_tick.stop();
-            const int baud = RateTables::OrvPortRateBaud(report.rateCode);
-            emit detected(report.channel, report.rateCode, baud);
+            m_reopenBaud = RateTables::OrvPortRateBaud(report.rateCode);
+            emit detected(report.channel, report.rateCode, m_reopenBaud);
             m_session.ClosePort();
-            const int generation = ++m_generation;
-            QTimer::singleShot(Timing::ScaledMs(kReopenWaitMs), this, [this, generation, baud] {
-                if (generation == m_generation) {
-                    Reopen(baud);
-                }
-            });
+            m_reopenWait.start(Timing::ScaledMs(kReopenWaitMs));
         }
     }
     --m_secondsLeft;
 }
 
-void CPowerOnDetector::Reopen(int baud) {
-    if (!m_session.OpenPort(baud)) {
+void CPowerOnDetector::Reopen() {
+    if (!m_session.OpenPort(m_reopenBaud)) {
         emit reopenFailed();
         return;
     }
@@ -64,13 +64,14 @@ void CPowerOnDetector::Reopen(int baud) {
     // Let the radio settle at its own rate before the escape sequence, and handle its answer
     // only after the wait that follows "+++". One hold spans both waits, so that nothing
     // received before "+++" reaches the reply buffer: the write of "+++" discards it.
-    m_session.Port().Hold(kBeforePlusMs + kAfterPlusMs);
-    const int generation = m_generation;
-    QTimer::singleShot(Timing::ScaledMs(kBeforePlusMs), this, [this, generation] {
-        if (generation != m_generation || !m_session.PortOpen()) {
-            return;
-        }
-        m_session.Exchange().SendCommand("+++");
-        emit plusSent();
-    });
+    m_session.Hold(kBeforePlusMs + kAfterPlusMs);
+    m_beforePlus.start(Timing::ScaledMs(kBeforePlusMs));
+}
+
+void CPowerOnDetector::SendPlus() {
+    if (!m_session.PortOpen()) {
+        return;
+    }
+    m_session.SendWatched("+++");
+    emit plusSent();
 }

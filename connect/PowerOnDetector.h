@@ -45,10 +45,14 @@ signals:
 
 private:
     void OnTick();
-    void Reopen(int baud);
+    void Reopen();
+    void SendPlus();
 
     CRadioSession& m_session;
     QTimer m_tick;
+    // The steps after a report, each a single shot that Stop() cancels.
+    QTimer m_reopenWait;
+    QTimer m_beforePlus;
     int m_secondsLeft = kCountdownSeconds;
-    int m_generation = 0; // steps scheduled before a Stop() are dropped
+    int m_reopenBaud = 0;
 };

@@ -1,15 +1,18 @@
 #include "connect/RadioSession.h"
 
 #include "base/Timing.h"
+#include "exchange/AnswerBounds.h"
 
 CRadioSession::CRadioSession(QObject* parent)
     : QObject(parent), m_exchange(*this, m_settings), m_port(this) {
     m_watchdog.setSingleShot(true);
     connect(&m_watchdog, &QTimer::timeout, this, &CRadioSession::OnWatchdogTimeout);
+    m_answerBound.setSingleShot(true);
+    connect(&m_answerBound, &QTimer::timeout, this, &CRadioSession::OnAnswerBoundTimeout);
 }
 
 CRadioSession::~CRadioSession() {
-    m_watchdog.stop();
+    StopTimers();
     m_port.Close();
 }
 
@@ -25,13 +28,21 @@ bool CRadioSession::OpenPort(int baud) {
 }
 
 void CRadioSession::ClosePort() {
-    m_watchdog.stop();
+    StopTimers();
     m_exchange.Abandon();
     m_port.Close();
     m_portOpen = false;
 }
 
-void CRadioSession::SendCommand(const std::string& text) {
+int CRadioSession::LineRate() const {
+    return m_port.Baud();
+}
+
+void CRadioSession::SendWatched(const std::string& text) {
+    m_exchange.SendCommand(text);
+}
+
+void CRadioSession::SendUnwatched(const std::string& text) {
     m_port.Send(text);
 }
 
@@ -39,17 +50,26 @@ void CRadioSession::Hold(int ms) {
     m_port.Hold(ms);
 }
 
-void CRadioSession::ReadStarted(int family) {
+void CRadioSession::LeaveCommandMode() {
+    m_port.Send("ata\r");
+    ClosePort();
+}
+
+void CRadioSession::SendCommand(const std::string& text) {
+    m_port.Send(text);
+}
+
+void CRadioSession::ReadStarted(RadioFamily family) {
     emit readStarted(family);
 }
 
-void CRadioSession::ReadFinished(int family) {
+void CRadioSession::ReadFinished(RadioFamily family) {
     emit readFinished(family);
 }
 
 void CRadioSession::SetWatchdog(int ms) {
     if (ms <= 0) {
-        m_watchdog.stop();
+        StopTimers();
         return;
     }
     // Every received byte moves the deadline; the timer itself is restarted only when it must
@@ -61,13 +81,30 @@ void CRadioSession::SetWatchdog(int ms) {
     }
 }
 
+void CRadioSession::ExpectAnswer(const std::string& command, int holdMs) {
+    m_answerBound.start(
+        AnswerBounds::AnswerBoundMs(command, m_port.Baud(), holdMs, Timing::Scale()));
+}
+
 void CRadioSession::OnWatchdogTimeout() {
     const qint64 left = m_watchdogDeadline.remainingTime();
     if (left > 0) {
         m_watchdog.start(static_cast<int>(left));
         return;
     }
+    StopTimers();
     m_exchange.OnWatchdogExpired();
+}
+
+void CRadioSession::OnAnswerBoundTimeout() {
+    // Bytes kept coming, but never a whole answer: the same end as silence.
+    StopTimers();
+    m_exchange.OnWatchdogExpired();
+}
+
+void CRadioSession::StopTimers() {
+    m_watchdog.stop();
+    m_answerBound.stop();
 }
 
 void CRadioSession::NoAnswer() {
@@ -87,7 +124,7 @@ void CRadioSession::WriteFailed(RadioFamily family) {
 }
 
 void CRadioSession::ReadFailed(ReadFailure why, const std::string& command) {
-    emit readFailed(static_cast<int>(why), QString::fromStdString(command));
+    emit readFailed(why, QString::fromStdString(command));
 }
 
 void CRadioSession::OnPortRxChar(unsigned char byte, const QString&) {
@@ -95,7 +132,7 @@ void CRadioSession::OnPortRxChar(unsigned char byte, const QString&) {
 }
 
 void CRadioSession::OnPortLost(const QString&, const QString& reason) {
-    m_watchdog.stop();
+    StopTimers();
     m_exchange.Abandon();
     m_port.Close();
     m_portOpen = false;

@@ -1,7 +1,9 @@
 #pragma once
 // One connection to a radio: the serial port, the command exchange and the settings record,
-// with the exchange's host implemented on Qt (holds on the port, the watchdog on a timer).
-// The main window and the command-line client each own one and listen to its signals.
+// with the exchange's host implemented on Qt (holds on the port, the watchdog and the answer
+// bound on timers). The main window and the command-line client each own one, drive it through
+// the methods below and listen to its signals; its parts are not handed out, so that every
+// write takes a path that says whether an answer is awaited.
 
 #include "exchange/RadioExchange.h"
 #include "serial/CommPort.h"
@@ -16,13 +18,10 @@ public:
     explicit CRadioSession(QObject* parent = nullptr);
     ~CRadioSession() override;
 
-    CCommPort& Port() { return m_port; }
-    CRadioExchange& Exchange() { return m_exchange; }
     RadioSettings& Settings() { return m_settings; }
-    ReplyBuffer& Buffer() { return m_exchange.Buffer(); }
 
-    void SetFamily(int family) { m_exchange.SetFamily(family); }
-    int Family() const { return m_exchange.Family(); }
+    void SetFamily(RadioFamily family) { m_exchange.SetFamily(family); }
+    RadioFamily Family() const { return m_exchange.Family(); }
 
     void SetPortName(const QString& name) { m_portName = name; }
     QString PortName() const { return m_portName; }
@@ -32,13 +31,45 @@ public:
     // Closes the port (a pending write goes out first) and forgets any outstanding command.
     void ClosePort();
     bool PortOpen() const { return m_portOpen; }
+    // The rate the port was last opened at.
+    int LineRate() const;
 
+    // Sends a command whose answer is awaited: the no-answer watchdog and the answer bound run
+    // until the answer is taken; silence or an answer that never ends leads to noAnswer().
+    void SendWatched(const std::string& text);
+    // Sends bytes that may well go unanswered (the escape sequence at a rate being tried).
+    void SendUnwatched(const std::string& text);
+    // For ms milliseconds (nominal) no received byte is handled, and a write requested while a
+    // byte is handled waits as well. Never blocks.
+    void Hold(int ms) override;
+    // Leaves the radio's command mode: "ata\r" goes out, then the port is closed.
+    void LeaveCommandMode();
+
+    // The bytes received since the last command or discard, as text (the ORV power-on report is
+    // looked for in it).
+    const std::string& ReceivedText() const { return m_exchange.Buffer().text; }
+    // Forgets the bytes received so far.
+    void DiscardReceived() { m_exchange.Buffer().Reset(); }
+
+signals:
+    void readStarted(RadioFamily family);
+    void readFinished(RadioFamily family);
+    void noAnswer();
+    void replyRejected();
+    // The read ended without its settings; command is the read command concerned ("ATS132?").
+    void readFailed(ReadFailure why, const QString& command);
+    // The radio confirmed the save of a write, or refused a write's command with "ERROR".
+    void writeFinished(RadioFamily family);
+    void writeFailed(RadioFamily family);
+    void portLost(const QString& reason);
+
+private:
     // IExchangeHost
     void SendCommand(const std::string& text) override;
-    void Hold(int ms) override;
-    void ReadStarted(int family) override;
-    void ReadFinished(int family) override;
+    void ReadStarted(RadioFamily family) override;
+    void ReadFinished(RadioFamily family) override;
     void SetWatchdog(int ms) override;
+    void ExpectAnswer(const std::string& command, int holdMs) override;
     void NoAnswer() override;
     void ReplyRejected() override;
     void WriteFinished(RadioFamily family) override;
@@ -49,25 +80,17 @@ public:
     void OnPortRxChar(unsigned char byte, const QString& portName) override;
     void OnPortLost(const QString& portName, const QString& reason) override;
 
-signals:
-    void readStarted(int family);
-    void readFinished(int family);
-    void noAnswer();
-    void replyRejected();
-    void writeFinished(int family);
-    void writeFailed(int family);
-    // why is a ReadFailure; command the read command concerned, such as "ATS132?".
-    void readFailed(int why, const QString& command);
-    void portLost(const QString& reason);
-
-private:
     void OnWatchdogTimeout();
+    void OnAnswerBoundTimeout();
+    void StopTimers();
 
     RadioSettings m_settings;
     CRadioExchange m_exchange;
     CCommPort m_port;
     QTimer m_watchdog;
     QDeadlineTimer m_watchdogDeadline;
+    // The second rule besides silence: the answer to one command must be complete in time.
+    QTimer m_answerBound;
     QString m_portName;
     bool m_portOpen = false;
 };

@@ -12,7 +12,7 @@ constexpr int kLastIndex = static_cast<int>(RateTables::kSoftDiagRates.size()) -
 CSoftDiagnosis::CSoftDiagnosis(CRadioSession& session, QObject* parent)
     : QObject(parent), m_session(session) {
     connect(&m_tick, &QTimer::timeout, this, &CSoftDiagnosis::OnTick);
-    connect(&m_session, &CRadioSession::readStarted, this, [this](int family) {
+    connect(&m_session, &CRadioSession::readStarted, this, [this](RadioFamily family) {
         if (family == FAMILY_QX && (m_tick.isActive() || m_lastAttemptMade)) {
             Stop();
             emit connected(m_lastBaud);
@@ -21,14 +21,12 @@ CSoftDiagnosis::CSoftDiagnosis(CRadioSession& session, QObject* parent)
 }
 
 void CSoftDiagnosis::Start() {
-    ++m_generation;
     m_rateIndex = 0;
     m_lastAttemptMade = false;
     m_tick.start(Timing::ScaledMs(kTickMs));
 }
 
 void CSoftDiagnosis::Stop() {
-    ++m_generation;
     m_tick.stop();
     m_rateIndex = 0;
     m_lastAttemptMade = false;
@@ -51,9 +49,16 @@ void CSoftDiagnosis::OnTick() {
     const bool opened = m_session.OpenPort(baud);
     m_lastBaud = baud;
     emit attempt(index, baud, opened);
+    if (!opened && index == 0) {
+        Stop();
+        emit portUnavailable();
+        return;
+    }
     if (opened) {
-        m_session.Port().Send("+++");
-        m_session.Port().Hold(kAfterPlusMs);
+        // Most rates are wrong and stay silent: no answer is awaited here. The start answer at
+        // the right rate begins the read, which watches its own commands.
+        m_session.SendUnwatched("+++");
+        m_session.Hold(kAfterPlusMs);
     }
     if (index >= kLastIndex) {
         m_lastAttemptMade = true;

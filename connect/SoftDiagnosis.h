@@ -31,6 +31,9 @@ signals:
     void connected(int baud);
     // All rates tried without an answer; show the message, then call Finish().
     void exhausted();
+    // The port could not be opened at the first rate: it is missing, no serial port or held by
+    // another program, and no other rate would change that. The search has stopped.
+    void portUnavailable();
 
 private:
     void OnTick();
@@ -40,5 +43,4 @@ private:
     int m_rateIndex = 0;
     int m_lastBaud = 0;
     bool m_lastAttemptMade = false;
-    int m_generation = 0;
 };

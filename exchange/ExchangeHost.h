@@ -21,14 +21,21 @@ public:
     // The start answer was recognised and the read of this family begins ("ATS128?\r" is sent
     // right after this call returns). The QX host hides its connection page and shows the
     // reading page here.
-    virtual void ReadStarted(int family) = 0;
+    virtual void ReadStarted(RadioFamily family) = 0;
 
     // The channel listing has been parsed: the read of this family is complete.
-    virtual void ReadFinished(int family) = 0;
+    virtual void ReadFinished(RadioFamily family) = 0;
 
-    // (Re)starts the no-answer watchdog with a period of ms milliseconds (nominal); 0 stops it.
-    // When it runs out the host calls CRadioExchange::OnWatchdogExpired().
+    // (Re)starts the no-answer watchdog with a period of ms milliseconds (nominal); 0 stops it,
+    // and the answer bound with it. When it runs out the host calls
+    // CRadioExchange::OnWatchdogExpired().
     virtual void SetWatchdog(int ms) = 0;
+
+    // A command was handed over and goes out once holdMs (nominal) have passed. However many
+    // bytes keep arriving, its whole answer must be in within AnswerBounds::AnswerBoundMs for
+    // this command at the line rate; past it the host calls CRadioExchange::OnWatchdogExpired()
+    // as for silence. A host without a clock may ignore it.
+    virtual void ExpectAnswer(const std::string& /*command*/, int /*holdMs*/) {}
 
     // A command was written and the radio has been silent for the watchdog period.
     virtual void NoAnswer() = 0;

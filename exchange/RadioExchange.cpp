@@ -166,6 +166,7 @@ void CRadioExchange::OnPortRxChar(unsigned char byte) {
         explicit IntakeScope(CRadioExchange& e) : exchange(e) {
             exchange.m_inIntake = true;
             exchange.m_intakeHoldMs = 0;
+            exchange.m_intakeSent = false;
         }
         ~IntakeScope() { exchange.m_inIntake = false; }
         IntakeScope(const IntakeScope&) = delete;
@@ -178,6 +179,9 @@ void CRadioExchange::OnPortRxChar(unsigned char byte) {
     // Every byte that arrives while a command is outstanding shows that the radio is alive.
     if (m_awaitingAnswer) {
         m_host.SetWatchdog(kNoAnswerMs + m_intakeHoldMs);
+        if (m_intakeSent) {
+            m_host.ExpectAnswer(m_lastCommand, m_intakeHoldMs);
+        }
     }
 }
 
@@ -199,7 +203,7 @@ void CRadioExchange::RunReadSteps() {
         if (!m_reading) {
             m_restarts = 0;
         } else if (++m_restarts > kMaxRestarts) {
-            FailRead(ReadFailure::KeepsRestarting, m_lastCommand);
+            FailRead(ReadFailure::KeepsRestarting, m_lastCommandName);
             return;
         }
         StartRead();
@@ -207,7 +211,7 @@ void CRadioExchange::RunReadSteps() {
     }
     // A refused read command is final: the radio would refuse it again.
     if (m_reading && text.ends_with(kError)) {
-        FailRead(ReadFailure::Refused, m_lastCommand);
+        FailRead(ReadFailure::Refused, m_lastCommandName);
         return;
     }
     // Every step below needs "OK\r\n" at the end; most bytes stop here. A recognised step
@@ -278,11 +282,15 @@ void CRadioExchange::RejectReply() {
 }
 
 void CRadioExchange::SendCommand(const std::string& text) {
-    m_lastCommand = text.ends_with('\r') ? text.substr(0, text.size() - 1) : text;
+    m_lastCommandName = text.ends_with('\r') ? text.substr(0, text.size() - 1) : text;
     m_host.SendCommand(text);
     m_awaitingAnswer = true;
-    if (!m_inIntake) {
+    m_lastCommand = text;
+    if (m_inIntake) {
+        m_intakeSent = true;
+    } else {
         m_host.SetWatchdog(kNoAnswerMs);
+        m_host.ExpectAnswer(text, 0);
     }
 }
 
@@ -292,6 +300,7 @@ void CRadioExchange::RequestHold(int ms) {
         m_intakeHoldMs += ms;
     } else if (m_awaitingAnswer) {
         m_host.SetWatchdog(kNoAnswerMs + ms);
+        m_host.ExpectAnswer(m_lastCommand, ms);
     }
 }
 

@@ -28,8 +28,8 @@ public:
 
     CRadioExchange(IExchangeHost& host, RadioSettings& settings);
 
-    void SetFamily(int family) { m_radioFamily = family; }
-    int Family() const { return m_radioFamily; }
+    void SetFamily(RadioFamily family) { m_radioFamily = family; }
+    RadioFamily Family() const { return m_radioFamily; }
 
     // One received byte (never 0x00 from the port, but any value is handled).
     void OnPortRxChar(unsigned char byte);
@@ -90,12 +90,17 @@ private:
     IExchangeHost& m_host;
     RadioSettings& m_settings;
     ReplyBuffer m_reply;
-    int m_radioFamily = FAMILY_QX;
+    RadioFamily m_radioFamily = FAMILY_QX;
     bool m_awaitingAnswer = false;
     bool m_inIntake = false; // inside OnPortRxChar: the watchdog is armed once, on the way out
     int m_intakeHoldMs = 0;  // holds requested while handling the current byte
     CWriteSequence m_write;
     bool m_reading = false;
-    int m_restarts = 0;        // start answers taken while m_reading
-    std::string m_lastCommand; // the last command sent, without its "\r"
+    int m_restarts = 0;            // start answers taken while m_reading
+    std::string m_lastCommandName; // the last command sent, without its "\r"
+
+    // The command whose answer is awaited, and whether it was sent while handling the current
+    // byte (its answer bound is then set on the way out, with the holds requested after it).
+    std::string m_lastCommand;
+    bool m_intakeSent = false;
 };

@@ -103,9 +103,10 @@ struct RoadResult {
     double roadStallMs = 0;
 };
 
-// Runs one road from a click on familyButton until the home page is back. linkModeRadio is the
-// radio button to pick in the connection-method dialog (0: no dialog expected).
-RoadResult RunRoad(const QStringList& simArgs, int familyButton, int linkModeRadio) {
+// Runs one road from a click on familyButton until the home page is back. linkModeRadio names the
+// radio button to pick in the connection-method dialog (nullptr: no dialog expected).
+RoadResult RunRoad(const QStringList& simArgs, const char* familyButton,
+                   const char* linkModeRadio) {
     RoadResult result;
     CSimProcess sim(simArgs);
     if (sim.Port().isEmpty()) {
@@ -115,7 +116,7 @@ RoadResult RunRoad(const QStringList& simArgs, int familyButton, int linkModeRad
     Timing::SetScale(kConnectionScale);
     CMainDlg main;
     main.show();
-    QComboBox* combo = ControlById<QComboBox>(&main, 1004);
+    QComboBox* combo = main.findChild<QComboBox*>(QStringLiteral("portCombo"));
     int index = combo->findText(sim.Port());
     if (index < 0) {
         combo->addItem(sim.Port());
@@ -129,7 +130,7 @@ RoadResult RunRoad(const QStringList& simArgs, int familyButton, int linkModeRad
     bool reading = false;
     bool finished = false;
     double roadStall = 0;
-    QObject::connect(&main.Session(), &CRadioSession::readStarted, &loop, [&](int) {
+    QObject::connect(&main.Session(), &CRadioSession::readStarted, &loop, [&](RadioFamily) {
         // The read itself runs at its full length.
         roadStall = std::max(roadStall, meter.LongestMs());
         Timing::SetScale(1.0);
@@ -149,7 +150,7 @@ RoadResult RunRoad(const QStringList& simArgs, int familyButton, int linkModeRad
     QTimer::singleShot(kRoadLimitMs, &loop, &QEventLoop::quit);
 
     QTimer answerDialog;
-    if (linkModeRadio != 0) {
+    if (linkModeRadio != nullptr) {
         answerDialog.setInterval(5);
         QObject::connect(&answerDialog, &QTimer::timeout, [&] {
             QWidget* modal = QApplication::activeModalWidget();
@@ -157,14 +158,14 @@ RoadResult RunRoad(const QStringList& simArgs, int familyButton, int linkModeRad
                 return;
             }
             answerDialog.stop();
-            ControlById<QAbstractButton>(modal, linkModeRadio)->click();
-            ControlById<QAbstractButton>(modal, 1)->click();
+            modal->findChild<QAbstractButton*>(QLatin1String(linkModeRadio))->click();
+            modal->findChild<QAbstractButton*>(QStringLiteral("okButton"))->click();
         });
         answerDialog.start();
     }
     QTimer::singleShot(0, &main, [&] {
         meter.Reset();
-        ControlById<QAbstractButton>(&main, familyButton)->click();
+        main.findChild<QAbstractButton*>(QLatin1String(familyButton))->click();
     });
     loop.exec();
 
@@ -202,10 +203,10 @@ int main(int argc, char** argv) {
     Prompts::Install(&prompts);
 
     // Paced at the line rate, as a real radio talks.
-    const RoadResult orv =
-        RunRoad({"--family", "orv", "--rate", "9600", "--announce-delay", "300"}, 1001, 0);
-    const RoadResult qx =
-        RunRoad({"--family", "qx", "--rate", "9600", "--announce-delay", "300"}, 1002, 1008);
+    const RoadResult orv = RunRoad({"--family", "orv", "--rate", "9600", "--announce-delay", "300"},
+                                   "orvButton", nullptr);
+    const RoadResult qx = RunRoad({"--family", "qx", "--rate", "9600", "--announce-delay", "300"},
+                                  "qxButton", "powerOnRadio");
 
     std::printf("bench_gui_stall: target under 50 ms\n");
     Print("ORV", orv);

@@ -3,7 +3,7 @@
 #include "connect/pages/Resources.h"
 #include "ui_LinkModeDlg.h"
 
-int g_linkMode = 1;
+QxLinkMethod g_linkMode = QxLinkMethod::SoftDiagnosis;
 
 namespace {
 CLinkModeDlg* g_linkModeDlg = nullptr;
@@ -36,19 +36,21 @@ CLinkModeDlg::~CLinkModeDlg() = default;
 
 void CLinkModeDlg::showEvent(QShowEvent* event) {
     // The dialog always opens on the choice in force.
-    (g_linkMode == 0 ? m_ui->powerOnRadio : m_ui->softDiagRadio)->setChecked(true);
+    (g_linkMode == QxLinkMethod::ConfigKey ? m_ui->powerOnRadio : m_ui->softDiagRadio)
+        ->setChecked(true);
     QDialog::showEvent(event);
 }
 
 void CLinkModeDlg::OnPowerOn() {
-    g_linkMode = 0;
+    g_linkMode = QxLinkMethod::ConfigKey;
 }
 
 void CLinkModeDlg::OnSoftDiag() {
-    g_linkMode = 1;
+    g_linkMode = QxLinkMethod::SoftDiagnosis;
 }
 
 void CLinkModeDlg::accept() {
-    g_linkMode = m_ui->powerOnRadio->isChecked() ? 0 : 1;
+    g_linkMode =
+        m_ui->powerOnRadio->isChecked() ? QxLinkMethod::ConfigKey : QxLinkMethod::SoftDiagnosis;
     QDialog::accept();
 }

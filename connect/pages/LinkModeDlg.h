@@ -2,6 +2,8 @@
 // Dialog 162: the choice between the two ways of connecting a QX module. One dialog serves the
 // whole run and remembers the last choice.
 
+#include "connect/QxLinkMethod.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -10,8 +12,8 @@ namespace Ui {
 class CLinkModeDlg;
 }
 
-// 0: power-on connection with the CONFIG key (1008); 1: soft diagnosis (1009).
-extern int g_linkMode;
+// The choice in force: power-on connection with the CONFIG key (1008) or soft diagnosis (1009).
+extern QxLinkMethod g_linkMode;
 
 class CLinkModeDlg : public QDialog {
     Q_OBJECT

@@ -42,13 +42,3 @@ private:
     bool m_captionBar;
     bool m_initialised = false;
 };
-
-// Finds a control of a page by its dialog control identifier (the "controlId" property).
-template <typename T> T* ControlById(QWidget* page, int id) {
-    for (T* child : page->findChildren<T*>()) {
-        if (child->property("controlId").toInt() == id) {
-            return child;
-        }
-    }
-    return nullptr;
-}

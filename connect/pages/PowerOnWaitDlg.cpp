@@ -66,7 +66,7 @@ void CPowerOnWaitDlg::OnBack() {
     CRadioSession& session = Owner().Session();
     session.ClosePort();
     // The port rests a second before it can be opened again.
-    session.Port().Hold(1000);
+    session.Hold(1000);
 }
 
 void CPowerOnWaitDlg::OnRedetect() {

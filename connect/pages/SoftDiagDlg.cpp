@@ -11,7 +11,8 @@ CSoftDiagDlg::CSoftDiagDlg(IPageOwner& owner)
     connect(&m_search, &CSoftDiagnosis::attempt, this, &CSoftDiagDlg::OnAttempt);
     connect(&m_search, &CSoftDiagnosis::connected, this, &CSoftDiagDlg::OnConnected);
     connect(&m_search, &CSoftDiagnosis::exhausted, this, &CSoftDiagDlg::OnExhausted);
-    connect(&owner.Session(), &CRadioSession::readStarted, this, [this](int family) {
+    connect(&m_search, &CSoftDiagnosis::portUnavailable, this, &CSoftDiagDlg::OnPortUnavailable);
+    connect(&owner.Session(), &CRadioSession::readStarted, this, [this](RadioFamily family) {
         if (family == FAMILY_QX) {
             m_answered = true;
         }
@@ -56,6 +57,12 @@ void CSoftDiagDlg::OnExhausted() {
         return;
     }
     m_search.Finish();
+    Owner().ShowHome();
+}
+
+void CSoftDiagDlg::OnPortUnavailable() {
+    hide();
+    Tell(Msg::kNoPort);
     Owner().ShowHome();
 }
 

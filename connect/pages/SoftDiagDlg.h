@@ -22,6 +22,7 @@ public:
     void OnAttempt(int rateIndex, int baud, bool opened);
     void OnConnected();
     void OnExhausted();
+    void OnPortUnavailable();
 
 protected:
     void OnInitDialog() override;

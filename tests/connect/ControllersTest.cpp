@@ -8,7 +8,10 @@
 #include "exchange/RateTables.h"
 #include "tests/support/PtyPair.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,7 +56,7 @@ TEST_F(ConnectTest, OrvReportReopensAtReportedRateAndStartsTheRead) {
     EXPECT_EQ(session.Settings().orvCurrentChannel, 5);
     EXPECT_EQ(session.Settings().orvPortRate, 9);
     EXPECT_EQ(pty.SlaveBaud(), 4800);
-    EXPECT_TRUE(session.Buffer().text.empty());
+    EXPECT_TRUE(session.ReceivedText().empty());
 
     // Noise during the wait before "+++" is discarded by the write of "+++".
     pty.Write("garbage");
@@ -93,7 +96,7 @@ TEST_F(ConnectTest, OrvTextsOfOtherLengthsOrValuesTimeOutAndDetectAgainReusesThe
     EXPECT_EQ(ticks.count(), 31);
     EXPECT_EQ(ticks.first().at(0).toInt(), 30);
     EXPECT_EQ(ticks.last().at(0).toInt(), 0);
-    EXPECT_TRUE(session.Buffer().text.empty());
+    EXPECT_TRUE(session.ReceivedText().empty());
     EXPECT_TRUE(session.PortOpen());
 
     // Channel 17 and code 8 (no rate) are not reports either; the values are stored anyway.
@@ -196,24 +199,80 @@ TEST_F(ConnectTest, SoftDiagnosisFindsTheModuleAtItsOwnRate) {
     EXPECT_EQ(pty.SlaveBaud(), 19200);
 }
 
-TEST_F(ConnectTest, ReadThatStopsAnsweringReportsNoAnswer) {
+// Sends one byte as the radio and waits until the session has taken it.
+void Dribble(PtyPair& pty, const CRadioSession& session, char byte) {
+    const std::size_t before = session.ReceivedText().size();
+    pty.Write(std::string(1, byte));
+    PtyPair::PumpUntil([&] { return session.ReceivedText().size() != before; }, kWait);
+}
+
+// A port that cannot be opened at the first rate will not open at any other: the search stops
+// there instead of going through every rate.
+TEST_F(ConnectTest, SoftDiagnosisStopsAtAPortThatCannotBeOpened) {
+    QTemporaryDir folder;
+    QTemporaryFile file;
+    ASSERT_TRUE(folder.isValid() && file.open());
+    for (const QString& port : {QStringLiteral("ttyORVCONF_ABSENT"), folder.path(), file.fileName(),
+                                QStringLiteral("/dev/null")}) {
+        SCOPED_TRACE(port.toStdString());
+        session.SetPortName(port);
+        CSoftDiagnosis search(session);
+        QSignalSpy attempts(&search, &CSoftDiagnosis::attempt);
+        QSignalSpy unavailable(&search, &CSoftDiagnosis::portUnavailable);
+        QSignalSpy exhausted(&search, &CSoftDiagnosis::exhausted);
+        search.Start();
+        ASSERT_TRUE(PtyPair::PumpUntil([&] { return unavailable.count() == 1; }, kWait));
+        EXPECT_FALSE(search.Searching());
+        ASSERT_EQ(attempts.count(), 1);
+        EXPECT_EQ(attempts[0].at(1).toInt(), RateTables::kSoftDiagRates[0]);
+        EXPECT_FALSE(attempts[0].at(2).toBool());
+        EXPECT_EQ(exhausted.count(), 0);
+        EXPECT_FALSE(session.PortOpen());
+    }
+}
+
+TEST_F(ConnectTest, ASlowRadioIsWaitedForAndSilenceEndsTheRead) {
+    // 300 baud: a reply may take its time on the wire, far longer than the silence period.
+    session.SetFamily(FAMILY_QX);
+    ASSERT_TRUE(session.OpenPort(300));
+    QSignalSpy noAnswer(&session, &CRadioSession::noAnswer);
+    pty.Write(kStartAnswer);
+    ASSERT_TRUE(pty.WaitFor("ATS128?\r", kWait));
+    // Each byte comes as soon as the one before was taken, and the reply goes on (blanks
+    // after its value) for two silence periods by the clock, however long that takes here.
+    for (const char c : std::string("ATS128?\r\n0\r\n")) {
+        Dribble(pty, session, c);
+    }
+    const int silenceMs = Timing::ScaledMs(CRadioExchange::kNoAnswerMs);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2 * silenceMs && noAnswer.count() == 0) {
+        Dribble(pty, session, ' ');
+    }
+    EXPECT_EQ(noAnswer.count(), 0);
+    // The end of the reply, then silence after the next command.
+    pty.Write("\r\nOK\r\n");
+    ASSERT_TRUE(pty.WaitFor("ATS186?\r", kWait));
+    pty.Write("ATS186?\r\n0");
+    ASSERT_TRUE(PtyPair::PumpUntil([&] { return noAnswer.count() == 1; }, kWait));
+}
+
+TEST_F(ConnectTest, ALineThatNeverStopsDeliveringEndsTheRead) {
     session.SetFamily(FAMILY_QX);
     ASSERT_TRUE(session.OpenPort(9600));
     QSignalSpy noAnswer(&session, &CRadioSession::noAnswer);
     pty.Write(kStartAnswer);
     ASSERT_TRUE(pty.WaitFor("ATS128?\r", kWait));
-    // A slow radio: each byte comes well inside the watchdog's period (200 ms at this scale),
-    // the whole reply takes far longer than one period.
-    for (const char c : std::string("ATS128?\r\n0\r\n")) {
-        pty.Write(std::string(1, c));
-        PtyPair::Pump(40);
-    }
-    EXPECT_EQ(noAnswer.count(), 0);
-    // The rest of the reply, then silence after the next command.
-    pty.Write("\r\nOK\r\n");
-    ASSERT_TRUE(pty.WaitFor("ATS186?\r", kWait));
-    pty.Write("ATS186?\r\n0");
-    ASSERT_TRUE(PtyPair::PumpUntil([&] { return noAnswer.count() == 1; }, kWait));
+    // Garbage, a byte at a time, well inside the silence period: only the bound on the whole
+    // answer can end this.
+    ASSERT_TRUE(PtyPair::PumpUntil(
+        [&] {
+            if (noAnswer.count() == 0) {
+                Dribble(pty, session, '~');
+            }
+            return noAnswer.count() == 1;
+        },
+        kWait));
 }
 
 TEST_F(ConnectTest, PortVanishingDuringAReadIsReported) {

@@ -34,8 +34,12 @@ public:
         log.push_back("send " + text);
     }
     void Hold(int ms) override { log.push_back("hold " + std::to_string(ms)); }
-    void ReadStarted(int family) override { log.push_back("started " + std::to_string(family)); }
-    void ReadFinished(int family) override { log.push_back("finished " + std::to_string(family)); }
+    void ReadStarted(RadioFamily family) override {
+        log.push_back("started " + std::to_string(family));
+    }
+    void ReadFinished(RadioFamily family) override {
+        log.push_back("finished " + std::to_string(family));
+    }
     void SetWatchdog(int ms) override {
         watchdog.push_back(ms);
         log.push_back("watchdog " + std::to_string(ms));
@@ -108,8 +112,8 @@ protected:
     // A whole read: the start answer, each register reply (answering the command just sent),
     // then the listing of rows; checks what every read must do on the way, and that the rows
     // and what else is set in expected are all that changed.
-    void Read(int family, const Answers& answers, int holdMs, const std::vector<ChannelEntry>& rows,
-              RadioSettings expected) {
+    void Read(RadioFamily family, const Answers& answers, int holdMs,
+              const std::vector<ChannelEntry>& rows, RadioSettings expected) {
         const std::string f = std::to_string(family);
         exchange.SetFamily(family);
         Feed(exchange, kStart);
@@ -213,7 +217,7 @@ TEST_F(ReadFailures, GarbledOrRefusedRepliesEndTheReadAtOnceNamingTheCommand) {
         RecordingHost host;
         RadioSettings settings;
         CRadioExchange exchange(host, settings);
-        exchange.SetFamily(family);
+        exchange.SetFamily(static_cast<RadioFamily>(family));
         const std::string command = failure.substr(9);
         Feed(exchange, kStart + RepliesBefore(family, command));
         ASSERT_EQ(host.commands.back(), command + "\r");
@@ -402,7 +406,8 @@ TEST(ChannelListing, FillsTheRowsItNamesAndNoOthers) {
     repeated.channel = "9 "; // cut at the width of "63"
 
     // What, family, listing, and the rows it fills.
-    const std::tuple<const char*, int, std::string, std::vector<std::pair<int, ChannelEntry>>>
+    const std::tuple<const char*, RadioFamily, std::string,
+                     std::vector<std::pair<int, ChannelEntry>>>
         cases[] = {
             {"columns; numbers outside the table",
              FAMILY_QX,

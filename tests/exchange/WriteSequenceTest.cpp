@@ -19,8 +19,8 @@ public:
 
     void SendCommand(const std::string& text) override { commands.push_back(text); }
     void Hold(int) override {}
-    void ReadStarted(int) override {}
-    void ReadFinished(int) override {}
+    void ReadStarted(RadioFamily) override {}
+    void ReadFinished(RadioFamily) override {}
     void SetWatchdog(int) override {}
     void NoAnswer() override { ends.push_back("no answer"); }
     void ReplyRejected() override {}
@@ -62,7 +62,7 @@ QxWritePlan GoodQxPlan() {
 }
 
 struct Exchange {
-    explicit Exchange(int family) : exchange(host, settings) { exchange.SetFamily(family); }
+    explicit Exchange(RadioFamily family) : exchange(host, settings) { exchange.SetFamily(family); }
     void Feed(const std::string& bytes) {
         for (const char c : bytes) {
             exchange.OnPortRxChar(static_cast<unsigned char>(c));

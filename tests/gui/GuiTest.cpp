@@ -43,6 +43,12 @@ namespace {
 // Generous: the machine may be busy with other builds.
 constexpr int kWaitMs = 30000;
 
+// The controls met on every road, by their names in the forms.
+constexpr const char* kOrv = "orvButton";
+constexpr const char* kQx = "qxButton";
+constexpr const char* kPowerOn = "powerOnRadio";
+constexpr const char* kSoftDiag = "softDiagRadio";
+
 class RecordingPrompts : public IPrompts {
 public:
     void ShowMessage(const std::string&, const std::string& text, PromptIcon) override {
@@ -89,16 +95,17 @@ void Click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, spot);
 }
 
-template <typename T = QAbstractButton> T* Control(QWidget* window, int id) {
-    return window != nullptr ? ControlById<T>(window, id) : nullptr;
+// A control of a window by its name in the form ("okButton", "portText").
+template <typename T = QAbstractButton> T* Control(QWidget* window, const char* name) {
+    return window != nullptr ? window->findChild<T*>(QLatin1String(name)) : nullptr;
 }
 
-QString LabelText(QWidget* window, int id) {
-    QLabel* label = Control<QLabel>(window, id);
+QString LabelText(QWidget* window, const char* name) {
+    QLabel* label = Control<QLabel>(window, name);
     return label != nullptr ? label->text() : QString();
 }
 
-// Owns the main window; dialog control identifiers find the controls.
+// Owns the main window; the controls are found by their names in the forms.
 class GuiTest : public ::testing::Test {
 protected:
     // Nominal waits run this much faster in the test.
@@ -124,10 +131,10 @@ protected:
         main.reset();
         (main = std::make_unique<CMainDlg>())->show();
     }
-    QAbstractButton* HomeButton(int id) { return Control(main.get(), id); }
-    QComboBox* PortCombo() { return Control<QComboBox>(main.get(), 1004); }
+    QAbstractButton* HomeButton(const char* name) { return Control(main.get(), name); }
+    QComboBox* PortCombo() { return Control<QComboBox>(main.get(), "portCombo"); }
 
-    // Picks a port in combo 1004 as the user does, adding it first when the enumeration did not
+    // Picks a port in the combo as the user does, adding it first when the enumeration did not
     // list it (a bare pseudo-terminal).
     void SelectPort(const QString& name) {
         portWasListed = PortCombo()->findText(name) >= 0;
@@ -137,13 +144,13 @@ protected:
         PortCombo()->setCurrentIndex(PortCombo()->findText(name));
     }
 
-    // A new home page, the port picked and the family button clicked; with linkRadio (1008
-    // power-on, 1009 soft diagnosis) the connection-method dialog is answered with it and OK.
-    void Start(const QString& port, int button, int linkRadio = 0) {
+    // A new home page, the port picked and the family button clicked; with linkRadio
+    // (kPowerOn, kSoftDiag) the connection-method dialog is answered with it and OK.
+    void Start(const QString& port, const char* button, const char* linkRadio = nullptr) {
         CreateMain();
         SelectPort(port);
-        if (linkRadio != 0) {
-            AnswerLinkMode(linkRadio, 1);
+        if (linkRadio != nullptr) {
+            AnswerLinkMode(linkRadio, "okButton");
         }
         Click(HomeButton(button));
     }
@@ -161,14 +168,14 @@ protected:
     }
 
     // Answers the connection-method dialog: notes the choice it opened on, clicks a radio
-    // button (1008 or 1009, 0 for none) and then OK (1) or Cancel (2).
-    void AnswerLinkMode(int radioId, int buttonId) {
-        WhenModal([this, radioId, buttonId](QWidget* modal) {
-            linkModeShown = Control(modal, 1008)->isChecked() ? 1008 : 1009;
-            if (radioId != 0) {
-                Click(Control(modal, radioId));
+    // button (none for nullptr) and then "okButton" or "cancelButton".
+    void AnswerLinkMode(const char* radio, const char* button) {
+        WhenModal([this, radio, button](QWidget* modal) {
+            linkModeShown = Control(modal, kPowerOn)->isChecked() ? kPowerOn : kSoftDiag;
+            if (radio != nullptr) {
+                Click(Control(modal, radio));
             }
-            Click(Control(modal, buttonId));
+            Click(Control(modal, button));
         });
     }
 
@@ -193,7 +200,7 @@ protected:
     RecordingPrompts prompts;
     std::unique_ptr<CMainDlg> main;
     bool portWasListed = false;
-    int linkModeShown = 0;
+    std::string linkModeShown;
 
 private:
     std::unique_ptr<QTimer> m_modalPoll;
@@ -205,19 +212,20 @@ class HomePageTest : public GuiTest {};
 
 TEST_F(HomePageTest, FamilyButtonsWaitForAPortAndTheAboutBoxOpens) {
     CreateMain();
-    EXPECT_FALSE(HomeButton(1001)->isEnabled() || HomeButton(1002)->isEnabled());
+    EXPECT_FALSE(HomeButton(kOrv)->isEnabled() || HomeButton(kQx)->isEnabled());
     SelectPort("ttyTEST0");
     QTest::keyClicks(PortCombo()->lineEdit(), "X"); // typing afterwards keeps them enabled
-    EXPECT_TRUE(HomeButton(1001)->isEnabled() && HomeButton(1002)->isEnabled());
+    EXPECT_TRUE(HomeButton(kOrv)->isEnabled() && HomeButton(kQx)->isEnabled());
 
     bool aboutWithIcon = false;
     WhenModal([&](QWidget* box) {
         for (QLabel* label : box->findChildren<QLabel*>()) {
             aboutWithIcon = aboutWithIcon || !label->pixmap().isNull();
         }
-        Click(Control(box, 1));
+        Click(Control(box, "okButton"));
     });
-    ControlById<QAction>(main.get(), 16)->trigger(); // modal: returns once OK was pressed
+    main->findChild<QAction*>(QStringLiteral("aboutAction"))
+        ->trigger(); // modal: returns once OK was pressed
     EXPECT_TRUE(aboutWithIcon);
 }
 
@@ -293,29 +301,37 @@ TEST_F(HomePageTest, PortsThatCannotBeOpenedAreReportedAndTheConnectionMethodIsR
         prompts.texts.clear();
         EXPECT_TRUE(BackHome());
     };
-    Start(line.SlaveName(), 1001);
+    Start(line.SlaveName(), kOrv);
     expectRefused("没有发现此串口或被占用！");
 
     // An absent port; what is typed after the selection is the port used.
     PortCombo()->setEditText("ttyORVCONF_ABSENT");
     main->SetEnglish(true);
-    Click(HomeButton(1001));
+    Click(HomeButton(kOrv));
     expectRefused("NO Com or be used！");
     EXPECT_EQ(main->PortName(), "ttyORVCONF_ABSENT");
 
     // Dialog 162 remembers a choice clicked even when cancelled, and opens on it next time.
-    g_linkMode = 1;
-    AnswerLinkMode(1008, 2);
-    Click(HomeButton(1002));
-    EXPECT_EQ(linkModeShown, 1009);
-    EXPECT_EQ(g_linkMode, 0);
+    g_linkMode = QxLinkMethod::SoftDiagnosis;
+    AnswerLinkMode(kPowerOn, "cancelButton");
+    Click(HomeButton(kQx));
+    EXPECT_EQ(linkModeShown, kSoftDiag);
+    EXPECT_EQ(g_linkMode, QxLinkMethod::ConfigKey);
     EXPECT_TRUE(prompts.texts.empty() && BackHome());
 
     // Then OK: the QX power-on road has always told of a port it cannot open in Chinese only.
-    AnswerLinkMode(0, 1);
-    Click(HomeButton(1002));
-    EXPECT_EQ(linkModeShown, 1008);
+    AnswerLinkMode(nullptr, "okButton");
+    Click(HomeButton(kQx));
+    EXPECT_EQ(linkModeShown, kPowerOn);
     expectRefused("没有发现此串口或被占用！");
+
+    // The soft diagnosis stops at the first rate it cannot open the port at: no search over
+    // every rate for a port that is not there.
+    AnswerLinkMode(kSoftDiag, "okButton");
+    Click(HomeButton(kQx));
+    ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
+    EXPECT_EQ(LabelText(g_softDiagDlg, "rateText"), "4800");
+    expectRefused("NO Com or be used！");
 }
 
 // ---- The roads against a simulated radio.
@@ -326,15 +342,15 @@ class RoadTest : public GuiTest {
 protected:
     double TimeScale() const override { return 0.1; }
 
-    // ORV: from button 1001 through the power-on wait to the reading page, the radio answering.
+    // ORV: from the ORV button through the power-on wait to the reading page, the radio answering.
     void StartOrvRead(SimRadio& sim) {
         ASSERT_FALSE(sim.port.isEmpty()) << "orvconf-sim did not start";
-        Start(sim.port, 1001);
+        Start(sim.port, kOrv);
         EXPECT_TRUE(portWasListed) << "the simulated radio is not offered";
         // Counting, with both buttons held back, and the port open.
         ASSERT_TRUE(Shown(g_powerOnWaitDlg));
-        EXPECT_FALSE(Control(g_powerOnWaitDlg, 1006)->isEnabled() ||
-                     Control(g_powerOnWaitDlg, 1007)->isEnabled());
+        EXPECT_FALSE(Control(g_powerOnWaitDlg, "backButton")->isEnabled() ||
+                     Control(g_powerOnWaitDlg, "redetectButton")->isEnabled());
         EXPECT_TRUE(main->PortOpen());
         ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
         EXPECT_FALSE(Shown(g_powerOnWaitDlg) || main->isVisible());
@@ -348,7 +364,7 @@ TEST_F(RoadTest, OrvReadsTheRadioAndReturnsHome) {
     EXPECT_GE(main->Session().Settings().orvCurrentChannel, 1);
     // The home page comes back as it was left.
     EXPECT_EQ(PortCombo()->currentText(), sim.port);
-    EXPECT_TRUE(HomeButton(1001)->isEnabled());
+    EXPECT_TRUE(HomeButton(kOrv)->isEnabled());
 }
 
 // Cancel, Escape, the caption's close button, a radio falling silent or vanishing mid-read: each
@@ -361,7 +377,7 @@ TEST_F(RoadTest, OrvEveryEarlyEndOfTheReadLeadsHome) {
         std::string message;
     };
     const Way ways[] = {
-        {"cancel", {}, [this](SimRadio&) { Click(Control(g_readingDlg, 2)); }, ""},
+        {"cancel", {}, [this](SimRadio&) { Click(Control(g_readingDlg, "cancelButton")); }, ""},
         {"escape", {}, [](SimRadio&) { QTest::keyClick(g_readingDlg, Qt::Key_Escape); }, ""},
         {"caption close",
          {},
@@ -378,7 +394,7 @@ TEST_F(RoadTest, OrvEveryEarlyEndOfTheReadLeadsHome) {
         {"vanished",
          {},
          [this](SimRadio& sim) {
-             ASSERT_TRUE(WaitUntil([this] { return main->Session().Buffer().count > 0; }));
+             ASSERT_TRUE(WaitUntil([this] { return !main->Session().ReceivedText().empty(); }));
              sim.kill();
          },
          "串口已断开，请检查串口设备。已返回首页。"},
@@ -400,21 +416,21 @@ TEST_F(RoadTest, OrvEveryEarlyEndOfTheReadLeadsHome) {
 
 TEST_F(RoadTest, QxConfigKeyConnectionReadsTheModule) {
     SimRadio sim({"--family", "qx", "--rate", "9600", "--announce-delay", "200", "--no-pace"});
-    Start(sim.port, 1002, 1008);
-    EXPECT_EQ(g_linkMode, 0);
+    Start(sim.port, kQx, kPowerOn);
+    EXPECT_EQ(g_linkMode, QxLinkMethod::ConfigKey);
     ASSERT_TRUE(Shown(g_configKeyDlg) && !main->isVisible());
-    EXPECT_EQ(LabelText(g_configKeyDlg, 1058), sim.port);
+    EXPECT_EQ(LabelText(g_configKeyDlg, "portText"), sim.port);
     ExpectReadThenHome();
 }
 
 TEST_F(RoadTest, QxSoftDiagnosisFindsTheModuleAtItsRate) {
     SimRadio sim({"--family", "qx", "--rate", "19200", "--no-pace"});
-    Start(sim.port, 1002, 1009);
-    EXPECT_EQ(g_linkMode, 1);
+    Start(sim.port, kQx, kSoftDiag);
+    EXPECT_EQ(g_linkMode, QxLinkMethod::SoftDiagnosis);
     ASSERT_TRUE(Shown(g_softDiagDlg));
-    EXPECT_EQ(LabelText(g_softDiagDlg, 1058), sim.port);
+    EXPECT_EQ(LabelText(g_softDiagDlg, "portText"), sim.port);
     ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
-    EXPECT_EQ(main->Session().Port().Baud(), 19200);
+    EXPECT_EQ(main->Session().LineRate(), 19200);
     ExpectReadThenHome();
 }
 
@@ -426,29 +442,31 @@ class TimeOutTest : public GuiTest {};
 TEST_F(TimeOutTest, OrvNoRadioPageAndTheWayBack) {
     PtyPair line;
     ASSERT_TRUE(line.Ok());
-    Start(line.SlaveName(), 1001);
+    Start(line.SlaveName(), kOrv);
     ASSERT_TRUE(Shown(g_powerOnWaitDlg));
     QPointer<CPowerOnWaitDlg> wait = g_powerOnWaitDlg.data();
 
     ASSERT_TRUE(WaitUntil([] { return Shown(g_noRadioDlg); }));
     EXPECT_TRUE(g_noRadioDlg->findChild<QLabel*>()->text().contains("未检测到电台"));
-    EXPECT_EQ(LabelText(wait, 1057), "0");
-    EXPECT_EQ(LabelText(wait, 1058), line.SlaveName());
-    EXPECT_TRUE(Control(wait, 1006)->isEnabled() && Control(wait, 1007)->isEnabled());
+    EXPECT_EQ(LabelText(wait, "secondsText"), "0");
+    EXPECT_EQ(LabelText(wait, "portText"), line.SlaveName());
+    EXPECT_TRUE(Control(wait, "backButton")->isEnabled() &&
+                Control(wait, "redetectButton")->isEnabled());
     EXPECT_FALSE(wait->isVisible() || main->isVisible());
     EXPECT_TRUE(main->PortOpen()); // kept for the next attempt
 
     // Back to the wait page, then detect again: counting with the buttons held back.
     QPointer<CNoRadioDlg> firstNoRadio = g_noRadioDlg.data();
-    Click(Control(g_noRadioDlg, 1006));
+    Click(Control(g_noRadioDlg, "backButton"));
     ASSERT_TRUE(wait->isVisible() && !firstNoRadio->isVisible());
-    Click(Control(wait, 1007));
-    EXPECT_FALSE(Control(wait, 1006)->isEnabled() || Control(wait, 1007)->isEnabled());
+    Click(Control(wait, "redetectButton"));
+    EXPECT_FALSE(Control(wait, "backButton")->isEnabled() ||
+                 Control(wait, "redetectButton")->isEnabled());
     ASSERT_TRUE(WaitUntil([&] { return Shown(g_noRadioDlg) && g_noRadioDlg != firstNoRadio; }));
 
     // Leave: back to the wait page, then home.
-    Click(Control(g_noRadioDlg, 1006));
-    Click(Control(wait, 1006));
+    Click(Control(g_noRadioDlg, "backButton"));
+    Click(Control(wait, "backButton"));
     EXPECT_TRUE(BackHome());
     EXPECT_TRUE(prompts.texts.empty());
 }
@@ -457,23 +475,24 @@ TEST_F(TimeOutTest, OrvNoRadioPageAndTheWayBack) {
 // tells with the port still open (a late answer may yet come), its last rate 57600 shown.
 TEST_F(TimeOutTest, QxGivesUpEitherWayAndLeadsHome) {
     struct Way {
-        int linkRadio;
+        const char* linkRadio;
         bool english;
         std::string message;
         bool portOpenAtMessage;
-        int labelId;
-        QString label;
+        const char* label;
+        QString labelText;
     };
-    for (const Way& way : {Way{1008, false, "未及时上电！", false, 1059, "0"},
-                           Way{1009, true, "No Connect,Please Check！", true, 1057, "57600"}}) {
+    for (const Way& way :
+         {Way{kPowerOn, false, "未及时上电！", false, "secondsText", "0"},
+          Way{kSoftDiag, true, "No Connect,Please Check！", true, "rateText", "57600"}}) {
         SCOPED_TRACE(way.linkRadio);
         PtyPair line;
         ASSERT_TRUE(line.Ok());
         prompts.texts.clear();
-        Start(line.SlaveName(), 1002, way.linkRadio);
+        Start(line.SlaveName(), kQx, way.linkRadio);
         main->SetEnglish(way.english);
         QWidget* page =
-            way.linkRadio == 1008 ? static_cast<QWidget*>(g_configKeyDlg) : g_softDiagDlg;
+            way.linkRadio == kPowerOn ? static_cast<QWidget*>(g_configKeyDlg) : g_softDiagDlg;
         ASSERT_TRUE(Shown(page));
         bool portOpenAtMessage = !way.portOpenAtMessage;
         prompts.onMessage = [&] { portOpenAtMessage = main->PortOpen(); };
@@ -481,7 +500,7 @@ TEST_F(TimeOutTest, QxGivesUpEitherWayAndLeadsHome) {
         prompts.onMessage = nullptr;
         EXPECT_EQ(prompts.texts, std::vector<std::string>{way.message});
         EXPECT_EQ(portOpenAtMessage, way.portOpenAtMessage);
-        EXPECT_EQ(LabelText(page, way.labelId), way.label);
+        EXPECT_EQ(LabelText(page, way.label), way.labelText);
         EXPECT_TRUE(BackHome());
     }
 }
@@ -491,7 +510,7 @@ TEST_F(TimeOutTest, QxGivesUpEitherWayAndLeadsHome) {
 TEST_F(TimeOutTest, QxLateAnswerDuringTheFailureMessageIsRead) {
     PtyPair line;
     ASSERT_TRUE(line.Ok());
-    Start(line.SlaveName(), 1002, 1009);
+    Start(line.SlaveName(), kQx, kSoftDiag);
     prompts.onMessage = [&] {
         line.Write("\r\nNO CARRIER\r\nOK\r\n");
         WaitUntil([] { return Shown(g_readingDlg); });
@@ -506,7 +525,7 @@ TEST_F(TimeOutTest, QxLateAnswerDuringTheFailureMessageIsRead) {
 TEST_F(TimeOutTest, QxClosingTheSearchPageReturnsHome) {
     PtyPair line;
     ASSERT_TRUE(line.Ok());
-    Start(line.SlaveName(), 1002, 1009);
+    Start(line.SlaveName(), kQx, kSoftDiag);
     ASSERT_TRUE(Shown(g_softDiagDlg));
     ASSERT_TRUE(WaitUntil([this] { return main->PortOpen(); }));
     g_softDiagDlg->close();

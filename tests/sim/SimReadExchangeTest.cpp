@@ -22,7 +22,7 @@ namespace {
 class CSimLink : public IExchangeHost {
 public:
     CSimLink(CSimRadio& radio, int family) : m_radio(radio), m_exchange(*this, settings) {
-        m_exchange.SetFamily(family);
+        m_exchange.SetFamily(static_cast<RadioFamily>(family));
     }
 
     RadioSettings settings;
@@ -52,8 +52,8 @@ public:
         commands.push_back(text);
     }
     void Hold(int) override {}
-    void ReadStarted(int) override {}
-    void ReadFinished(int) override { ++finished; }
+    void ReadStarted(RadioFamily) override {}
+    void ReadFinished(RadioFamily) override { ++finished; }
     void SetWatchdog(int) override {}
     void NoAnswer() override {}
     void ReplyRejected() override { ++rejected; }

@@ -24,7 +24,7 @@ namespace {
 class CSimWriteLink : public IExchangeHost {
 public:
     CSimWriteLink(CSimRadio& radio, int family) : exchange(*this, settings), m_radio(radio) {
-        exchange.SetFamily(family);
+        exchange.SetFamily(static_cast<RadioFamily>(family));
     }
 
     RadioSettings settings;
@@ -67,8 +67,8 @@ public:
         commands.push_back(text);
     }
     void Hold(int) override {}
-    void ReadStarted(int) override {}
-    void ReadFinished(int) override { ++readsFinished; }
+    void ReadStarted(RadioFamily) override {}
+    void ReadFinished(RadioFamily) override { ++readsFinished; }
     void SetWatchdog(int) override {}
     void NoAnswer() override { ++noAnswers; }
     void ReplyRejected() override {}
