@@ -2,8 +2,8 @@
 // on its pseudo-terminal, driven from the tool's side through QSerialPort (which sets rates that
 // need a custom divisor too). Deadlines are generous: the machine may be busy.
 
+#include "serial/PublishedPorts.h"
 #include "sim/SimOptions.h"
-#include "sim/SimPortRegistry.h"
 #include "sim/SimStateFile.h"
 
 #include <QDir>
@@ -99,9 +99,9 @@ QByteArray QxWithChannel(const char* number, const char* hz, const char* bandwid
 }
 
 bool Listed(const QString& device) {
-    const QList<SimPortEntry> running = SimPortRegistry::Running();
-    return std::any_of(running.begin(), running.end(),
-                       [&](const SimPortEntry& entry) { return entry.devicePath == device; });
+    const QList<PublishedPort> live = PublishedPorts::Live();
+    return std::any_of(live.begin(), live.end(),
+                       [&](const PublishedPort& port) { return port.devicePath == device; });
 }
 
 } // namespace
@@ -183,12 +183,12 @@ TEST_F(SimProgram, OrvAnnouncesAtPowerOnOnlyAndAnswersOnlyAtItsRate) {
     const std::string report = "CH03UHF07 ORV-25W\r\n";
     CSimProcess sim({"--family", "orv", "--no-pace", "--announce-delay", "200"});
     ASSERT_TRUE(sim.device.startsWith(QLatin1String("/dev/"))) << sim.device.toStdString();
-    const QList<SimPortEntry> running = SimPortRegistry::Running();
-    ASSERT_EQ(running.size(), 1);
-    EXPECT_EQ(running[0].devicePath, sim.device);
-    EXPECT_EQ(running[0].portName, sim.device.mid(5));
-    EXPECT_EQ(running[0].family, QLatin1String("orv"));
-    EXPECT_EQ(running[0].baud, 9600);
+    const QList<PublishedPort> live = PublishedPorts::Live();
+    ASSERT_EQ(live.size(), 1);
+    EXPECT_EQ(live[0].devicePath, sim.device);
+    EXPECT_EQ(live[0].name, sim.device.mid(5));
+    EXPECT_EQ(live[0].description, QLatin1String("simulated ORV radio"));
+    EXPECT_EQ(live[0].ownerPid, sim.process.processId());
     {
         CToolEnd tool(sim.device, 4800);
         EXPECT_FALSE(tool.WaitFor("ORV", kQuietMs)) << "it announces itself at 9600 only";
@@ -224,9 +224,7 @@ TEST_F(SimProgram, OrvAnnouncesAtPowerOnOnlyAndAnswersOnlyAtItsRate) {
     ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
     EXPECT_EQ(sim.process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(sim.process.exitCode(), 0);
-    EXPECT_TRUE(QDir(SimPortRegistry::Directory())
-                    .entryList({QStringLiteral("sim-*.json")}, QDir::Files)
-                    .isEmpty())
+    EXPECT_TRUE(QDir(PublishedPorts::Directory()).entryList(QDir::Files).isEmpty())
         << "the entry is withdrawn";
 }
 
