@@ -16,6 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace {
@@ -102,6 +106,41 @@ bool Listed(const QString& device) {
     const QList<PublishedPort> live = PublishedPorts::Live();
     return std::any_of(live.begin(), live.end(),
                        [&](const PublishedPort& port) { return port.devicePath == device; });
+}
+
+// Opens the line at 9600, writes bytes and closes it again at once, having set the line to
+// leaveAt in between (as a tool that puts back its earlier settings would).
+void WriteAndClose(const QString& device, const std::string& bytes, speed_t leaveAt) {
+    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios settings{};
+    ASSERT_EQ(::tcgetattr(fd, &settings), 0);
+    ::cfmakeraw(&settings);
+    ::cfsetspeed(&settings, B9600);
+    ASSERT_EQ(::tcsetattr(fd, TCSANOW, &settings), 0);
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::cfsetspeed(&settings, leaveAt);
+    ASSERT_EQ(::tcsetattr(fd, TCSANOW, &settings), 0);
+    ::close(fd);
+}
+
+// Whether the log has a line of bytes taken in direction at baud with text.
+bool Logged(const QString& log, const char* direction, int baud, const char* text) {
+    QElapsedTimer clock;
+    clock.start();
+    const QString wanted = QStringLiteral("%1 %2 ").arg(QLatin1String(direction), -4).arg(baud, 6);
+    do {
+        QFile file(log);
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+                if (line.contains(wanted) && line.contains(QLatin1String(text))) {
+                    return true;
+                }
+            }
+        }
+        QThread::msleep(50);
+    } while (clock.elapsed() < kDeadlineMs);
+    return false;
 }
 
 } // namespace
@@ -297,4 +336,17 @@ TEST_F(SimProgram, SavedSettingsAreKeptInTheStateFileAndABadFileIsLeftAlone) {
     EXPECT_TRUE(process.readAllStandardError().contains("S102"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), broken);
+}
+
+// A pseudo-terminal carries no rate with its bytes: the radio takes them at the rate the line is
+// at when it reads them, bytes written just before the tool closed the port included.
+TEST_F(SimProgram, TakesBytesWrittenBeforeACloseAtTheRateTheLineIsLeftAt) {
+    const QString log = m_runtime.filePath(QStringLiteral("sim.log"));
+    CSimProcess sim({"--family", "orv", "--no-pace", "--announce-delay", kNever, "--log", log});
+    ASSERT_TRUE(sim.device.startsWith(QLatin1String("/dev/"))) << sim.device.toStdString();
+    WriteAndClose(sim.device, "+++", B38400);
+    EXPECT_TRUE(Logged(log, "drop", 38400, "|+++|")) << "taken after the rate went back";
+    QThread::msleep(100);
+    WriteAndClose(sim.device, "ATI\r", B9600);
+    EXPECT_TRUE(Logged(log, "in", 9600, "|ATI.|")) << "taken at the radio's rate after the close";
 }
