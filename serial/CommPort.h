@@ -16,7 +16,8 @@ public:
     virtual ~IPortOwner() = default;
     // One received byte (1..255).
     virtual void OnPortRxChar(unsigned char byte, const QString& portName) = 0;
-    // The device went away or failed while open (unplugged adapter, simulated radio ended).
+    // The device went away or failed while open (unplugged adapter, the other end of a
+    // pseudo-terminal closed).
     virtual void OnPortLost(const QString& portName, const QString& reason) = 0;
 };
 

@@ -9,8 +9,10 @@
 #include <utility>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -44,6 +46,41 @@ bool ParityFromLetter(char letter, QSerialPort::Parity* parity) {
         return false;
     }
 }
+
+#ifdef Q_OS_UNIX
+// QSerialPort puts back, as it closes, the line settings it found when it opened, at once. The
+// last bytes written ("ata\r" leaving command mode) then leave at the old rate if the driver
+// still holds them, and a pseudo-terminal's other end, which takes bytes only when it next reads,
+// takes them at the old rate too. So the line is closed as it is: QSerialPort's descriptor is
+// swapped for one of /dev/null (atomically, so that the number never names another file) and
+// the device is closed by CloseDetached once QSerialPort has let go of it.
+int DetachDevice(int handle) {
+    if (handle < 0) {
+        return -1;
+    }
+    const int device = ::fcntl(handle, F_DUPFD_CLOEXEC, 0);
+    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    const bool swapped = device >= 0 && null >= 0 && ::dup2(null, handle) == handle;
+    if (null >= 0) {
+        ::close(null);
+    }
+    if (!swapped) {
+        if (device >= 0) {
+            ::close(device);
+        }
+        return -1;
+    }
+    ::fcntl(handle, F_SETFD, FD_CLOEXEC);
+    return device;
+}
+
+void CloseDetached(int device) {
+    if (device >= 0) {
+        ::ioctl(device, TIOCNXCL); // what QSerialPort's close could not do on /dev/null
+        ::close(device);           // a serial driver lets its output drain at the line's rate
+    }
+}
+#endif
 
 QString DescribeSettings(const LineSettings& s) {
     const QChar parity = (s.parity >= 0x20 && s.parity < 0x7f) ? QChar(s.parity) : QChar('?');
@@ -292,7 +329,13 @@ void CCommPortMonitor::ClosePort() {
     m_hangupWatch = nullptr;
     if (m_port) {
         m_port->disconnect(this);
+#ifdef Q_OS_UNIX
+        const int device = m_port->isOpen() ? DetachDevice(m_port->handle()) : -1;
         m_port->close();
+        CloseDetached(device);
+#else
+        m_port->close();
+#endif
         m_port.reset();
     }
 }

@@ -1,8 +1,9 @@
 #include "serial/PortEnumerator.h"
 
 #include "serial/CommPort.h"
-#include "sim/SimPortRegistry.h"
+#include "serial/PublishedPorts.h"
 
+#include <QCollator>
 #include <QFileInfo>
 #include <QHash>
 #include <QSerialPort>
@@ -31,35 +32,10 @@ Presence Probe(const QString& portName) {
 }
 
 #ifndef Q_OS_WIN
-void SortNaturally(QList<PortInfo>& ports) {
-    std::sort(ports.begin(), ports.end(), [](const PortInfo& a, const PortInfo& b) {
-        return CPortEnumerator::NaturalLess(a.name, b.name);
-    });
-}
-
 QString CanonicalDevice(const QString& portName) {
     const QString path = CCommPort::DevicePath(portName);
     const QString canonical = QFileInfo(path).canonicalFilePath();
     return canonical.isEmpty() ? path : canonical;
-}
-
-QString SimulatorDescription(const QString& family) {
-    if (family == QLatin1String("orv")) {
-        return QStringLiteral("simulated ORV radio");
-    }
-    if (family == QLatin1String("qx")) {
-        return QStringLiteral("simulated QX260 module");
-    }
-    return QStringLiteral("simulated radio");
-}
-
-QString SimulatorPortName(const SimPortEntry& entry) {
-    if (!entry.portName.isEmpty()) {
-        return entry.portName;
-    }
-    const QString devPrefix = QStringLiteral("/dev/");
-    return entry.devicePath.startsWith(devPrefix) ? entry.devicePath.mid(devPrefix.size())
-                                                  : entry.devicePath;
 }
 #endif
 
@@ -82,20 +58,18 @@ QList<PortInfo> Candidates() {
             location.startsWith(QStringLiteral("/dev/")) ? location.mid(5) : info.portName();
         system.append(PortInfo{name, info.description(), false});
     }
-    SortNaturally(system);
+    CPortEnumerator::SortByName(system);
 
-    QList<PortInfo> simulated;
-    for (const SimPortEntry& entry : SimPortRegistry::Running()) {
-        const QString name = SimulatorPortName(entry);
-        if (!name.isEmpty()) {
-            simulated.append(PortInfo{name, SimulatorDescription(entry.family), false});
-        }
+    QList<PortInfo> published;
+    for (const PublishedPort& port : PublishedPorts::Live()) {
+        published.append(PortInfo{port.name, port.description, false});
     }
-    SortNaturally(simulated);
+    CPortEnumerator::SortByName(published);
 
+    // The system's own ports first; a published port that is one of them is listed once.
     QList<PortInfo> all;
     QSet<QString> seen;
-    for (const QList<PortInfo>* group : {&system, &simulated}) {
+    for (const QList<PortInfo>* group : {&system, &published}) {
         for (const PortInfo& port : *group) {
             if (!seen.contains(CanonicalDevice(port.name))) {
                 seen.insert(CanonicalDevice(port.name));
@@ -127,52 +101,13 @@ QList<PortInfo> CPortEnumerator::Enumerate() {
     return present;
 }
 
-bool CPortEnumerator::NaturalLess(const QString& a, const QString& b) {
-    const auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
-    qsizetype i = 0;
-    qsizetype j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
-            qsizetype endA = i;
-            qsizetype endB = j;
-            while (endA < a.size() && isDigit(a[endA])) {
-                ++endA;
-            }
-            while (endB < b.size() && isDigit(b[endB])) {
-                ++endB;
-            }
-            qsizetype startA = i;
-            qsizetype startB = j;
-            while (startA + 1 < endA && a[startA] == QLatin1Char('0')) {
-                ++startA;
-            }
-            while (startB + 1 < endB && b[startB] == QLatin1Char('0')) {
-                ++startB;
-            }
-            const qsizetype lengthA = endA - startA;
-            const qsizetype lengthB = endB - startB;
-            if (lengthA != lengthB) {
-                return lengthA < lengthB;
-            }
-            const int order =
-                QStringView(a).mid(startA, lengthA).compare(QStringView(b).mid(startB, lengthB));
-            if (order != 0) {
-                return order < 0;
-            }
-            i = endA;
-            j = endB;
-        } else {
-            if (a[i] != b[j]) {
-                return a[i] < b[j];
-            }
-            ++i;
-            ++j;
-        }
-    }
-    if ((a.size() - i) != (b.size() - j)) {
-        return (a.size() - i) < (b.size() - j);
-    }
-    return a < b; // equal up to leading zeros: keep a stable, total order
+void CPortEnumerator::SortByName(QList<PortInfo>& ports) {
+    // The C locale compares code points only: numeric mode needs a real one.
+    QCollator collator(QLocale(QLocale::English));
+    collator.setNumericMode(true);
+    std::stable_sort(ports.begin(), ports.end(), [&](const PortInfo& a, const PortInfo& b) {
+        return collator.compare(a.name, b.name) < 0;
+    });
 }
 
 QStringList CPortEnumerator::FreePortNames() {

@@ -7,21 +7,21 @@
 
 struct PortInfo {
     QString name;        // as shown and as passed to CCommPort::Open ("COM7", "ttyUSB0", "pts/4")
-    QString description; // what the system (or the simulated radio) says about it
+    QString description; // what the system (or the port's publisher) says about it
     bool free = false;   // could be opened now
 };
 
 class CPortEnumerator {
 public:
     // Every present port, free or busy. On Windows COM1..COM16 are probed; elsewhere the system's
-    // serial ports and the ports that running simulated radios publish are probed by opening.
+    // serial ports and the published ports (see PublishedPorts) are probed by opening.
     static QList<PortInfo> Enumerate();
 
     // Enumerates and returns the names of the free ports, in the order Enumerate() gives them.
     static QStringList FreePortNames();
 
     // Orders names with digit runs taken as numbers, so that ttyS2 comes before ttyS10.
-    static bool NaturalLess(const QString& a, const QString& b);
+    static void SortByName(QList<PortInfo>& ports);
 };
 
 // Port names found by the latest enumeration: every present port, those that could be opened,

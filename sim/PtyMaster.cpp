@@ -1,5 +1,7 @@
 #include "sim/PtyMaster.h"
 
+#include "serial/LineRate.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -98,11 +100,19 @@ bool CPtyMaster::SlaveIsOpen() const {
     return (p.revents & POLLHUP) == 0;
 }
 
+bool CPtyMaster::HasInput() const {
+    if (m_fd < 0) {
+        return false;
+    }
+    pollfd p{m_fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN) != 0;
+}
+
 int CPtyMaster::ToolBaud() const {
     if (m_fd < 0) {
         return 0;
     }
-    const int exact = PtyExactBaud(m_fd);
+    const int exact = ExactLineRate(m_fd);
     if (exact >= 0) {
         return exact;
     }

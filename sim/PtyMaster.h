@@ -21,6 +21,8 @@ public:
 
     // Whether some process has the slave open now.
     bool SlaveIsOpen() const;
+    // Whether bytes the tool wrote are waiting to be read (also after the slave was closed).
+    bool HasInput() const;
 
     // The rate the tool has set on the slave, non-standard rates included; 0 when unknown.
     int ToolBaud() const;
@@ -32,7 +34,3 @@ private:
     int m_fd = -1;
     std::string m_slavePath;
 };
-
-// The line rate of a terminal as the kernel holds it, custom rates included; -1 where the
-// system cannot tell (the caller then falls back to the standard rates).
-int PtyExactBaud(int fd);

@@ -61,6 +61,12 @@ void CSimServer::OnLineCheck() {
         Opened();
     } else if (!open && m_open) {
         Closed();
+    } else if (!open && m_pty.HasInput()) {
+        // The tool opened, wrote and closed between two checks: the radio still heard the bytes,
+        // at the rate the line was left at.
+        m_log.Event(QStringLiteral("bytes written between two checks of the line"));
+        TakeInput();
+        m_pty.Flush();
     }
 }
 
@@ -80,6 +86,9 @@ void CSimServer::Opened() {
 
 void CSimServer::Closed() {
     m_open = false;
+    // What the tool wrote just before closing was on the line: the radio hears it (and answers
+    // nobody).
+    TakeInput();
     m_closedAtMs = m_clock.elapsed();
     m_readNotifier->setEnabled(false);
     m_paceTimer.stop();
@@ -137,33 +146,35 @@ void CSimServer::Announce(int generation, bool keyPress) {
 }
 
 void CSimServer::OnReadable() {
+    // EIO (nobody has the slave open any more) or another failure: the tool has gone.
+    if (!TakeInput() && m_open) {
+        Closed();
+    }
+    if (!m_open) {
+        m_readNotifier->setEnabled(false);
+    }
+}
+
+bool CSimServer::TakeInput() {
     char buffer[kMaxChunk];
     for (;;) {
         const ssize_t n = ::read(m_pty.Fd(), buffer, sizeof buffer);
         if (n > 0) {
             Received(std::string_view(buffer, static_cast<std::size_t>(n)));
-            if (!m_open) {
-                return;
-            }
             continue;
         }
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            return;
-        }
-        // EIO: nobody has the slave open any more.
-        if (m_open) {
-            Closed();
-        }
-        m_readNotifier->setEnabled(false);
-        return;
+        return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
     }
 }
 
 void CSimServer::Received(std::string_view bytes) {
     m_bytesSinceOpen += static_cast<qint64>(bytes.size());
+    // A pseudo-terminal carries no rate with its bytes: what counts is the rate the line is at
+    // when the radio takes them, so a tool that changes the rate under bytes it has just written
+    // loses them, as it would on a real line.
     const int toolBaud = m_pty.ToolBaud();
     const int radioBaud = RadioBaud();
     if (toolBaud != radioBaud) {

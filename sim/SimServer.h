@@ -47,6 +47,8 @@ signals:
 
 private:
     void OnReadable();
+    // Reads and handles everything the tool has written; false once the tool's side is closed.
+    bool TakeInput();
     void OnLineCheck();
     void OnPace();
     void Opened();

@@ -1,8 +1,8 @@
 // orvconf-sim: a simulated ORV or QX radio served on a pseudo-terminal.
 
+#include "serial/PublishedPorts.h"
 #include "sim/SimLog.h"
 #include "sim/SimOptions.h"
-#include "sim/SimPortRegistry.h"
 #include "sim/SimRadio.h"
 #include "sim/SimServer.h"
 #include "sim/SimStateFile.h"
@@ -171,16 +171,15 @@ int main(int argc, char* argv[]) {
 
     // Published before the path is printed: whoever reads the path finds the port listed.
     const QString device = server.SlavePath();
-    SimPortEntry entry;
-    entry.portName = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
-    entry.devicePath = device;
-    entry.family = SimFamilyName(options.family);
-    entry.baud = radio.SerialRate();
-    entry.pid = QCoreApplication::applicationPid();
-    const QString registryFile = SimPortRegistry::Publish(entry);
-    if (registryFile.isEmpty()) {
+    PublishedPort published;
+    published.name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
+    published.devicePath = device;
+    published.description = options.family == FAMILY_ORV ? QStringLiteral("simulated ORV radio")
+                                                         : QStringLiteral("simulated QX260 module");
+    const QString publishedFile = PublishedPorts::Publish(published);
+    if (publishedFile.isEmpty()) {
         Say(QStringLiteral("cannot publish the port in %1; the tool will not list it")
-                .arg(SimPortRegistry::Directory()));
+                .arg(PublishedPorts::Directory()));
     }
 
     std::printf("%s\n", qPrintable(device));
@@ -195,6 +194,6 @@ int main(int argc, char* argv[]) {
     WatchKeyboard(server);
 
     const int result = QCoreApplication::exec();
-    SimPortRegistry::Withdraw(registryFile);
+    PublishedPorts::Withdraw(publishedFile);
     return result;
 }

@@ -2,8 +2,8 @@
 // on its pseudo-terminal, driven from the tool's side through QSerialPort (which sets rates that
 // need a custom divisor too). Deadlines are generous: the machine may be busy.
 
+#include "serial/PublishedPorts.h"
 #include "sim/SimOptions.h"
-#include "sim/SimPortRegistry.h"
 #include "sim/SimStateFile.h"
 
 #include <QDir>
@@ -15,6 +15,10 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -99,9 +103,44 @@ QByteArray QxWithChannel(const char* number, const char* hz, const char* bandwid
 }
 
 bool Listed(const QString& device) {
-    const QList<SimPortEntry> running = SimPortRegistry::Running();
-    return std::any_of(running.begin(), running.end(),
-                       [&](const SimPortEntry& entry) { return entry.devicePath == device; });
+    const QList<PublishedPort> live = PublishedPorts::Live();
+    return std::any_of(live.begin(), live.end(),
+                       [&](const PublishedPort& port) { return port.devicePath == device; });
+}
+
+// Opens the line at 9600, writes bytes and closes it again at once, having set the line to
+// leaveAt in between (as a tool that puts back its earlier settings would).
+void WriteAndClose(const QString& device, const std::string& bytes, speed_t leaveAt) {
+    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios settings{};
+    ASSERT_EQ(::tcgetattr(fd, &settings), 0);
+    ::cfmakeraw(&settings);
+    ::cfsetspeed(&settings, B9600);
+    ASSERT_EQ(::tcsetattr(fd, TCSANOW, &settings), 0);
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::cfsetspeed(&settings, leaveAt);
+    ASSERT_EQ(::tcsetattr(fd, TCSANOW, &settings), 0);
+    ::close(fd);
+}
+
+// Whether the log has a line of bytes taken in direction at baud with text.
+bool Logged(const QString& log, const char* direction, int baud, const char* text) {
+    QElapsedTimer clock;
+    clock.start();
+    const QString wanted = QStringLiteral("%1 %2 ").arg(QLatin1String(direction), -4).arg(baud, 6);
+    do {
+        QFile file(log);
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+                if (line.contains(wanted) && line.contains(QLatin1String(text))) {
+                    return true;
+                }
+            }
+        }
+        QThread::msleep(50);
+    } while (clock.elapsed() < kDeadlineMs);
+    return false;
 }
 
 } // namespace
@@ -194,12 +233,12 @@ TEST_F(SimProgram, OrvAnnouncesAtPowerOnOnlyAndAnswersOnlyAtItsRate) {
     const std::string report = "CH03UHF07 ORV-25W\r\n";
     CSimProcess sim({"--family", "orv", "--no-pace", "--announce-delay", "200"});
     ASSERT_TRUE(sim.device.startsWith(QLatin1String("/dev/"))) << sim.device.toStdString();
-    const QList<SimPortEntry> running = SimPortRegistry::Running();
-    ASSERT_EQ(running.size(), 1);
-    EXPECT_EQ(running[0].devicePath, sim.device);
-    EXPECT_EQ(running[0].portName, sim.device.mid(5));
-    EXPECT_EQ(running[0].family, QLatin1String("orv"));
-    EXPECT_EQ(running[0].baud, 9600);
+    const QList<PublishedPort> live = PublishedPorts::Live();
+    ASSERT_EQ(live.size(), 1);
+    EXPECT_EQ(live[0].devicePath, sim.device);
+    EXPECT_EQ(live[0].name, sim.device.mid(5));
+    EXPECT_EQ(live[0].description, QLatin1String("simulated ORV radio"));
+    EXPECT_EQ(live[0].ownerPid, sim.process.processId());
     {
         CToolEnd tool(sim.device, 4800);
         EXPECT_FALSE(tool.WaitFor("ORV", kQuietMs)) << "it announces itself at 9600 only";
@@ -235,9 +274,7 @@ TEST_F(SimProgram, OrvAnnouncesAtPowerOnOnlyAndAnswersOnlyAtItsRate) {
     ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
     EXPECT_EQ(sim.process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(sim.process.exitCode(), 0);
-    EXPECT_TRUE(QDir(SimPortRegistry::Directory())
-                    .entryList({QStringLiteral("sim-*.json")}, QDir::Files)
-                    .isEmpty())
+    EXPECT_TRUE(QDir(PublishedPorts::Directory()).entryList(QDir::Files).isEmpty())
         << "the entry is withdrawn";
 }
 
@@ -310,4 +347,17 @@ TEST_F(SimProgram, SavedSettingsAreKeptInTheStateFileAndABadFileIsLeftAlone) {
     EXPECT_TRUE(process.readAllStandardError().contains("S102"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), broken);
+}
+
+// A pseudo-terminal carries no rate with its bytes: the radio takes them at the rate the line is
+// at when it reads them, bytes written just before the tool closed the port included.
+TEST_F(SimProgram, TakesBytesWrittenBeforeACloseAtTheRateTheLineIsLeftAt) {
+    const QString log = m_runtime.filePath(QStringLiteral("sim.log"));
+    CSimProcess sim({"--family", "orv", "--no-pace", "--announce-delay", kNever, "--log", log});
+    ASSERT_TRUE(sim.device.startsWith(QLatin1String("/dev/"))) << sim.device.toStdString();
+    WriteAndClose(sim.device, "+++", B38400);
+    EXPECT_TRUE(Logged(log, "drop", 38400, "|+++|")) << "taken after the rate went back";
+    QThread::msleep(100);
+    WriteAndClose(sim.device, "ATI\r", B9600);
+    EXPECT_TRUE(Logged(log, "in", 9600, "|ATI.|")) << "taken at the radio's rate after the close";
 }

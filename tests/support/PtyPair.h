@@ -2,7 +2,7 @@
 // A pseudo-terminal pair for tests that play the radio's side of a serial line: the program
 // opens the slave by name, the test reads and writes the master.
 
-#include "sim/PtyMaster.h"
+#include "serial/LineRate.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -96,7 +96,7 @@ public:
     }
 
     // The rate the program set on its side (the slave's line settings, as seen from the master).
-    int SlaveBaud() const { return PtyExactBaud(m_master); }
+    int SlaveBaud() const { return ExactLineRate(m_master); }
 
     // Processes events for about ms milliseconds.
     static void Pump(int ms) {

@@ -1,5 +1,5 @@
 // Kept apart: the kernel's termios2 cannot share a file with <termios.h>.
-#include "sim/PtyMaster.h"
+#include "serial/LineRate.h"
 
 #if defined(__linux__)
 #include <asm/ioctls.h>
@@ -7,7 +7,7 @@
 #include <sys/ioctl.h>
 #endif
 
-int PtyExactBaud(int fd) {
+int ExactLineRate(int fd) {
 #if defined(__linux__) && defined(TCGETS2)
     struct termios2 settings {};
     if (::ioctl(fd, TCGETS2, &settings) != 0) {
