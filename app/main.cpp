@@ -2,11 +2,16 @@
 
 #include "app/ConfApp.h"
 #include "app/Screenshots.h"
+#include "base/Version.h"
 #include "connect/pages/QtPrompts.h"
 
 #include <cstdio>
+#include <string_view>
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") { // answered without a display
+        return std::printf("orvconf %s\n", kOrvconfVersion) < 0 ? 1 : 0;
+    }
     CConfApp app(argc, argv);
     CQtPrompts prompts;
     Prompts::Install(&prompts);

@@ -1,5 +1,6 @@
 #include "sim/SimOptions.h"
 
+#include "base/Version.h"
 #include "sim/SimState.h"
 #include "sim/SimStateFile.h"
 
@@ -101,6 +102,7 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
                                         QStringLiteral("n"));
     parser.addOptions({help, family, rate, state, log, delay, noPace, noise, noiseOn, errorOn,
                        silentAfter, silentOn, truncate, extraLines});
+    const QCommandLineOption version = parser.addVersionOption();
 
     auto fail = [message](const QString& text) {
         *message = text;
@@ -108,6 +110,10 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
     };
     if (!parser.parse(arguments)) {
         return fail(parser.errorText());
+    }
+    if (parser.isSet(version)) {
+        *message = QStringLiteral("orvconf-sim %1\n").arg(QLatin1String(kOrvconfVersion));
+        return SimOptionsResult::Help;
     }
     if (parser.isSet(help)) {
         *message = parser.helpText();
