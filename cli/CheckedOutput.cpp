@@ -11,15 +11,24 @@ QString Failure(const QString& target, const QString& reason) {
     return QStringLiteral("Cannot write %1: %2").arg(target, reason);
 }
 
+// Writes all of bytes to an unbuffered file. A short write is followed by another for the rest,
+// which either goes on or fails with the system's reason (a short write alone gives none).
+bool WriteAll(QFileDevice& file, const QByteArray& bytes) {
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
 // A character device, FIFO or socket has no content to keep and cannot be replaced by renaming
 // (renaming over /dev/full would even replace the device), so it is written in place.
 QString WriteInPlace(const QByteArray& bytes, const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
-        return Failure(path, file.errorString());
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !WriteAll(file, bytes)) {
         return Failure(path, file.errorString());
     }
     return {};
@@ -27,15 +36,17 @@ QString WriteInPlace(const QByteArray& bytes, const QString& path) {
 
 QString Replace(const QByteArray& bytes, const QString& path) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: the commit would rename a temporary file whose last buffered bytes failed to
+    // reach the disk (the flush inside it does not count as a write error).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return Failure(path, file.errorString());
     }
-    if (file.write(bytes) != bytes.size()) {
+    if (!WriteAll(file, bytes)) {
         const QString reason = file.errorString();
         file.cancelWriting();
+        file.commit(); // removes the temporary file
         return Failure(path, reason);
     }
-    // The commit flushes, syncs and renames; the temporary file goes when any step fails.
     if (!file.commit()) {
         return Failure(path, file.errorString());
     }
