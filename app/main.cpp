@@ -1,9 +1,16 @@
 // ORVCONF: reads and writes the settings of ORV radios and QX260 modules over a serial port.
 
 #include "app/ConfApp.h"
+#include "base/Version.h"
 #include "connect/pages/QtPrompts.h"
 
+#include <cstdio>
+#include <string_view>
+
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") { // answered without a display
+        return std::printf("orvconf %s\n", kOrvconfVersion) < 0 ? 1 : 0;
+    }
     CConfApp app(argc, argv);
     CQtPrompts prompts;
     Prompts::Install(&prompts);

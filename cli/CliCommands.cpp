@@ -1,5 +1,7 @@
 #include "cli/CliCommands.h"
 
+#include "base/Version.h"
+#include "cli/CheckedOutput.h"
 #include "cli/SettingsJson.h"
 #include "connect/ConfigKeyConnector.h"
 #include "connect/PowerOnDetector.h"
@@ -7,10 +9,10 @@
 #include "connect/SoftDiagnosis.h"
 #include "serial/PortEnumerator.h"
 
+#include <QCommandLineParser>
 #include <QEventLoop>
-#include <QFile>
-#include <QSaveFile>
 
+#include <memory>
 #include <optional>
 
 namespace Cli {
@@ -23,55 +25,11 @@ struct ReadOptions {
     QString output;
 };
 
-// Parses "read" options; returns an error text on bad usage.
-QString ParseReadOptions(const QStringList& args, ReadOptions& options) {
-    bool haveFamily = false;
-    bool haveLink = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const auto value = [&](QString& into) {
-            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
-                return false;
-            }
-            into = args[++i];
-            return true;
-        };
-        QString text;
-        if (arg == "--port") {
-            if (!value(options.port)) {
-                return "--port needs a port name";
-            }
-        } else if (arg == "--family") {
-            if (!value(text) || (text != "orv" && text != "qx")) {
-                return "--family must be orv or qx";
-            }
-            options.family = text == "orv" ? FAMILY_ORV : FAMILY_QX;
-            haveFamily = true;
-        } else if (arg == "--link") {
-            if (!value(text) || (text != "config-key" && text != "soft-diagnosis")) {
-                return "--link must be config-key or soft-diagnosis";
-            }
-            options.softDiagnosis = text == "soft-diagnosis";
-            haveLink = true;
-        } else if (arg == "--output") {
-            if (!value(options.output)) {
-                return "--output needs a file name";
-            }
-        } else {
-            return QString("unknown option %1").arg(arg);
-        }
-    }
-    if (options.port.isEmpty()) {
-        return "--port is required";
-    }
-    if (!haveFamily) {
-        return "--family is required";
-    }
-    if (haveLink && options.family != FAMILY_QX) {
-        return "--link applies to --family qx only";
-    }
-    return {};
-}
+// Exit statuses as --help lists them.
+const QString kReadStatuses = QStringLiteral(
+    "\nExit status: 0 read complete, 1 usage, 2 port cannot be opened, 3 no radio detected in\n"
+    "time, 4 no answer or an error during the read, 7 the settings could not be written\n"
+    "(the file named by --output, or standard output).\n");
 
 int RunPorts(QTextStream& out) {
     const QList<PortInfo> ports = CPortEnumerator::Enumerate();
@@ -236,22 +194,17 @@ private:
 
     void WriteSettings(int family) {
         const QByteArray json =
-            QByteArray::fromStdString(SettingsToJson(m_session.Settings(), family));
+            SettingsToJson(m_session.Settings(), static_cast<RadioFamily>(family));
         // Leave the radio's command mode, as leaving the settings page does.
         m_session.LeaveCommandMode();
-        if (m_options.output.isEmpty()) {
-            m_out << QString::fromUtf8(json);
-            m_out.flush();
-            Finish(kReadComplete);
+        if (const QString failure = WriteOutput(json, m_options.output, m_out);
+            !failure.isEmpty()) {
+            Finish(kOutputFailed, failure);
             return;
         }
-        QSaveFile file(m_options.output);
-        if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
-            Finish(kReadFailed,
-                   QString("Cannot write %1: %2").arg(m_options.output, file.errorString()));
-            return;
-        }
-        Finish(kReadComplete, QString("Settings written to %1.").arg(m_options.output));
+        Finish(kReadComplete, m_options.output.isEmpty()
+                                  ? QString()
+                                  : QString("Settings written to %1.").arg(m_options.output));
     }
 
     const ReadOptions& m_options;
@@ -268,59 +221,150 @@ private:
 } // namespace
 
 QString HelpText() {
-    return "Usage:\n"
-           "  orvconf-cli ports\n"
-           "      Lists the serial ports: name, free or busy, description. Running simulated\n"
-           "      radios (orvconf-sim) are listed too.\n"
-           "  orvconf-cli read --port NAME --family orv|qx [--link config-key|soft-diagnosis]\n"
-           "                   [--output FILE]\n"
-           "      Brings the radio into command mode and reads its settings as JSON.\n"
-           "      --port NAME     a port name as 'ports' lists it (ttyUSB0, pts/4, COM7) or a\n"
-           "                      device path such as /dev/pts/4\n"
-           "      --family orv    an ORV 5W/25W radio: switch it on when asked (30 seconds)\n"
-           "      --family qx     a QX260 2W module\n"
-           "      --link config-key      hold CONFIG and power the module on within 10 s\n"
-           "      --link soft-diagnosis  try every serial rate and send +++ (the default)\n"
-           "      --output FILE   write the JSON to FILE instead of standard output\n"
-           "  orvconf-cli --help\n"
-           "      Shows this text.\n"
-           "Exit status: 0 read complete, 1 usage, 2 port cannot be opened, 3 no radio detected\n"
-           "in time, 4 no answer or an error during the read.\n";
+    return QStringLiteral(
+        "Usage:\n"
+        "  orvconf-cli ports\n"
+        "      Lists the serial ports: name, free or busy, description. Running simulated\n"
+        "      radios (orvconf-sim) are listed too.\n"
+        "  orvconf-cli read --port NAME --family orv|qx [--link config-key|soft-diagnosis]\n"
+        "                   [--output FILE]\n"
+        "      Brings the radio into command mode and reads its settings as JSON.\n"
+        "  orvconf-cli COMMAND --help\n"
+        "      Explains the command's options.\n"
+        "  orvconf-cli --help | --version\n"
+        "      Shows this text, or the version.\n"
+        "Exit status: 0 done, 1 usage, 2 port cannot be opened, 3 no radio detected in time,\n"
+        "4 no answer or an error during the read, 7 the output could not be written.\n");
 }
 
-int Run(const QStringList& args, QTextStream& out, QTextStream& err) {
+int CPortsCommand::Execute(const QStringList& args) {
+    QCommandLineParser parser;
+    const Syntax syntax{
+        {},
+        QStringLiteral("Lists the serial ports: name, free or busy, description. Running "
+                       "simulated radios (orvconf-sim) are listed too."),
+        QStringLiteral("\nExit status: 0 listed, 1 usage, 7 the list could not be written.\n"),
+        {}};
+    if (const std::optional<int> done = Parse(parser, syntax, args)) {
+        return *done;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return UsageError(QStringLiteral("ports takes no options"));
+    }
+    return RunPorts(Out());
+}
+
+int CReadCommand::Execute(const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption port(
+        "port",
+        "A port name as 'ports' lists it (ttyUSB0, pts/4, COM7) or a device path such as "
+        "/dev/pts/4.",
+        "NAME");
+    const QCommandLineOption family(
+        "family",
+        "orv: an ORV 5W/25W radio; switch it on when asked (30 seconds). qx: a QX260 2W module.",
+        "orv|qx");
+    const QCommandLineOption link(
+        "link",
+        "For --family qx. config-key: hold CONFIG and power the module on within 10 s. "
+        "soft-diagnosis: try every serial rate and send +++ (the default).",
+        "config-key|soft-diagnosis");
+    const QCommandLineOption output(
+        "output",
+        "Write the JSON to FILE instead of standard output. An existing FILE is replaced only "
+        "once the whole document is written; on failure it is left as it was.",
+        "FILE");
+    parser.addOptions({port, family, link, output});
+    const Syntax syntax{
+        QStringLiteral("--port NAME --family orv|qx [--link config-key|soft-diagnosis] "
+                       "[--output FILE]"),
+        QStringLiteral("Brings the radio into command mode and reads its settings as JSON."),
+        kReadStatuses,
+        {{"port", "--port needs a port name"},
+         {"family", "--family must be orv or qx"},
+         {"link", "--link must be config-key or soft-diagnosis"},
+         {"output", "--output needs a file name"}}};
+    if (const std::optional<int> done = Parse(parser, syntax, args)) {
+        return *done;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return UsageError(
+            QStringLiteral("unknown option %1").arg(parser.positionalArguments().constFirst()));
+    }
+    ReadOptions options;
+    options.port = parser.value(port);
+    options.output = parser.value(output);
+    const QString familyName = parser.value(family);
+    const QString linkName = parser.value(link);
+    if (parser.isSet(port) && options.port.isEmpty()) {
+        return UsageError(syntax.missingValue["port"]);
+    }
+    if (parser.isSet(family) && familyName != "orv" && familyName != "qx") {
+        return UsageError(syntax.missingValue["family"]);
+    }
+    if (parser.isSet(link) && linkName != "config-key" && linkName != "soft-diagnosis") {
+        return UsageError(syntax.missingValue["link"]);
+    }
+    if (parser.isSet(output) && options.output.isEmpty()) {
+        return UsageError(syntax.missingValue["output"]);
+    }
+    if (options.port.isEmpty()) {
+        return UsageError(QStringLiteral("--port is required"));
+    }
+    if (!parser.isSet(family)) {
+        return UsageError(QStringLiteral("--family is required"));
+    }
+    options.family = familyName == "orv" ? FAMILY_ORV : FAMILY_QX;
+    if (parser.isSet(link) && options.family != FAMILY_QX) {
+        return UsageError(QStringLiteral("--link applies to --family qx only"));
+    }
+    options.softDiagnosis = linkName != "config-key";
+    CReadRun run(options, Out(), Err());
+    return run.Exec();
+}
+
+namespace {
+
+int Dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (args.isEmpty()) {
         err << HelpText();
         return kUsage;
     }
-    const QString& command = args.first();
-    if (command == "--help" || command == "-h" || command == "help") {
+    const QString& name = args.first();
+    if (name == "--help" || name == "-h" || name == "help") {
         out << HelpText();
         return kReadComplete;
     }
-    const QStringList rest = args.mid(1);
-    if (rest.contains("--help")) {
-        out << HelpText();
+    if (name == "--version" || name == "-v") {
+        out << "orvconf-cli " << kOrvconfVersion << '\n';
         return kReadComplete;
     }
-    if (command == "ports") {
-        if (!rest.isEmpty()) {
-            err << "ports takes no options\n" << HelpText();
-            return kUsage;
-        }
-        return RunPorts(out);
+    std::unique_ptr<CCommand> command;
+    if (name == "ports") {
+        command = std::make_unique<CPortsCommand>(out, err);
+    } else if (name == "read") {
+        command = std::make_unique<CReadCommand>(out, err);
+    } else {
+        err << "unknown command " << name << "\n\n" << HelpText();
+        return kUsage;
     }
-    if (command == "read") {
-        ReadOptions options;
-        if (const QString problem = ParseReadOptions(rest, options); !problem.isEmpty()) {
-            err << "orvconf-cli read: " << problem << "\n\n" << HelpText();
-            return kUsage;
-        }
-        CReadRun run(options, out, err);
-        return run.Exec();
+    return command->Execute(args.mid(1));
+}
+
+} // namespace
+
+int Run(const QStringList& args, QTextStream& out, QTextStream& err) {
+    const int status = Dispatch(args, out, err);
+    // What a command printed (the port list, a help text) counts only when it was written; the
+    // settings document has been checked by the read itself.
+    if (const QString reason = StreamFailure(out); !reason.isEmpty() && status == kReadComplete) {
+        err << "Cannot write to standard output: " << reason << '\n';
+        err.flush();
+        return kOutputFailed;
     }
-    err << "unknown command " << command << "\n\n" << HelpText();
-    return kUsage;
+    err.flush();
+    return status;
 }
 
 } // namespace Cli

@@ -1,29 +1,89 @@
 #include "cli/SettingsJson.h"
 
-#include <cstdio>
-#include <initializer_list>
-#include <utility>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <array>
+#include <climits>
+#include <cmath>
+#include <optional>
+#include <span>
 
 namespace {
 
-// Length of the valid UTF-8 sequence starting at text[i], or 0 when it is not valid.
+struct IntRegister {
+    const char* name;
+    int OrvRegisters::*orv;
+    int QxRegisters::*qx;
+};
+
+// The registers in the order the radio is asked for them.
+constexpr std::array<IntRegister, 8> kOrvInts{{
+    {"s128", &OrvRegisters::s128, nullptr},
+    {"s186", &OrvRegisters::s186, nullptr},
+    {"s127", &OrvRegisters::s127, nullptr},
+    {"s103", &OrvRegisters::s103, nullptr},
+    {"s141", &OrvRegisters::s141, nullptr},
+    {"s101", &OrvRegisters::s101, nullptr},
+    {"s226", &OrvRegisters::s226, nullptr},
+    {"s190", &OrvRegisters::s190, nullptr},
+}};
+constexpr const char* kOrvText = "s105"; // the one register the ORV radio answers as text
+
+constexpr std::array<IntRegister, 15> kQxInts{{
+    {"s186", nullptr, &QxRegisters::s186},
+    {"s101", nullptr, &QxRegisters::s101},
+    {"s127", nullptr, &QxRegisters::s127},
+    {"s103", nullptr, &QxRegisters::s103},
+    {"s141", nullptr, &QxRegisters::s141},
+    {"s125", nullptr, &QxRegisters::s125},
+    {"s131", nullptr, &QxRegisters::s131},
+    {"s132", nullptr, &QxRegisters::s132},
+    {"s191", nullptr, &QxRegisters::s191},
+    {"s192", nullptr, &QxRegisters::s192},
+    {"s105", nullptr, &QxRegisters::s105},
+    {"s108", nullptr, &QxRegisters::s108},
+    {"s158", nullptr, &QxRegisters::s158},
+    {"s102", nullptr, &QxRegisters::s102},
+    {"s110", nullptr, &QxRegisters::s110},
+}};
+
+constexpr std::array<const char*, 4> kChannelFields{"channel", "frequency", "bandwidth",
+                                                    "direction"};
+
+std::string ChannelEntry::*ChannelMember(int i) {
+    static constexpr std::array<std::string ChannelEntry::*, 4> kMembers{
+        &ChannelEntry::channel, &ChannelEntry::frequency, &ChannelEntry::bandwidth,
+        &ChannelEntry::direction};
+    return kMembers[static_cast<std::size_t>(i)];
+}
+
+// Length of the well-formed UTF-8 sequence at text[i] (RFC 3629: no overlong forms, no
+// surrogates, nothing past U+10FFFF), or 0.
 std::size_t Utf8Length(const std::string& text, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
     std::size_t length = 0;
+    unsigned char low = 0x80; // the range of the second byte
+    unsigned char high = 0xBF;
     if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
     } else {
         return 0;
     }
-    if (i + length > text.size()) {
+    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
         return 0;
     }
-    for (std::size_t k = 1; k < length; ++k) {
+    for (std::size_t k = 2; k < length; ++k) {
         if ((byte(i + k) & 0xC0) != 0x80) {
             return 0;
         }
@@ -31,140 +91,232 @@ std::size_t Utf8Length(const std::string& text, std::size_t i) {
     return length;
 }
 
-void AppendEscaped(std::string& out, unsigned code) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "\\u%04x", code);
-    out += buffer;
-}
-
-struct Field {
-    const char* name;
-    std::string json; // already a JSON value
-};
-
-void AppendObject(std::string& out, std::initializer_list<Field> fields, const char* indent) {
-    out += "{";
-    bool first = true;
-    for (const Field& field : fields) {
-        out += first ? "\n" : ",\n";
-        first = false;
-        out += indent;
-        out += "    \"";
-        out += field.name;
-        out += "\": ";
-        out += field.json;
+QString RadioText(const std::string& text) {
+    QString out;
+    for (std::size_t i = 0; i < text.size();) {
+        if (const std::size_t length = Utf8Length(text, i); length > 0) {
+            out += QString::fromUtf8(text.data() + i, static_cast<qsizetype>(length));
+            i += length;
+        } else {
+            // Plain ASCII, or a stray byte from the line kept visible as the character of its
+            // value.
+            out += QChar(static_cast<unsigned char>(text[i]));
+            ++i;
+        }
     }
-    out += "\n";
-    out += indent;
-    out += "}";
-}
-
-std::string Int(int value) {
-    return std::to_string(value);
-}
-
-std::string OrvObject(const OrvRegisters& r) {
-    std::string out;
-    AppendObject(out,
-                 {{"s128", Int(r.s128)},
-                  {"s186", Int(r.s186)},
-                  {"s127", Int(r.s127)},
-                  {"s103", Int(r.s103)},
-                  {"s141", Int(r.s141)},
-                  {"s101", Int(r.s101)},
-                  {"s226", Int(r.s226)},
-                  {"s190", Int(r.s190)},
-                  {"s105", JsonString(r.s105)}},
-                 "    ");
     return out;
 }
 
-std::string QxObject(const QxRegisters& r) {
-    std::string out;
-    AppendObject(out,
-                 {{"s186", Int(r.s186)},
-                  {"s101", Int(r.s101)},
-                  {"s127", Int(r.s127)},
-                  {"s103", Int(r.s103)},
-                  {"s141", Int(r.s141)},
-                  {"s125", Int(r.s125)},
-                  {"s131", Int(r.s131)},
-                  {"s132", Int(r.s132)},
-                  {"s191", Int(r.s191)},
-                  {"s192", Int(r.s192)},
-                  {"s105", Int(r.s105)},
-                  {"s108", Int(r.s108)},
-                  {"s158", Int(r.s158)},
-                  {"s102", Int(r.s102)},
-                  {"s110", Int(r.s110)}},
-                 "    ");
-    return out;
-}
-
-std::string Channels(const RadioSettings& settings) {
-    std::string out = "[";
-    bool first = true;
+QJsonArray Channels(const RadioSettings& settings) {
+    QJsonArray channels;
     for (const ChannelEntry& entry : settings.channels) {
-        out += first ? "\n        " : ",\n        ";
-        first = false;
-        out += "{\"channel\": " + JsonString(entry.channel) +
-               ", \"frequency\": " + JsonString(entry.frequency) +
-               ", \"bandwidth\": " + JsonString(entry.bandwidth) +
-               ", \"direction\": " + JsonString(entry.direction) + "}";
+        QJsonObject row;
+        for (int f = 0; f < static_cast<int>(kChannelFields.size()); ++f) {
+            row.insert(QLatin1String(kChannelFields[static_cast<std::size_t>(f)]),
+                       RadioText(entry.*ChannelMember(f)));
+        }
+        channels.append(row);
     }
-    out += "\n    ]";
-    return out;
+    return channels;
 }
+
+// Collects every bad field of a document while reading it.
+class CDocumentReader {
+public:
+    QStringList problems;
+
+    void Problem(const QString& field, const QString& text) { problems << field + ": " + text; }
+
+    // Names every field of object that is not among known.
+    void Unknown(const QJsonObject& object, const QStringList& known, const QString& prefix) {
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            if (!known.contains(it.key())) {
+                Problem(prefix + it.key(), QStringLiteral("unknown field"));
+            }
+        }
+    }
+
+    std::optional<QJsonValue> Field(const QJsonObject& object, const QString& key,
+                                    const QString& path) {
+        const auto it = object.find(key);
+        if (it == object.end()) {
+            Problem(path, QStringLiteral("missing"));
+            return std::nullopt;
+        }
+        return *it;
+    }
+
+    void Int(const QJsonObject& object, const QString& key, const QString& path, int* into,
+             int lowest = INT_MIN, int highest = INT_MAX) {
+        const std::optional<QJsonValue> value = Field(object, key, path);
+        if (!value) {
+            return;
+        }
+        const double number = value->toDouble(std::nan(""));
+        if (!value->isDouble() || std::floor(number) != number || number < lowest ||
+            number > highest) {
+            Problem(path, lowest == INT_MIN ? QStringLiteral("must be a whole number")
+                                            : QStringLiteral("must be a whole number from %1 "
+                                                             "to %2")
+                                                  .arg(lowest)
+                                                  .arg(highest));
+            return;
+        }
+        *into = static_cast<int>(number);
+    }
+
+    void Text(const QJsonObject& object, const QString& key, const QString& path,
+              std::string* into) {
+        const std::optional<QJsonValue> value = Field(object, key, path);
+        if (!value) {
+            return;
+        }
+        if (!value->isString()) {
+            Problem(path, QStringLiteral("must be a text"));
+            return;
+        }
+        *into = value->toString().toUtf8().toStdString();
+    }
+
+    std::optional<QJsonObject> Object(const QJsonObject& object, const QString& key) {
+        const std::optional<QJsonValue> value = Field(object, key, key);
+        if (value && !value->isObject()) {
+            Problem(key, QStringLiteral("must be an object"));
+            return std::nullopt;
+        }
+        return value ? std::optional(value->toObject()) : std::nullopt;
+    }
+
+    void Registers(const QJsonObject& root, RadioFamily family, RadioSettings* settings) {
+        const QString name = family == FAMILY_ORV ? QStringLiteral("orv") : QStringLiteral("qx");
+        const std::optional<QJsonObject> registers = Object(root, name);
+        if (!registers) {
+            return;
+        }
+        QStringList known;
+        const auto& table = family == FAMILY_ORV ? std::span<const IntRegister>(kOrvInts)
+                                                 : std::span<const IntRegister>(kQxInts);
+        for (const IntRegister& r : table) {
+            const QString key = QLatin1String(r.name);
+            known << key;
+            int* into = family == FAMILY_ORV ? &(settings->orv.*r.orv) : &(settings->qx.*r.qx);
+            Int(*registers, key, name + "." + key, into);
+        }
+        if (family == FAMILY_ORV) {
+            known << QLatin1String(kOrvText);
+            Text(*registers, QLatin1String(kOrvText), name + "." + kOrvText, &settings->orv.s105);
+        }
+        Unknown(*registers, known, name + ".");
+    }
+
+    void ChannelRows(const QJsonObject& root, RadioSettings* settings) {
+        const std::optional<QJsonValue> value =
+            Field(root, QStringLiteral("channels"), QStringLiteral("channels"));
+        if (!value) {
+            return;
+        }
+        const QJsonArray rows = value->toArray();
+        if (!value->isArray() || rows.size() != RadioSettings::kChannelRows) {
+            Problem(
+                QStringLiteral("channels"),
+                QStringLiteral("must be a list of %1 channels").arg(RadioSettings::kChannelRows));
+            return;
+        }
+        QStringList known;
+        for (const char* field : kChannelFields) {
+            known << QLatin1String(field);
+        }
+        for (int i = 0; i < RadioSettings::kChannelRows; ++i) {
+            const QString path = QStringLiteral("channels[%1]").arg(i);
+            if (!rows[i].isObject()) {
+                Problem(path, QStringLiteral("must be an object"));
+                continue;
+            }
+            const QJsonObject row = rows[i].toObject();
+            ChannelEntry& entry = settings->channels[static_cast<std::size_t>(i)];
+            for (int f = 0; f < static_cast<int>(kChannelFields.size()); ++f) {
+                Text(row, known[f], path + "." + known[f], &(entry.*ChannelMember(f)));
+            }
+            Unknown(row, known, path + ".");
+            // The row's place is its channel number; a number elsewhere would write the entry
+            // into another channel than the document shows.
+            bool ok = false;
+            const QString number = row.value(QStringLiteral("channel")).toString();
+            if (!number.isEmpty() && (number.toInt(&ok) != i || !ok || number.startsWith('+') ||
+                                      number.startsWith('-') || number.trimmed() != number)) {
+                Problem(path + ".channel",
+                        QStringLiteral("must be empty or the row's number %1").arg(i));
+            }
+        }
+    }
+};
 
 } // namespace
 
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20 || c == 0x7F) {
-            AppendEscaped(out, c);
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (const std::size_t length = Utf8Length(text, i); length > 0) {
-            out.append(text, i, length);
-            i += length;
-            continue;
-        } else {
-            // A stray byte from the line is kept visible as the Latin-1 character of its value.
-            AppendEscaped(out, c);
+QByteArray SettingsToJson(const RadioSettings& settings, RadioFamily family) {
+    QJsonObject root;
+    QJsonObject registers;
+    if (family == FAMILY_ORV) {
+        root.insert(QStringLiteral("family"), QStringLiteral("orv"));
+        root.insert(QStringLiteral("orvCurrentChannel"), settings.orvCurrentChannel);
+        root.insert(QStringLiteral("orvPortRate"), settings.orvPortRate);
+        for (const IntRegister& r : kOrvInts) {
+            registers.insert(QLatin1String(r.name), settings.orv.*r.orv);
         }
-        ++i;
+        registers.insert(QLatin1String(kOrvText), RadioText(settings.orv.s105));
+        root.insert(QStringLiteral("orv"), registers);
+    } else {
+        root.insert(QStringLiteral("family"), QStringLiteral("qx"));
+        for (const IntRegister& r : kQxInts) {
+            registers.insert(QLatin1String(r.name), settings.qx.*r.qx);
+        }
+        root.insert(QStringLiteral("qx"), registers);
     }
-    out += "\"";
-    return out;
+    root.insert(QStringLiteral("channels"), Channels(settings));
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-std::string SettingsToJson(const RadioSettings& settings, int family) {
-    std::string out;
-    if (family == FAMILY_ORV) {
-        AppendObject(out,
-                     {{"family", "\"orv\""},
-                      {"orvCurrentChannel", Int(settings.orvCurrentChannel)},
-                      {"orvPortRate", Int(settings.orvPortRate)},
-                      {"orv", OrvObject(settings.orv)},
-                      {"channels", Channels(settings)}},
-                     "");
-    } else {
-        AppendObject(
-            out,
-            {{"family", "\"qx\""}, {"qx", QxObject(settings.qx)}, {"channels", Channels(settings)}},
-            "");
+QStringList SettingsFromJson(const QByteArray& json, SettingsDocument* document) {
+    QJsonParseError error{};
+    const QJsonDocument parsed = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError) {
+        return {QStringLiteral("not a JSON document: %1 at byte %2")
+                    .arg(error.errorString())
+                    .arg(error.offset)};
     }
-    out += "\n";
-    return out;
+    if (!parsed.isObject()) {
+        return {QStringLiteral("not a settings document: it must be one JSON object")};
+    }
+    const QJsonObject root = parsed.object();
+    CDocumentReader reader;
+    SettingsDocument result;
+    RadioSettings& settings = result.settings;
+    const QString family = root.value(QStringLiteral("family")).toString();
+    QStringList known{QStringLiteral("family"), QStringLiteral("channels")};
+    if (family == QLatin1String("orv")) {
+        result.family = FAMILY_ORV;
+        known << QStringLiteral("orvCurrentChannel") << QStringLiteral("orvPortRate")
+              << QStringLiteral("orv");
+        // As the radio's power-on report gives them: channel 1..16, rate code 0..9.
+        reader.Int(root, known[2], known[2], &settings.orvCurrentChannel, 1, 16);
+        reader.Int(root, known[3], known[3], &settings.orvPortRate, 0, 9);
+        reader.Registers(root, FAMILY_ORV, &settings);
+    } else if (family == QLatin1String("qx")) {
+        result.family = FAMILY_QX;
+        known << QStringLiteral("qx");
+        reader.Registers(root, FAMILY_QX, &settings);
+    } else {
+        reader.Problem(QStringLiteral("family"), root.contains(QStringLiteral("family"))
+                                                     ? QStringLiteral("must be \"orv\" or \"qx\"")
+                                                     : QStringLiteral("missing"));
+        // Without a family the registers cannot be told apart; name the rest's faults anyway.
+        known << QStringLiteral("orvCurrentChannel") << QStringLiteral("orvPortRate")
+              << QStringLiteral("orv") << QStringLiteral("qx");
+    }
+    reader.ChannelRows(root, &settings);
+    reader.Unknown(root, known, QString());
+    if (reader.problems.isEmpty()) {
+        *document = result;
+    }
+    return reader.problems;
 }

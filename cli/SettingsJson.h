@@ -1,14 +1,25 @@
 #pragma once
-// The settings read from a radio as a JSON document, in the order the radio was read.
+// The settings document: what a read put into RadioSettings, as JSON, and back again for the
+// commands that write a radio from it.
 
 #include "exchange/RadioSettings.h"
 
-#include <string>
-
-// A JSON string literal (with quotes) for any byte string: control characters and bytes that are
-// not valid UTF-8 are escaped, so whatever a radio sends ends up as valid JSON.
-std::string JsonString(const std::string& text);
+#include <QByteArray>
+#include <QStringList>
 
 // {"family": "orv", "orvCurrentChannel": …, "orvPortRate": …, "orv": {…}, "channels": […]}
-// or {"family": "qx", "qx": {…}, "channels": […]}; 64 channel objects, index = row.
-std::string SettingsToJson(const RadioSettings& settings, int family);
+// or {"family": "qx", "qx": {…}, "channels": […]}; 64 channel objects, index = row. Texts from
+// the radio become strings whatever bytes they hold: valid UTF-8 as it is, any other byte as
+// the Latin-1 character of its value.
+QByteArray SettingsToJson(const RadioSettings& settings, RadioFamily family);
+
+struct SettingsDocument {
+    RadioFamily family = FAMILY_ORV;
+    RadioSettings settings;
+};
+
+// Reads a document of the form SettingsToJson writes (texts taken as UTF-8). Returns one message
+// per bad field, naming it ("orv.s103: …", "channels[5].frequency: …"); only when there is none
+// is document filled. Missing and unknown fields are bad too: a misspelt register must not
+// leave the radio's value silently unchanged.
+QStringList SettingsFromJson(const QByteArray& json, SettingsDocument* document);

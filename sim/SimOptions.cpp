@@ -1,5 +1,6 @@
 #include "sim/SimOptions.h"
 
+#include "base/Version.h"
 #include "sim/SimState.h"
 #include "sim/SimStateFile.h"
 
@@ -129,6 +130,7 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
                        delay,        noPace,       noise,      noiseOn,      valueNoise,
                        valueNoiseOn, powerOnNoise, errorOn,    resetOn,      silentAfter,
                        silentOn,     truncate,     extraLines, listingNoise, listingEmptyLine});
+    const QCommandLineOption version = parser.addVersionOption();
 
     auto fail = [message](const QString& text) {
         *message = text;
@@ -136,6 +138,10 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
     };
     if (!parser.parse(arguments)) {
         return fail(parser.errorText());
+    }
+    if (parser.isSet(version)) {
+        *message = QStringLiteral("orvconf-sim %1\n").arg(QLatin1String(kOrvconfVersion));
+        return SimOptionsResult::Help;
     }
     if (parser.isSet(help)) {
         *message = parser.helpText();

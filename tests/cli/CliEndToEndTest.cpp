@@ -1,7 +1,11 @@
 // orvconf-cli against orvconf-sim on a pseudo-terminal: the whole road from opening the port to
-// the settings document, with the connection waits scaled down.
+// the settings document, with the connection waits scaled down. Usage and error cases that need
+// no radio run in-process (CliCommandsTest).
+
+#include "base/Version.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -127,23 +131,62 @@ TEST(CliEndToEnd, SoftDiagnosisFindsAModuleAtTheLastRate) {
     EXPECT_EQ(ParseSettings(result)["qx"].toObject().size(), 15);
 }
 
-TEST(CliEndToEnd, FailuresGiveTheirExitStatus) {
-    // Usage.
-    EXPECT_EQ(RunCli({"read", "--family", "orv"}).status, 1);
-    EXPECT_EQ(RunCli({"read", "--port", "x", "--family", "vhf"}).status, 1);
-    EXPECT_EQ(RunCli({"frobnicate"}).status, 1);
-    // A port that does not exist.
-    const CliResult missing =
-        RunCli({"read", "--port", "/dev/does-not-exist", "--family", "qx", "--link", "config-key"});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_TRUE(missing.err.contains("Cannot open serial port"));
-    // A simulated module that is never powered on with CONFIG held: it does not announce itself
-    // in time (its announcement comes far later than the scaled countdown).
+TEST(CliEndToEnd, AModuleNeverPoweredOnWithConfigGivesStatus3) {
+    // Its announcement comes far later than the scaled countdown.
     Sim silent({"--family", "qx", "--announce-delay", "600000"});
     ASSERT_FALSE(silent.Port().isEmpty());
     const CliResult noRadio =
         RunCli({"read", "--port", silent.Port(), "--family", "qx", "--link", "config-key"});
     EXPECT_EQ(noRadio.status, 3) << noRadio.err.toStdString();
+}
+
+// The real program's standard output, not a stream handed to it: on a full device, or closed
+// (where the next file opened, the serial port, would otherwise take its place).
+TEST(CliEndToEnd, SettingsThatCannotBeWrittenAreNeverReportedAsWritten) {
+    struct Case {
+        const char* what;
+        QStringList extraArgs;
+        QString shellRedirect; // applied to the program's standard output
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"--output on a full device",
+         {"--output", "/dev/full"},
+         {},
+         "Cannot write /dev/full: No space left on device"},
+        {"standard output on a full device",
+         {},
+         ">/dev/full",
+         "Cannot write to standard output: No space left on device"},
+        {"standard output closed", {}, ">&-", "Cannot write to standard output: "},
+    };
+    for (const Case& c : cases) {
+        Sim sim({"--family", "qx", "--announce-delay", "300"});
+        ASSERT_FALSE(sim.Port().isEmpty());
+        QStringList args{"read", "--port", sim.Port(), "--family", "qx", "--link", "config-key"};
+        args += c.extraArgs;
+        QProcess cli;
+        cli.setProcessEnvironment(ScaledEnvironment());
+        cli.start("/bin/sh",
+                  QStringList{"-c", "exec \"$0\" \"$@\" " + c.shellRedirect, ORVCONF_CLI} + args);
+        ASSERT_TRUE(cli.waitForFinished(kTimeoutMs)) << c.what;
+        const QByteArray err = cli.readAllStandardError();
+        EXPECT_EQ(cli.exitCode(), 7) << c.what << "\n" << err.toStdString();
+        EXPECT_TRUE(err.contains(c.message)) << c.what << "\n" << err.toStdString();
+        EXPECT_FALSE(err.contains("Settings written")) << c.what;
+    }
+}
+
+TEST(CliEndToEnd, EveryProgramNamesItsVersion) {
+    for (const char* program : {ORVCONF_CLI, ORVCONF_SIM, ORVCONF_APP}) {
+        QProcess process;
+        process.start(program, {"--version"});
+        ASSERT_TRUE(process.waitForFinished(kTimeoutMs)) << program;
+        EXPECT_EQ(process.exitCode(), 0) << program;
+        const QString name = QFileInfo(program).fileName();
+        EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()),
+                  QString("%1 %2\n").arg(name, kOrvconfVersion));
+    }
 }
 
 TEST(CliEndToEnd, PortVanishingMidReadEndsWithStatus4) {

@@ -1,4 +1,5 @@
-// The settings document: valid JSON whatever the radio sent, fields in read order.
+// The settings document: valid JSON whatever the radio sent, read back to the same settings, and
+// every bad field of a hand-edited document named.
 
 #include "cli/SettingsJson.h"
 
@@ -7,67 +8,164 @@
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
-QJsonObject Parse(const std::string& text) {
+QJsonObject Parse(const QByteArray& text) {
     QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
     return doc.object();
 }
 
-TEST(SettingsJson, OrvDocumentHoldsEveryFieldInReadOrder) {
+RadioSettings OrvSample() {
     RadioSettings settings;
     settings.orvCurrentChannel = 3;
     settings.orvPortRate = 7;
-    settings.orv.s186 = 1;
-    settings.orv.s103 = 5;
-    settings.orv.s105 = "12";
+    settings.orv = {1, 2, 3, 4, 5, 6, 7, 8, "12"};
     settings.channels[0] = {"0", "433.125000", "25   KHz", "Rx&Tx"};
     settings.channels[63] = {"63", "470.000000", "6.25 KHz", "Tx"};
-    const std::string text = SettingsToJson(settings, FAMILY_ORV);
-    const QJsonObject doc = Parse(text);
-    EXPECT_EQ(doc["family"].toString(), "orv");
-    EXPECT_EQ(doc["orvCurrentChannel"].toInt(), 3);
-    EXPECT_EQ(doc["orvPortRate"].toInt(), 7);
-    EXPECT_EQ(doc["orv"]["s105"].toString(), "12");
-    EXPECT_EQ(doc["orv"]["s103"].toInt(), 5);
-    const QJsonArray channels = doc["channels"].toArray();
-    ASSERT_EQ(channels.size(), 64);
-    EXPECT_EQ(channels[0]["bandwidth"].toString(), "25   KHz");
-    EXPECT_EQ(channels[63]["direction"].toString(), "Tx");
-    EXPECT_EQ(channels[5]["frequency"].toString(), "");
-    EXPECT_FALSE(doc.contains("qx"));
-    // Read order, not alphabetical: the family first, the registers as the radio was asked.
-    EXPECT_LT(text.find("\"family\""), text.find("\"orvCurrentChannel\""));
-    EXPECT_LT(text.find("\"s128\""), text.find("\"s186\""));
-    EXPECT_LT(text.find("\"s190\""), text.find("\"s105\""));
-    EXPECT_LT(text.find("\"orv\""), text.find("\"channels\""));
+    return settings;
 }
 
-TEST(SettingsJson, QxDocumentHoldsAllFifteenRegisters) {
+RadioSettings QxSample() {
     RadioSettings settings;
-    settings.qx.s108 = 33;
-    settings.qx.s110 = 1;
-    settings.qx.s131 = 12;
-    const QJsonObject doc = Parse(SettingsToJson(settings, FAMILY_QX));
-    EXPECT_EQ(doc["family"].toString(), "qx");
-    EXPECT_EQ(doc["qx"].toObject().size(), 15);
-    EXPECT_EQ(doc["qx"]["s108"].toInt(), 33);
-    EXPECT_EQ(doc["qx"]["s131"].toInt(), 12);
-    EXPECT_FALSE(doc.contains("orv"));
-    EXPECT_FALSE(doc.contains("orvPortRate"));
+    settings.qx = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, -15};
+    settings.channels[9] = {"9", "421.500000", "12.5 KHz", "Rx"};
+    return settings;
+}
+
+TEST(SettingsJson, EveryFieldComesBackAsItWasRead) {
+    for (const auto& [family, settings] :
+         {std::pair{FAMILY_ORV, OrvSample()}, std::pair{FAMILY_QX, QxSample()}}) {
+        SettingsDocument document;
+        const QStringList problems = SettingsFromJson(SettingsToJson(settings, family), &document);
+        EXPECT_TRUE(problems.isEmpty()) << problems.join('\n').toStdString();
+        EXPECT_EQ(document.family, family);
+        EXPECT_TRUE(document.settings == settings) << "family " << family;
+    }
 }
 
 TEST(SettingsJson, AnythingTheRadioSentStaysValidJson) {
     RadioSettings settings;
-    settings.orv.s105 = std::string("a\"b\\c\r\x01\x7f\xff\xe4\xb8\xad", 12); // ends with "中"
+    // Ends with "中"; \xe0\x80\x80 is an overlong form and \xed\xa0\x80 a surrogate: not UTF-8.
+    settings.orv.s105 =
+        std::string("a\"b\\c\r\x01\x7f\xff\xe0\x80\x80\xed\xa0\x80\xe4\xb8\xad", 18);
     settings.channels[1] = {"1", "43\t3", std::string("\xc3", 1), "Rx\n"};
     const QJsonObject doc = Parse(SettingsToJson(settings, FAMILY_ORV));
-    EXPECT_EQ(doc["orv"]["s105"].toString(), QString::fromUtf8("a\"b\\c\r\x01\x7f\xc3\xbf中"));
+    EXPECT_EQ(doc["orv"]["s105"].toString(),
+              QString::fromUtf8("a\"b\\c\r\x01\x7f\xc3\xbf\xc3\xa0\xc2\x80\xc2\x80\xc3\xad\xc2\xa0"
+                                "\xc2\x80中"));
     EXPECT_EQ(doc["channels"][1]["frequency"].toString(), "43\t3");
     EXPECT_EQ(doc["channels"][1]["bandwidth"].toString(), QString(QChar(0xC3)));
     EXPECT_EQ(doc["channels"][1]["direction"].toString(), "Rx\n");
+    EXPECT_FALSE(doc.contains("qx"));
+}
+
+struct BadDocument {
+    const char* what;
+    std::function<void(QJsonObject&)> edit;
+    QStringList expected; // every problem, in any order
+};
+
+void Set(QJsonObject& root, const QString& object, const QString& key, const QJsonValue& value) {
+    QJsonObject inner = root[object].toObject();
+    if (value.isUndefined()) {
+        inner.remove(key);
+    } else {
+        inner[key] = value;
+    }
+    root[object] = inner;
+}
+
+void SetChannel(QJsonObject& root, int row, const QString& key, const QJsonValue& value) {
+    QJsonArray rows = root["channels"].toArray();
+    QJsonObject entry = rows[row].toObject();
+    entry[key] = value;
+    rows[row] = entry;
+    root["channels"] = rows;
+}
+
+TEST(SettingsJson, EveryBadFieldIsNamed) {
+    const std::vector<BadDocument> cases = {
+        {"a register as text",
+         [](QJsonObject& r) { Set(r, "orv", "s103", "5"); },
+         {"orv.s103: must be a whole number"}},
+        {"a fraction",
+         [](QJsonObject& r) { Set(r, "orv", "s226", 2.5); },
+         {"orv.s226: must be a whole number"}},
+        {"beyond int",
+         [](QJsonObject& r) { Set(r, "orv", "s101", 3e9); },
+         {"orv.s101: must be a whole number"}},
+        {"the text register as a number",
+         [](QJsonObject& r) { Set(r, "orv", "s105", 12); },
+         {"orv.s105: must be a text"}},
+        {"a missing and a misspelt register",
+         [](QJsonObject& r) {
+             Set(r, "orv", "s186", QJsonValue::Undefined);
+             Set(r, "orv", "s1B6", 1);
+         },
+         {"orv.s186: missing", "orv.s1B6: unknown field"}},
+        {"current channel and port rate out of range",
+         [](QJsonObject& r) {
+             r["orvCurrentChannel"] = 17;
+             r["orvPortRate"] = -1;
+         },
+         {"orvCurrentChannel: must be a whole number from 1 to 16",
+          "orvPortRate: must be a whole number from 0 to 9"}},
+        {"no registers", [](QJsonObject& r) { r.remove("orv"); }, {"orv: missing"}},
+        {"registers not an object",
+         [](QJsonObject& r) { r["orv"] = QJsonArray{1}; },
+         {"orv: must be an object"}},
+        {"an unknown family and a bad row",
+         [](QJsonObject& r) {
+             r["family"] = "vhf";
+             SetChannel(r, 2, "direction", true);
+         },
+         {"family: must be \"orv\" or \"qx\"", "channels[2].direction: must be a text"}},
+        {"the other family's registers",
+         [](QJsonObject& r) { r["qx"] = QJsonObject{}; },
+         {"qx: unknown field"}},
+        {"63 channels",
+         [](QJsonObject& r) {
+             QJsonArray rows = r["channels"].toArray();
+             rows.removeLast();
+             r["channels"] = rows;
+         },
+         {"channels: must be a list of 64 channels"}},
+        {"a row elsewhere than its number, a frequency as a number",
+         [](QJsonObject& r) {
+             SetChannel(r, 7, "channel", "8");
+             SetChannel(r, 5, "frequency", 433.125);
+             SetChannel(r, 5, "power", "1W");
+         },
+         {"channels[7].channel: must be empty or the row's number 7",
+          "channels[5].frequency: must be a text", "channels[5].power: unknown field"}},
+    };
+    const QJsonObject good = Parse(SettingsToJson(OrvSample(), FAMILY_ORV));
+    for (const BadDocument& c : cases) {
+        QJsonObject root = good;
+        c.edit(root);
+        SettingsDocument document;
+        document.settings.orv.s128 = 99; // left alone when the document is bad
+        QStringList problems = SettingsFromJson(QJsonDocument(root).toJson(), &document);
+        QStringList expected = c.expected;
+        problems.sort();
+        expected.sort();
+        EXPECT_EQ(problems, expected) << c.what;
+        EXPECT_EQ(document.settings.orv.s128, 99) << c.what;
+    }
+}
+
+TEST(SettingsJson, AFileThatIsNoDocumentSaysSo) {
+    SettingsDocument document;
+    EXPECT_TRUE(SettingsFromJson("{\"family\": \"qx\",", &document)
+                    .constFirst()
+                    .startsWith("not a JSON document"));
+    EXPECT_TRUE(SettingsFromJson("[1, 2]", &document).constFirst().startsWith("not a settings"));
+    EXPECT_EQ(SettingsFromJson("{}", &document),
+              (QStringList{"family: missing", "channels: missing"}));
 }
 
 } // namespace
