@@ -243,9 +243,6 @@ void CMainDlg::ReturnHome(const Bilingual* why) {
     // Nothing may go on behind the message: every procedure stopped, no write left half done,
     // the port closed.
     PageSlots::StopAndHideAll();
-    RadioSettings& settings = m_session.Settings();
-    settings.orvWriting = 0;
-    settings.qxWriting = false;
     m_session.ClosePort();
     ShowHome();
     if (why != nullptr) {

@@ -78,6 +78,14 @@ void CRadioSession::ReplyRejected() {
     emit replyRejected();
 }
 
+void CRadioSession::WriteFinished(RadioFamily family) {
+    emit writeFinished(family);
+}
+
+void CRadioSession::WriteFailed(RadioFamily family) {
+    emit writeFailed(family);
+}
+
 void CRadioSession::OnPortRxChar(unsigned char byte, const QString&) {
     m_exchange.OnPortRxChar(byte);
 }

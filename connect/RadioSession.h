@@ -41,6 +41,8 @@ public:
     void SetWatchdog(int ms) override;
     void NoAnswer() override;
     void ReplyRejected() override;
+    void WriteFinished(RadioFamily family) override;
+    void WriteFailed(RadioFamily family) override;
 
     // IPortOwner
     void OnPortRxChar(unsigned char byte, const QString& portName) override;
@@ -51,6 +53,8 @@ signals:
     void readFinished(int family);
     void noAnswer();
     void replyRejected();
+    void writeFinished(int family);
+    void writeFailed(int family);
     void portLost(const QString& reason);
 
 private:

@@ -2,6 +2,8 @@
 // What the command exchange needs from the outside world. The main window implements it for the
 // GUI, the command-line client for scripted reads, and the tests with recorders.
 
+#include "exchange/RadioSettings.h"
+
 #include <string>
 
 class IExchangeHost {
@@ -32,4 +34,11 @@ public:
 
     // A reply grew past the reply buffer's capacity and was dropped whole.
     virtual void ReplyRejected() = 0;
+
+    // The radio confirmed "at&w": everything of the write of this family is saved in it.
+    virtual void WriteFinished(RadioFamily family) = 0;
+
+    // The radio answered "ERROR" during the write of this family; the write has stopped and
+    // nothing more is sent.
+    virtual void WriteFailed(RadioFamily family) = 0;
 };

@@ -151,12 +151,9 @@ void CRadioExchange::TakeByte(unsigned char byte) {
     }
     RunReadSteps();
 
-    // ---- Write sequences (next task) ---------------------------------------------------------
     // The read steps always run first: the echoes of the lower-case write commands never match
-    // them. Then the family's write handler sees the buffer as it now stands:
-    //   ORV: if (m_settings.orvWriting) OrvWriteStep(m_reply.bytes.data(), m_reply.count);
-    //   QX:  if (m_settings.qxWriting)  QxWriteStep(m_reply.bytes.data(), m_reply.count);
-    // -------------------------------------------------------------------------------------------
+    // them. Then the running write sees the buffer as it now stands.
+    RunWriteStep();
 }
 
 void CRadioExchange::RunReadSteps() {
@@ -236,11 +233,13 @@ void CRadioExchange::OnWatchdogExpired() {
         return;
     }
     m_awaitingAnswer = false;
+    m_write.Reset();
     m_host.NoAnswer();
 }
 
 void CRadioExchange::Abandon() {
     m_awaitingAnswer = false;
+    m_write.Reset();
     m_host.SetWatchdog(0);
     m_reply.Reset();
 }

@@ -9,6 +9,8 @@
 #include "exchange/ExchangeHost.h"
 #include "exchange/RadioSettings.h"
 #include "exchange/ReplyBuffer.h"
+#include "exchange/WritePlan.h"
+#include "exchange/WriteSequence.h"
 
 #include <string>
 
@@ -52,6 +54,16 @@ public:
     // True while a command has been sent and its answer is still being waited for.
     bool AwaitingAnswer() const { return m_awaitingAnswer; }
 
+    // Starts writing the plan into the radio: its rows become the program table of the settings
+    // and "ATP0=\r" opens the channel-programming dialogue; from then on the radio's answers
+    // drive the write, which ends in WriteFinished, WriteFailed or NoAnswer. Returns false, and
+    // sends nothing, while a write runs, when the plan is for the other family, or when
+    // CheckWritePlan finds a problem in it.
+    bool StartWrite(const OrvWritePlan& plan);
+    bool StartWrite(const QxWritePlan& plan);
+    // The running write (idle when none): orvWriting, qxWriting and programIndex live here.
+    const CWriteSequence& Write() const { return m_write; }
+
 private:
     void TakeByte(unsigned char byte);
     void RunReadSteps();
@@ -63,6 +75,9 @@ private:
     // Asks the host for a hold; a command sent in the same byte's handling is watched for the
     // hold's length on top of kNoAnswerMs, since it is written only when the hold ends.
     void RequestHold(int ms);
+    // Offers the buffer to the running write and carries out what it decides.
+    void RunWriteStep();
+    template <class Plan> bool BeginWrite(const Plan& plan, RadioFamily family);
 
     IExchangeHost& m_host;
     RadioSettings& m_settings;
@@ -71,4 +86,5 @@ private:
     bool m_awaitingAnswer = false;
     bool m_inIntake = false; // inside OnPortRxChar: the watchdog is armed once, on the way out
     int m_intakeHoldMs = 0;  // holds requested while handling the current byte
+    CWriteSequence m_write;
 };

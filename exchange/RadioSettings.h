@@ -68,9 +68,8 @@ struct RadioSettings {
     std::array<ChannelEntry, kOrvProgramRows> orvProgram{}; // answer form
     std::array<ChannelEntry, kQxProgramRows> qxProgram{};   // answer form
 
-    int programIndex = 0;
-    int orvWriting = 0;
-    bool qxWriting = false;
+    // The QX page's power was changed during this run (the ORV write then also sets S108). The
+    // progress of a running write is the exchange's (CRadioExchange::Write()).
     int qxPowerEdited = 0;
 
     bool operator==(const RadioSettings&) const = default;

@@ -42,6 +42,12 @@ public:
     }
     void NoAnswer() override { ++noAnswers; }
     void ReplyRejected() override { ++rejected; }
+    void WriteFinished(RadioFamily family) override {
+        log.push_back("saved " + std::to_string(family));
+    }
+    void WriteFailed(RadioFamily family) override {
+        log.push_back("failed " + std::to_string(family));
+    }
 
     long Count(const std::string& prefix) const {
         return std::count_if(log.begin(), log.end(),

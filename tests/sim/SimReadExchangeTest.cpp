@@ -56,6 +56,8 @@ public:
     void SetWatchdog(int) override {}
     void NoAnswer() override {}
     void ReplyRejected() override { ++rejected; }
+    void WriteFinished(RadioFamily) override {}
+    void WriteFailed(RadioFamily) override {}
 
 private:
     CSimRadio& m_radio;
