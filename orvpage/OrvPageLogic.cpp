@@ -15,8 +15,9 @@ constexpr int kPortRateCodeOf4800 = 9;
 constexpr int kQxPowerItems = 14;
 constexpr int kSlots = 16;
 
-bool IsDecimal(const std::string& text) {
-    if (text.empty()) {
+// The radio's unit address: a plain decimal number of at most three digits, up to 255.
+bool IsAddress(const std::string& text) {
+    if (text.empty() || text.size() > 3) {
         return false;
     }
     for (char c : text) {
@@ -24,7 +25,32 @@ bool IsDecimal(const std::string& text) {
             return false;
         }
     }
-    return true;
+    return std::stoi(text) <= 255;
+}
+
+// The settings-document field a write-plan problem concerns.
+std::string PlanField(const WritePlanProblem& problem, bool repeaterLayout) {
+    switch (problem.fault) {
+    case WritePlanFault::ProgramRow: {
+        // Program rows 2r and 2r + 1 are table rows 4r and 4r + 1 (+ 2 in the repeater layout).
+        const int r = problem.detail;
+        return "channels[" + std::to_string(4 * (r / 2) + r % 2 + (repeaterLayout ? 2 : 0)) + "]";
+    }
+    case WritePlanFault::NoPreset:
+        return "mode";
+    case WritePlanFault::PortRate:
+        return "orvPortRate";
+    case WritePlanFault::Register:
+        switch (problem.detail) {
+        case 131:
+            return "orvCurrentChannel";
+        case 108:
+            return "qx.s108";
+        default:
+            return "orv.s" + std::to_string(problem.detail);
+        }
+    }
+    return "write";
 }
 
 std::string RowField(std::size_t row, const char* name) {
@@ -230,7 +256,7 @@ OrvSetPreparation PrepareSet(const OrvSetInput& input) {
     plan.writePower = input.qxPowerEdited;
     plan.qxPowerIndex = input.qxPowerIndex;
 
-    if (input.modeIndex < 0 || input.modeIndex >= ModeCount(input.protocol)) {
+    if (OrvPresetCommand(input.protocol, input.modeIndex).empty()) {
         out.problems.push_back({"mode", "没有可写入的协议模式，请选择！",
                                 "No protocol mode is chosen,Please choose one！"});
     }
@@ -242,13 +268,23 @@ OrvSetPreparation PrepareSet(const OrvSetInput& input) {
         out.problems.push_back({"orvCurrentChannel", "当前信道不对（1-16），请检查！",
                                 "The current channel is not 1-16,Please check！"});
     }
-    if (!IsDecimal(input.address)) {
-        out.problems.push_back({"orv.s105", "电台地址码不对，请重新输入！",
-                                "The Address is wrong,Please write again！"});
+    if (!IsAddress(input.address)) {
+        out.problems.push_back({"orv.s105", "电台地址码不对（0-255），请重新输入！",
+                                "The Address is not 0-255,Please write again！"});
+    }
+    if (input.closeAddress != 0 && input.closeAddress != 1) {
+        out.problems.push_back({"orv.s190", "关闭地址的值不对，请检查！",
+                                "The close-address value is wrong,Please check！"});
     }
     if (input.qxPowerEdited && (input.qxPowerIndex < 0 || input.qxPowerIndex >= kQxPowerItems)) {
         out.problems.push_back({"qx.s108", "没有选择输出功率，请选择！",
                                 "No output power is chosen,Please choose one！"});
+    }
+
+    // Whatever the write itself would refuse is refused here as well, so that a prepared plan
+    // is never turned away after the saving page has appeared.
+    for (const WritePlanProblem& problem : CheckWritePlan(plan)) {
+        AddUnreported(PlanField(problem, input.repeaterLayout), out.problems);
     }
     return out;
 }

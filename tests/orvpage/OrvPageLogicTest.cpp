@@ -238,6 +238,9 @@ TEST(OrvSet, ChoicesTheWriteCannotSendAreRefused) {
         {"no mode", [](OrvSetInput& i) { i.modeIndex = -1; }, "mode"},
         {"empty address", [](OrvSetInput& i) { i.address.clear(); }, "orv.s105"},
         {"address text", [](OrvSetInput& i) { i.address = "12a"; }, "orv.s105"},
+        {"address 255", [](OrvSetInput& i) { i.address = "255"; }, nullptr},
+        {"address 256", [](OrvSetInput& i) { i.address = "256"; }, "orv.s105"},
+        {"close address 2", [](OrvSetInput& i) { i.closeAddress = 2; }, "orv.s190"},
         {"power edited", [](OrvSetInput& i) { i.qxPowerEdited = true, i.qxPowerIndex = 13; },
          nullptr},
         {"power none", [](OrvSetInput& i) { i.qxPowerEdited = true; }, "qx.s108"},
@@ -256,6 +259,8 @@ TEST(OrvSet, ChoicesTheWriteCannotSendAreRefused) {
         const auto prepared = OrvPageLogic::PrepareSet(input);
         if (c.field == nullptr) {
             EXPECT_TRUE(prepared.Writable());
+            // What Set lets through, the write takes.
+            EXPECT_TRUE(CheckWritePlan(prepared.plan).empty());
             continue;
         }
         ASSERT_EQ(prepared.problems.size(), 1u);
@@ -263,6 +268,18 @@ TEST(OrvSet, ChoicesTheWriteCannotSendAreRefused) {
         EXPECT_FALSE(prepared.problems[0].chinese.empty());
         EXPECT_FALSE(prepared.problems[0].english.empty());
     }
+}
+
+TEST(OrvSet, TheWritesOwnRefusalsAreNamedOnce) {
+    std::vector<SetProblem> problems = {{"channels[4].frequency", "a", "b"}};
+    AddUnreported("channels[4]", problems);
+    AddUnreported("channels[40]", problems);
+    AddUnreported("mode", problems);
+    AddUnreported("mode", problems);
+    ASSERT_EQ(problems.size(), 3u);
+    EXPECT_EQ(problems[1].field, "channels[40]");
+    EXPECT_EQ(problems[1].Text(false), "数据有误，请检查！");
+    EXPECT_EQ(problems[2].Text(true), "Error，Please check！");
 }
 
 TEST(OrvSet, ThePlanCarriesThePageValues) {
