@@ -159,6 +159,16 @@ std::array<std::string, kEntries> EntryTexts(const Record& record) {
     return texts;
 }
 
+void ImportIntoCells(const Record& record, bool repeaterLayout,
+                     std::array<std::string, kEntries>& cells) {
+    const std::array<std::string, kEntries> texts = EntryTexts(record);
+    for (std::size_t j = 0; j < kEntries; ++j) {
+        if (IsShownRow(j, repeaterLayout)) {
+            cells[j] = texts[j];
+        }
+    }
+}
+
 bool IsShownRow(std::size_t row, bool repeaterLayout) {
     return repeaterLayout || row % 4 < 2;
 }

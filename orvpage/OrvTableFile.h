@@ -47,6 +47,11 @@ Record DecodeFile(const std::string& bytes);
 // the third character (410000000 gives "410.000000", 0 gives "0.").
 std::array<std::string, kEntries> EntryTexts(const Record& record);
 
+// An import into the list's cells (indexed by table row): the entries of the rows the layout
+// shows replace their cells; the others are left as they are.
+void ImportIntoCells(const Record& record, bool repeaterLayout,
+                     std::array<std::string, kEntries>& cells);
+
 // The table rows the list shows (and an import fills) in a layout, and the rows it edits (and
 // Set writes).
 bool IsShownRow(std::size_t row, bool repeaterLayout);

@@ -173,6 +173,22 @@ TEST(OrvTableFile, ExportTakesTheCellsTheLayoutShows) {
     EXPECT_EQ(OrvTableFile::ExportFrequencies(channels, cells, false)[0], INT32_MAX);
 }
 
+TEST(OrvTableFile, ImportFillsTheColumnsOfThePagesLayout) {
+    // A file written in the repeater layout, read into a page in the normal layout.
+    const OrvTableFile::Record record = OrvTableFile::BuildRecord(SampleTable());
+    std::array<std::string, 64> normal{};
+    normal.fill("kept");
+    OrvTableFile::ImportIntoCells(record, false, normal);
+    std::array<std::string, 64> repeater = normal;
+    OrvTableFile::ImportIntoCells(record, true, repeater);
+    const auto texts = OrvTableFile::EntryTexts(record);
+    for (std::size_t j = 0; j < 64; ++j) {
+        SCOPED_TRACE(j);
+        EXPECT_EQ(normal[j], j % 4 < 2 ? texts[j] : "kept");
+        EXPECT_EQ(repeater[j], texts[j]);
+    }
+}
+
 TEST(OrvTableFile, LayoutRows) {
     for (std::size_t row = 0; row < 8; ++row) {
         SCOPED_TRACE(row);
