@@ -57,32 +57,6 @@ TEST(OrvValidateFrequency, RangeStepAndForm) {
     }
 }
 
-TEST(OrvValidateFrequency, MessagesInBothLanguages) {
-    using FrequencyText::FrequencyMessage;
-    EXPECT_STREQ(FrequencyMessage(FrequencyFault::Range, false), "输入频段范围不对，请重新输入！");
-    EXPECT_STREQ(FrequencyMessage(FrequencyFault::Range, true),
-                 "The Scope is wrong,Please write again！");
-    EXPECT_STREQ(FrequencyMessage(FrequencyFault::Step, false), "输入频率值不对，请重新输入！");
-    EXPECT_STREQ(FrequencyMessage(FrequencyFault::Step, true),
-                 "The Value is wrong,Please write again！");
-    EXPECT_STREQ(FrequencyMessage(FrequencyFault::Form, false), "输入频率格式不对，请确认！");
-    EXPECT_STREQ(FrequencyMessage(FrequencyFault::Form, true), "The Form is Wrong，Please check！");
-    EXPECT_EQ(FrequencyMessage(FrequencyFault::None, true), nullptr);
-}
-
-TEST(OrvPageLogic, ListingTextsToAnswerCodes) {
-    const std::vector<std::pair<std::string, std::string>> bandwidths = {
-        {"6.25 KHz", "0"}, {"12.5 KHz", "1"}, {"25   KHz", "2"}, {"", "2"}, {"25 KHz", "25 KHz"}};
-    for (const auto& [text, code] : bandwidths) {
-        EXPECT_EQ(OrvPageLogic::BandwidthCode(text), code) << text;
-    }
-    const std::vector<std::pair<std::string, std::string>> directions = {
-        {"Rx", "0"}, {"Tx", "1"}, {"Rx&Tx", "2"}, {"Tx&Rx", "2"}, {"", "2"}, {"rx", "rx"}};
-    for (const auto& [text, code] : directions) {
-        EXPECT_EQ(OrvPageLogic::DirectionCode(text), code) << text;
-    }
-}
-
 TEST(OrvPageLogic, ListChoiceFollowsTheMarkThenTheSelection) {
     const std::vector<std::string> items = {"230400", "115200", "4800"};
     EXPECT_EQ(OrvPageLogic::ResolveListChoice("*4800", items, 1), 2);

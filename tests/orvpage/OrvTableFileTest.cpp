@@ -189,14 +189,4 @@ TEST(OrvTableFile, ImportFillsTheColumnsOfThePagesLayout) {
     }
 }
 
-TEST(OrvTableFile, LayoutRows) {
-    for (std::size_t row = 0; row < 8; ++row) {
-        SCOPED_TRACE(row);
-        EXPECT_TRUE(OrvTableFile::IsShownRow(row, true));
-        EXPECT_EQ(OrvTableFile::IsShownRow(row, false), row % 4 < 2);
-        EXPECT_EQ(OrvTableFile::IsEditableRow(row, false), row % 4 < 2);
-        EXPECT_EQ(OrvTableFile::IsEditableRow(row, true), row % 4 >= 2);
-    }
-}
-
 } // namespace

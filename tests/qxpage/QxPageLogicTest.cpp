@@ -75,16 +75,11 @@ TEST(QxSet, AllRowsArePrepared) {
 TEST(QxSet, ThePlanCarriesTheValuesAndTheReadS141) {
     QxSetInput input = ValidPage();
     input.s141 = 1;
+    input.values.powerIndex = 11;
     const QxWritePlan plan = QxPageLogic::PrepareSet(input).plan;
     EXPECT_EQ(plan.s141, 1);
-    EXPECT_EQ(plan.airRateIndex, 5);
-    EXPECT_EQ(plan.bandwidthIndex, 2);
-    EXPECT_EQ(plan.mainTxIndex, 1);
+    EXPECT_EQ(plan.powerIndex, 11);
     EXPECT_EQ(plan.repeaterRxIndex, 3);
-    EXPECT_EQ(plan.unitAddress, 12);
-    EXPECT_EQ(plan.powerIndex, 13);
-    EXPECT_EQ(plan.portRateIndex, 7);
-    EXPECT_EQ(plan.dataFormatIndex, 0);
 
     QxRegisters r;
     r.s108 = 33;
