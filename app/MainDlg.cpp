@@ -11,6 +11,7 @@
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/Resources.h"
 #include "connect/pages/SoftDiagDlg.h"
+#include "exchange/ReadFailureText.h"
 #include "serial/PortEnumerator.h"
 #include "ui_MainDlg.h"
 
@@ -46,6 +47,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     connect(&m_session, &CRadioSession::readFinished, this, &CMainDlg::OnReadFinished);
     connect(&m_session, &CRadioSession::noAnswer, this, &CMainDlg::OnNoAnswer);
     connect(&m_session, &CRadioSession::portLost, this, &CMainDlg::OnPortLost);
+    connect(&m_session, &CRadioSession::readFailed, this, &CMainDlg::OnReadFailed);
 
     m_afterRead.setSingleShot(true);
     connect(&m_afterRead, &QTimer::timeout, this, [this] {
@@ -223,6 +225,13 @@ void CMainDlg::LeaveSettingsMode() {
 
 void CMainDlg::OnNoAnswer() {
     ReturnHome(&Msg::kNoAnswer);
+}
+
+void CMainDlg::OnReadFailed(ReadFailure why, const QString& command) {
+    const std::string zh = ReadFailureText(why, command.toStdString(), false);
+    const std::string en = ReadFailureText(why, command.toStdString(), true);
+    const Bilingual message{zh.c_str(), en.c_str()};
+    ReturnHome(&message);
 }
 
 void CMainDlg::OnPortLost(const QString& /*reason*/) {

@@ -51,6 +51,7 @@ public:
     void OnReadStarted(RadioFamily family);
     void OnReadFinished(RadioFamily family);
     void OnNoAnswer();
+    void OnReadFailed(ReadFailure why, const QString& command);
     void OnPortLost(const QString& reason);
 
     // Lists the free ports in combo 1004, with no selection and both family buttons disabled.

@@ -7,6 +7,7 @@
 #include "connect/PowerOnDetector.h"
 #include "connect/RadioSession.h"
 #include "connect/SoftDiagnosis.h"
+#include "exchange/ReadFailureText.h"
 #include "serial/PortEnumerator.h"
 
 #include <QCommandLineParser>
@@ -93,6 +94,11 @@ private:
         QObject::connect(&m_session, &CRadioSession::noAnswer, [this] {
             Finish(kReadFailed, "The radio stopped answering; the read is incomplete.");
         });
+        QObject::connect(&m_session, &CRadioSession::readFailed,
+                         [this](ReadFailure why, const QString& command) {
+                             Finish(kReadFailed, QString::fromStdString(ReadFailureText(
+                                                     why, command.toStdString(), true)));
+                         });
         QObject::connect(&m_session, &CRadioSession::replyRejected, [this] {
             m_err << "\nThe radio sent a reply too long to be one of its answers; it was "
                      "ignored.\n";

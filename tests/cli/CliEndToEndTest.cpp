@@ -140,6 +140,47 @@ TEST(CliEndToEnd, AModuleNeverPoweredOnWithConfigGivesStatus3) {
     EXPECT_EQ(noRadio.status, 3) << noRadio.err.toStdString();
 }
 
+// What the radio or the line does wrong during a read, end to end: a corrupted answer is never
+// taken as a value, and every failure ends at once with a message naming the command.
+TEST(CliEndToEnd, RadioFaultsDuringAReadEndWithStatus4AndTheCommand) {
+    struct Case {
+        QStringList sim;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{"--family", "qx", "--value-noise", "ff", "--value-noise-on", "ATS132?"},
+         "reply to ATS132? was garbled"},
+        {{"--family", "qx", "--listing-noise", "ff00a5ff"}, "reply to ATP0? was garbled"},
+        {{"--family", "qx", "--error-on", "ATS131?"}, "refused ATS131?"},
+        {{"--family", "qx", "--reset-on", "ATS102?"}, "keeps restarting"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        Sim sim(c.sim + QStringList{"--announce-delay", "300"});
+        ASSERT_FALSE(sim.Port().isEmpty());
+        const CliResult result =
+            RunCli({"read", "--port", sim.Port(), "--family", "qx", "--link", "config-key"});
+        EXPECT_EQ(result.status, 4) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(c.expected)) << result.err.toStdString();
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+}
+
+// Glitches that a read must ride over: a stray byte before the power-on report, an empty line
+// at the end of the listing (which must not empty channel 0).
+TEST(CliEndToEnd, GlitchesThatCarryNoValueLeaveTheReadWhole) {
+    Sim healthy({"--family", "orv", "--announce-delay", "300"});
+    const CliResult reference = RunCli({"read", "--port", healthy.Port(), "--family", "orv"});
+    ASSERT_EQ(reference.status, 0) << reference.err.toStdString();
+    healthy.Kill();
+
+    Sim glitchy({"--family", "orv", "--announce-delay", "300", "--power-on-noise", "ff",
+                 "--listing-empty-line"});
+    const CliResult result = RunCli({"read", "--port", glitchy.Port(), "--family", "orv"});
+    ASSERT_EQ(result.status, 0) << result.err.toStdString();
+    EXPECT_EQ(ParseSettings(result), ParseSettings(reference));
+}
+
 // The real program's standard output, not a stream handed to it: on a full device, or closed
 // (where the next file opened, the serial port, would otherwise take its place).
 TEST(CliEndToEnd, SettingsThatCannotBeWrittenAreNeverReportedAsWritten) {
