@@ -45,6 +45,13 @@ public:
     // Leaves the radio's command mode: "ata\r" goes out, then the port is closed.
     void LeaveCommandMode();
 
+    // Starts writing what Set prepared: "ATP0=\r" goes out and the radio's answers drive the
+    // rest, ending in writeFinished, writeFailed or noAnswer. False, with nothing sent, while a
+    // write runs or when the plan is refused.
+    bool StartWrite(const OrvWritePlan& plan) { return m_exchange.StartWrite(plan); }
+    bool StartWrite(const QxWritePlan& plan) { return m_exchange.StartWrite(plan); }
+    bool Writing() const { return m_exchange.Write().Running(); }
+
     // The bytes received since the last command or discard, as text (the ORV power-on report is
     // looked for in it).
     const std::string& ReceivedText() const { return m_exchange.Buffer().text; }

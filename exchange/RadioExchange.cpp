@@ -241,6 +241,8 @@ void CRadioExchange::RunReadSteps() {
 
 void CRadioExchange::StartRead() {
     m_reply.Reset();
+    // Rows of an earlier radio must never be shown for this one, nor written into it.
+    m_settings.channels.fill(ChannelEntry{});
     m_reading = true;
     m_host.ReadStarted(m_radioFamily);
     SendCommand("ATS128?\r");

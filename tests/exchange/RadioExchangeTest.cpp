@@ -278,6 +278,8 @@ TEST_F(ReadSequence, OrvReadsNineRegistersAndTheListing) {
                              {"ATS226?", "67"}, {"ATS190?", "18"}, {"ATS105?", "123"}};
     RadioSettings expected;
     expected.orv = {7, 4, 2, 5, 3, 8, 6, 1, "123"};
+    // A row of an earlier radio that this listing does not name is not kept.
+    settings.channels[5] = {"5", "440.000000", "25   KHz", "Rx"};
     Read(FAMILY_ORV, answers, 12000,
          {{"0", "410.000000", "25   KHz", "Rx&Tx"},
           {"1", "433.125000", "12.5 KHz", "Rx"},
