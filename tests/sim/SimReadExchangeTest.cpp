@@ -5,6 +5,7 @@
 #include "exchange/RadioExchange.h"
 #include "exchange/RateTables.h"
 #include "sim/SimRadio.h"
+#include "tests/support/SimLink.h"
 
 #include <gtest/gtest.h>
 
@@ -15,59 +16,6 @@
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
-
-// Carries bytes between the exchange and the radio as the serial port would: one byte per
-// intake call, a command written after the byte that triggered it, unread input purged before
-// each write. No time passes, so holds and the watchdog are ignored.
-class CSimLink : public IExchangeHost {
-public:
-    CSimLink(CSimRadio& radio, int family) : m_radio(radio), m_exchange(*this, settings) {
-        m_exchange.SetFamily(static_cast<RadioFamily>(family));
-    }
-
-    RadioSettings settings;
-    std::vector<std::string> commands;
-    int finished = 0;
-    int rejected = 0;
-    std::vector<std::pair<ReadFailure, std::string>> failures;
-
-    // Delivers bytes and whatever the radio answers to the commands they trigger.
-    void Deliver(const std::string& bytes) {
-        std::deque<char> input(bytes.begin(), bytes.end());
-        for (int guard = 0; !input.empty() && guard < 1000000; ++guard) {
-            const auto byte = static_cast<unsigned char>(input.front());
-            input.pop_front();
-            m_pending.clear();
-            m_exchange.OnPortRxChar(byte);
-            if (!m_pending.empty()) {
-                const std::string answer = m_radio.Receive(m_pending);
-                input.assign(answer.begin(), answer.end());
-            }
-        }
-    }
-    void Escape() { Deliver(m_radio.Receive("+++")); }
-
-    void SendCommand(const std::string& text) override {
-        m_pending = text;
-        commands.push_back(text);
-    }
-    void Hold(int) override {}
-    void ReadStarted(RadioFamily) override {}
-    void ReadFinished(RadioFamily) override { ++finished; }
-    void SetWatchdog(int) override {}
-    void NoAnswer() override {}
-    void ReplyRejected() override { ++rejected; }
-    void WriteFinished(RadioFamily) override {}
-    void WriteFailed(RadioFamily) override {}
-    void ReadFailed(ReadFailure why, const std::string& command) override {
-        failures.emplace_back(why, command);
-    }
-
-private:
-    CSimRadio& m_radio;
-    CRadioExchange m_exchange;
-    std::string m_pending;
-};
 
 // The channel rows the tool should hold after reading the radio, starting from empty rows.
 std::array<ChannelEntry, 64> ExpectedChannels(const CSimRadio& radio) {
@@ -111,7 +59,7 @@ void ReadAndCompare(const SimState& state, bool configHeld = false, const SimFau
     } else {
         link.Escape();
     }
-    ASSERT_EQ(link.finished, 1) << "last command: " << link.commands.back();
+    ASSERT_EQ(link.readsFinished, 1) << "last command: " << link.commands.back();
     EXPECT_EQ(link.rejected, 0);
     EXPECT_TRUE(link.failures.empty());
     if (state.family == FAMILY_ORV) {
@@ -205,7 +153,7 @@ TEST(SimReadThroughExchange, FaultsStopTheReadWhereTheyHit) {
         radio.SetFaults(faults);
         CSimLink link(radio, family);
         link.Escape();
-        EXPECT_EQ(link.finished, 0);
+        EXPECT_EQ(link.readsFinished, 0);
         EXPECT_EQ(link.commands.back(), lastCommand);
         EXPECT_EQ(link.rejected, rejected);
         EXPECT_EQ(link.failures, failures);

@@ -5,6 +5,7 @@
 #include "exchange/PowerOnReport.h"
 #include "exchange/RadioExchange.h"
 #include "sim/SimRadio.h"
+#include "tests/support/SimLink.h"
 
 #include <gtest/gtest.h>
 
@@ -16,80 +17,6 @@
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
-
-// Carries bytes between the exchange and the radio as the serial port would: one byte per
-// intake call, a command written after the byte that triggered it, unread input dropped before
-// each write. Optionally the radio's answer to one command is replaced by "ERROR", or the
-// line goes dead after a number of commands.
-class CSimWriteLink : public IExchangeHost {
-public:
-    CSimWriteLink(CSimRadio& radio, int family) : exchange(*this, settings), m_radio(radio) {
-        exchange.SetFamily(static_cast<RadioFamily>(family));
-    }
-
-    RadioSettings settings;
-    CRadioExchange exchange;
-    std::vector<std::string> commands;
-    int readsFinished = 0;
-    int saved = 0;
-    int failed = 0;
-    int readsFailed = 0;
-    int noAnswers = 0;
-    std::size_t errorAt = 0;   // 1-based number of the command answered with "ERROR"; 0: none
-    std::size_t deadAfter = 0; // commands after which nothing more is carried; 0: never
-
-    void Deliver(const std::string& bytes) {
-        std::deque<char> input(bytes.begin(), bytes.end());
-        for (int guard = 0; !input.empty() && guard < 1000000; ++guard) {
-            const auto byte = static_cast<unsigned char>(input.front());
-            input.pop_front();
-            m_pending.clear();
-            exchange.OnPortRxChar(byte);
-            if (!m_pending.empty()) {
-                const std::string answer = Carry();
-                input.assign(answer.begin(), answer.end());
-            }
-        }
-    }
-    void Escape() { Deliver(m_radio.Receive("+++")); }
-
-    template <class Plan> bool Write(const Plan& plan) {
-        m_pending.clear();
-        if (!exchange.StartWrite(plan)) {
-            return false;
-        }
-        Deliver(Carry());
-        return true;
-    }
-
-    void SendCommand(const std::string& text) override {
-        m_pending = text;
-        commands.push_back(text);
-    }
-    void Hold(int) override {}
-    void ReadStarted(RadioFamily) override {}
-    void ReadFinished(RadioFamily) override { ++readsFinished; }
-    void SetWatchdog(int) override {}
-    void NoAnswer() override { ++noAnswers; }
-    void ReplyRejected() override {}
-    void WriteFinished(RadioFamily) override { ++saved; }
-    void WriteFailed(RadioFamily) override { ++failed; }
-    void ReadFailed(ReadFailure, const std::string&) override { ++readsFailed; }
-
-private:
-    std::string Carry() {
-        if (deadAfter != 0 && commands.size() > deadAfter) {
-            return {};
-        }
-        if (errorAt != 0 && commands.size() == errorAt) {
-            return m_pending + "\r\n\r\nERROR\r\n";
-        }
-        return m_radio.Receive(m_pending);
-    }
-
-    CSimRadio& m_radio;
-    std::string m_pending;
-};
 
 std::string Hz(long long hz) {
     return std::to_string(hz);
@@ -211,7 +138,7 @@ TEST(SimWriteThroughExchange, OrvWireOrderInBothLayouts) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.slot);
         CSimRadio radio(EmptyRadio(FAMILY_ORV, c.slot));
-        CSimWriteLink link(radio, FAMILY_ORV);
+        CSimLink link(radio, FAMILY_ORV);
         link.Escape();
         ASSERT_EQ(link.readsFinished, 1);
         link.commands.clear();
@@ -240,7 +167,7 @@ TEST(SimWriteThroughExchange, OrvWireOrderInBothLayouts) {
 
 TEST(SimWriteThroughExchange, QxWireOrder) {
     CSimRadio radio(EmptyRadio(FAMILY_QX));
-    CSimWriteLink link(radio, FAMILY_QX);
+    CSimLink link(radio, FAMILY_QX);
     link.Escape();
     link.commands.clear();
     const QxWritePlan plan = QxPlan();
@@ -275,7 +202,7 @@ TEST(SimWriteThroughExchange, EveryOrvPresetReadsBackAsItsMode) {
     for (const auto& [protocol, mode, preset, code, variant] : rows) {
         SCOPED_TRACE(preset);
         CSimRadio radio(EmptyRadio(FAMILY_ORV));
-        CSimWriteLink link(radio, FAMILY_ORV);
+        CSimLink link(radio, FAMILY_ORV);
         link.Escape();
         OrvWritePlan plan = OrvPlan(false, 3);
         plan.protocol = protocol;
@@ -309,7 +236,7 @@ TEST(SimWriteThroughExchange, EveryQxPresetRowAndNoneForOtherStates) {
                      std::to_string(workMode) + "/" + std::to_string(airRate) + "/" +
                      std::to_string(bandwidth));
         CSimRadio radio(EmptyRadio(FAMILY_QX));
-        CSimWriteLink link(radio, FAMILY_QX);
+        CSimLink link(radio, FAMILY_QX);
         link.Escape();
         link.commands.clear();
         QxWritePlan plan = QxPlan();
@@ -334,7 +261,7 @@ TEST(SimWriteThroughExchange, ReadAfterWriteGivesBackWhatWasWritten) {
     for (const bool repeater : {false, true}) {
         SCOPED_TRACE(repeater);
         CSimRadio radio(EmptyRadio(FAMILY_ORV, 16));
-        CSimWriteLink link(radio, FAMILY_ORV);
+        CSimLink link(radio, FAMILY_ORV);
         link.Escape();
         const OrvWritePlan plan = OrvPlan(repeater, 16);
         ASSERT_TRUE(link.Write(plan));
@@ -355,7 +282,7 @@ TEST(SimWriteThroughExchange, ReadAfterWriteGivesBackWhatWasWritten) {
     }
 
     CSimRadio radio(EmptyRadio(FAMILY_QX));
-    CSimWriteLink link(radio, FAMILY_QX);
+    CSimLink link(radio, FAMILY_QX);
     link.Escape();
     QxWritePlan plan = QxPlan();
     plan.protocolIndex = 0;
@@ -389,7 +316,7 @@ TEST(SimWriteThroughExchange, ErrorEndsTheWriteWhereItHits) {
         SCOPED_TRACE(c.last);
         CSimRadio radio(EmptyRadio(c.family));
         radio.SetFaults(c.faults);
-        CSimWriteLink link(radio, c.family);
+        CSimLink link(radio, c.family);
         link.Escape();
         link.commands.clear();
         link.errorAt = c.errorAt;
@@ -411,7 +338,7 @@ TEST(SimWriteThroughExchange, ErrorEndsTheWriteWhereItHits) {
 
 TEST(SimWriteThroughExchange, ANewWriteAfterAnErrorStartsFromTheFirstRow) {
     CSimRadio radio(EmptyRadio(FAMILY_ORV));
-    CSimWriteLink link(radio, FAMILY_ORV);
+    CSimLink link(radio, FAMILY_ORV);
     link.Escape();
     link.errorAt = 24;
     const OrvWritePlan plan = OrvPlan(true, 5);
@@ -432,7 +359,7 @@ TEST(SimWriteThroughExchange, AbandonAndSilenceStopAWriteMidway) {
     for (const bool silence : {false, true}) {
         SCOPED_TRACE(silence);
         CSimRadio radio(EmptyRadio(FAMILY_QX));
-        CSimWriteLink link(radio, FAMILY_QX);
+        CSimLink link(radio, FAMILY_QX);
         link.Escape();
         link.commands.clear();
         link.deadAfter = 41; // in the dialogue, row 9
