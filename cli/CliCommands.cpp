@@ -2,6 +2,7 @@
 
 #include "base/Version.h"
 #include "cli/CheckedOutput.h"
+#include "cli/DoctorCommand.h"
 #include "cli/SettingsJson.h"
 #include "connect/ConfigKeyConnector.h"
 #include "connect/PowerOnDetector.h"
@@ -235,6 +236,8 @@ QString HelpText() {
         "  orvconf-cli read --port NAME --family orv|qx [--link config-key|soft-diagnosis]\n"
         "                   [--output FILE]\n"
         "      Brings the radio into command mode and reads its settings as JSON.\n"
+        "  orvconf-cli doctor [--port NAME] [--language en|zh]\n"
+        "      Checks why a port cannot be opened and says what to do.\n"
         "  orvconf-cli COMMAND --help\n"
         "      Explains the command's options.\n"
         "  orvconf-cli --help | --version\n"
@@ -349,6 +352,8 @@ int Dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
     std::unique_ptr<CCommand> command;
     if (name == "ports") {
         command = std::make_unique<CPortsCommand>(out, err);
+    } else if (name == "doctor") {
+        command = std::make_unique<CDoctorCommand>(out, err);
     } else if (name == "read") {
         command = std::make_unique<CReadCommand>(out, err);
     } else {
