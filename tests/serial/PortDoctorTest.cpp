@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -82,6 +83,10 @@ struct Situation {
     std::vector<std::string> chinese; // parts of the finding with its fix, in each language
     std::vector<std::string> english;
 };
+
+void PrintTo(const Situation& situation, std::ostream* out) {
+    *out << situation.name;
+}
 
 class PortDoctorSituations : public testing::TestWithParam<Situation> {};
 
