@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/DialogUnits.h"
 #include "app/PortDiagnosis.h"
+#include "app/TrafficLogMenu.h"
 #include "base/Prompts.h"
 #include "base/Timing.h"
 #include "connect/pages/ConfigKeyDlg.h"
@@ -44,6 +45,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     connect(m_qxButton, &QPushButton::clicked, this, &CMainDlg::OnQxButton);
     connect(m_ui->aboutAction, &QAction::triggered, this, &CMainDlg::OnAbout);
     PortDiagnosis::AddEntry(*m_portCombo, [this] { return m_english; });
+    TrafficLogMenu::Install(*this, *m_ui->menu129, m_session, [this] { return m_english; });
 
     connect(&m_session, &CRadioSession::readStarted, this, &CMainDlg::OnReadStarted);
     connect(&m_session, &CRadioSession::readFinished, this, &CMainDlg::OnReadFinished);

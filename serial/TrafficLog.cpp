@@ -31,6 +31,7 @@ bool CTrafficLog::Finish(QString* error) {
 
 void CTrafficLog::Restart() {
     m_clock.restart();
+    Clear();
 }
 
 void CTrafficLog::Event(const QString& text) {

@@ -27,7 +27,8 @@ public:
     // Flushes the file; false with the reason when a write failed.
     bool Finish(QString* error);
 
-    // The port was opened from closed: the clock starts again at 0.
+    // The port was opened from closed, a new connection: the clock starts again at 0 and the
+    // memory keeps this connection's lines only (the file keeps everything).
     void Restart();
     void Event(const QString& text);
     void Bytes(Direction direction, const QByteArray& bytes, const QString& note = {});

@@ -92,6 +92,18 @@
         <source>端口诊断…</source>
         <translation>Port diagnosis…</translation>
     </message>
+    <message>
+        <source>保存通信记录…</source>
+        <translation>Save traffic log…</translation>
+    </message>
+    <message>
+        <source>保存通信记录</source>
+        <translation>Save traffic log</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
+    </message>
 </context>
 <context>
     <name>CNoRadioDlg</name>

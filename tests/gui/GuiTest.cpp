@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -396,6 +397,24 @@ TEST_F(RoadTest, OrvReadsTheRadioAndReturnsHome) {
     // The home page comes back as it was left.
     EXPECT_EQ(PortCombo()->currentText(), sim.port);
     EXPECT_TRUE(HomeButton(kOrv)->isEnabled());
+
+    // The connection's traffic is saved from the menu after the port has closed.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("traffic.txt");
+    WhenModal([&](QWidget* box) {
+        auto* dialog = qobject_cast<QFileDialog*>(box);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept(); // takes the file as a click on Save would
+    });
+    main->findChild<QAction*>(QStringLiteral("saveTrafficAction"))->trigger();
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray text = saved.readAll();
+    for (const char* part :
+         {"--  open ", " ms  RX  ", "|+++|", "|ATS128?.|", "|ata.|", "--  close"}) {
+        EXPECT_TRUE(text.contains(part)) << part << "\n" << text.toStdString();
+    }
 }
 
 // Cancel, Escape, the caption's close button, a radio falling silent or vanishing mid-read: each

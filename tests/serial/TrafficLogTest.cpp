@@ -76,6 +76,10 @@ TEST(TrafficLog, APortRecordsItsExchangeOpenHoldAndCloseAndTheFileGetsEveryLine)
     ASSERT_TRUE(port.Open(&owner, line.SlaveName(), 57600)); // a change of rate
     port.Close();
     port.Close(); // a second close records nothing
+    ASSERT_TRUE(log.Finish(&error)) << error.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), log.Text());
 
     const QString text = QString::fromUtf8(log.Text());
     const QStringList expected{
@@ -104,10 +108,15 @@ TEST(TrafficLog, APortRecordsItsExchangeOpenHoldAndCloseAndTheFileGetsEveryLine)
     EXPECT_TRUE(text.startsWith("        0 ms") || text.startsWith("        1 ms"))
         << "the clock starts at the open";
 
-    ASSERT_TRUE(log.Finish(&error)) << error.toStdString();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), log.Text());
+    // A new connection starts a new log in memory; the file goes on.
+    const qsizetype firstConnection = log.Text().size();
+    QuietOwner other;
+    ASSERT_TRUE(port.Open(&other, line.SlaveName(), 9600));
+    port.Close();
+    EXPECT_EQ(QString::fromUtf8(log.Text()).count("--  open "), 1);
+    EXPECT_FALSE(log.Text().contains("ATS128?"));
+    ASSERT_TRUE(log.Finish(&error));
+    EXPECT_EQ(QFile(path).size(), firstConnection + log.Text().size());
 }
 
 TEST(TrafficLog, AFileThatCannotBeCreatedIsNamed) {
