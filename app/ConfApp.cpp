@@ -1,13 +1,14 @@
 #include "app/ConfApp.h"
 
 #include "app/MainDlg.h"
+#include "base/Version.h"
 #include "connect/pages/LinkModeDlg.h"
 
 #include <memory>
 
 CConfApp::CConfApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("ORVCONF"));
-    setApplicationVersion(QStringLiteral("1.1"));
+    setApplicationVersion(QString::fromLatin1(kOrvconfVersion));
 }
 
 int CConfApp::Run() {

@@ -2,6 +2,8 @@
 
 #include "app/AboutDlg.h"
 #include "app/DialogUnits.h"
+#include "app/PortDiagnosis.h"
+#include "app/TrafficLogMenu.h"
 #include "base/Prompts.h"
 #include "base/Timing.h"
 #include "connect/pages/ConfigKeyDlg.h"
@@ -42,6 +44,8 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     connect(m_orvButton, &QPushButton::clicked, this, &CMainDlg::OnOrvButton);
     connect(m_qxButton, &QPushButton::clicked, this, &CMainDlg::OnQxButton);
     connect(m_ui->aboutAction, &QAction::triggered, this, &CMainDlg::OnAbout);
+    PortDiagnosis::AddEntry(*m_portCombo, [this] { return m_english; });
+    TrafficLogMenu::Install(*this, *m_ui->menu129, m_session, [this] { return m_english; });
 
     connect(&m_session, &CRadioSession::readStarted, this, &CMainDlg::OnReadStarted);
     connect(&m_session, &CRadioSession::readFinished, this, &CMainDlg::OnReadFinished);
@@ -162,6 +166,7 @@ void CMainDlg::OnOrvButton() {
     m_session.SetPortName(m_portName);
     if (!m_session.OpenPort(kPortBaud)) {
         Tell(Msg::kNoPort);
+        PortDiagnosis::TellWhyNotOpened(m_portName, m_english);
         return;
     }
     hide();
@@ -180,6 +185,7 @@ void CMainDlg::OnQxButton() {
         if (!m_session.OpenPort(kPortBaud)) {
             // This road has always told it in Chinese only.
             Tell(Bilingual{Msg::kNoPort.zh, Msg::kNoPort.zh});
+            PortDiagnosis::TellWhyNotOpened(m_portName, m_english);
             return;
         }
         hide();

@@ -11,6 +11,19 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string_view(argv[1]) == "--version") { // answered without a display
         return std::printf("orvconf %s\n", kOrvconfVersion) < 0 ? 1 : 0;
     }
+    if (argc == 2 && std::string_view(argv[1]) == "--help") { // the man page is made from this
+        return std::printf("Usage: orvconf [--help] [--version]\n"
+                           "Reads and writes the settings of ORV radios and QX260 modules over a "
+                           "serial port.\n\n"
+                           "The window asks for everything else: pick the serial port and the "
+                           "radio family, bring\nthe radio into command mode as the window says, "
+                           "change the settings and press Set.\n\n"
+                           "Options:\n"
+                           "  --help     Show this text and exit.\n"
+                           "  --version  Show the version and exit.\n") < 0
+                   ? 1
+                   : 0;
+    }
     CConfApp app(argc, argv);
     CQtPrompts prompts;
     Prompts::Install(&prompts);

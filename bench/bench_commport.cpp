@@ -1,12 +1,15 @@
 // Pushes a patterned stream through a pseudo-terminal into CCommPort and reports how many bytes
-// per second reach the owner, one OnPortRxChar call each, checked for order and loss.
+// per second reach the owner, one OnPortRxChar call each, checked for order and loss; once
+// without and once with a traffic log written to a file.
 //
 //   bench_commport [megabytes]      (default 2)
 
 #include "serial/CommPort.h"
+#include "serial/TrafficLog.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -70,34 +73,31 @@ std::string Grouped(double value) {
     return grouped;
 }
 
-} // namespace
+struct Delivery {
+    std::size_t count = 0;
+    std::size_t misplaced = 0;
+    double seconds = 0;
+    bool ok = false;
+};
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const int megabytes = argc > 1 ? std::atoi(argv[1]) : 2;
-    if (megabytes <= 0 || megabytes > 1024) {
-        std::fprintf(stderr, "usage: bench_commport [megabytes 1..1024]\n");
-        return 1;
-    }
-    const std::size_t total = static_cast<std::size_t>(megabytes) * 1024 * 1024;
-
+// The whole stream from the radio's side to the owner, with or without a traffic log.
+Delivery Deliver(const std::string& stream, CTrafficLog* log) {
+    const std::size_t total = stream.size();
+    Delivery result;
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         std::perror("pseudo-terminal");
-        return 1;
+        return result;
     }
     const QString slaveName = QString::fromLocal8Bit(ptsname(master)).mid(5);
 
     CheckingOwner owner(total);
     CCommPort port;
+    port.SetTrafficLog(log);
     if (!port.Open(&owner, slaveName, kBaud) || !port.StartMonitor()) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(slaveName));
-        return 1;
-    }
-
-    std::string stream(total, '\0');
-    for (std::size_t i = 0; i < total; ++i) {
-        stream[i] = static_cast<char>(PatternByte(i));
+        ::close(master);
+        return result;
     }
 
     QElapsedTimer clock;
@@ -119,9 +119,12 @@ int main(int argc, char** argv) {
             }
         }
     });
-    QTimer::singleShot(kTimeoutMs, &app, [] { QCoreApplication::exit(3); });
-    const int outcome = app.exec();
-    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(3); });
+    giveUp.start(kTimeoutMs);
+    const int outcome = QCoreApplication::exec();
+    result.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     stop = true;
     radio.join();
     port.Close();
@@ -129,16 +132,49 @@ int main(int argc, char** argv) {
     if (outcome == 3) {
         std::fprintf(stderr, "gave up after %d s\n", kTimeoutMs / 1000);
     }
+    result.count = owner.Count();
+    result.misplaced = owner.Misplaced();
+    result.ok = owner.Count() == total && owner.Misplaced() == 0;
+    return result;
+}
 
-    const bool orderOk = owner.Count() == total && owner.Misplaced() == 0;
-    std::printf("delivered %zu bytes in %.3f s: %s bytes/s (line rate at %d baud: %s bytes/s; "
-                "target %s bytes/s) %s\n",
-                owner.Count(), seconds,
-                Grouped(static_cast<double>(owner.Count()) / seconds).c_str(), kBaud,
-                Grouped(kLineRate).c_str(), Grouped(kTarget).c_str(),
-                orderOk ? "order OK" : "ORDER OR COUNT WRONG");
-    if (!orderOk) {
-        std::printf("expected %zu bytes, %zu out of place\n", total, owner.Misplaced());
+bool Print(const char* name, const Delivery& d, std::size_t total) {
+    std::printf("%-16s delivered %zu bytes in %.3f s: %s bytes/s (line rate at %d baud: %s "
+                "bytes/s; target %s bytes/s) %s\n",
+                name, d.count, d.seconds,
+                Grouped(d.seconds > 0 ? static_cast<double>(d.count) / d.seconds : 0).c_str(),
+                kBaud, Grouped(kLineRate).c_str(), Grouped(kTarget).c_str(),
+                d.ok ? "order OK" : "ORDER OR COUNT WRONG");
+    if (!d.ok) {
+        std::printf("expected %zu bytes, %zu out of place\n", total, d.misplaced);
     }
-    return orderOk ? 0 : 1;
+    return d.ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int megabytes = argc > 1 ? std::atoi(argv[1]) : 2;
+    if (megabytes <= 0 || megabytes > 1024) {
+        std::fprintf(stderr, "usage: bench_commport [megabytes 1..1024]\n");
+        return 1;
+    }
+    const std::size_t total = static_cast<std::size_t>(megabytes) * 1024 * 1024;
+    std::string stream(total, '\0');
+    for (std::size_t i = 0; i < total; ++i) {
+        stream[i] = static_cast<char>(PatternByte(i));
+    }
+
+    // The traffic log writes to a file as the window's and the CLI's traces do.
+    QTemporaryDir dir;
+    CTrafficLog log;
+    QString error;
+    if (!log.WriteTo(dir.filePath("trace.txt"), &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    const bool plain = Print("without log", Deliver(stream, nullptr), total);
+    const bool logged = Print("with traffic log", Deliver(stream, &log), total);
+    return plain && logged && log.Finish(&error) ? 0 : 1;
 }

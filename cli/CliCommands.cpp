@@ -2,6 +2,7 @@
 
 #include "base/Version.h"
 #include "cli/CheckedOutput.h"
+#include "cli/DoctorCommand.h"
 #include "cli/SettingsJson.h"
 #include "connect/ConfigKeyConnector.h"
 #include "connect/PowerOnDetector.h"
@@ -9,6 +10,7 @@
 #include "connect/SoftDiagnosis.h"
 #include "exchange/ReadFailureText.h"
 #include "serial/PortEnumerator.h"
+#include "serial/TrafficLog.h"
 
 #include <QCommandLineParser>
 #include <QEventLoop>
@@ -24,6 +26,7 @@ struct ReadOptions {
     RadioFamily family = FAMILY_ORV;
     bool softDiagnosis = true;
     QString output;
+    QString trace; // the traffic log's file, or empty
 };
 
 // Exit statuses as --help lists them.
@@ -55,14 +58,34 @@ public:
         m_session.SetPortName(m_options.port);
         m_session.SetFamily(m_options.family);
         WireSession();
-        if (!Begin()) {
-            return kPortUnavailable;
+        if (!m_options.trace.isEmpty()) {
+            QString error;
+            if (!m_trace.WriteTo(m_options.trace, &error)) {
+                m_err << error << '\n';
+                return kOutputFailed;
+            }
+            m_session.SetTrafficLog(&m_trace);
         }
-        m_loop.exec();
-        return *m_status;
+        int status = kPortUnavailable;
+        if (Begin()) {
+            m_loop.exec();
+            status = *m_status;
+        }
+        return FinishTrace(status);
     }
 
 private:
+    // A trace that could not be written whole fails a read that went well.
+    int FinishTrace(int status) {
+        m_session.SetTrafficLog(nullptr);
+        QString error;
+        if (!m_options.trace.isEmpty() && !m_trace.Finish(&error)) {
+            m_err << error << '\n';
+            return status == kReadComplete ? kOutputFailed : status;
+        }
+        return status;
+    }
+
     void Finish(int status, const QString& message = {}) {
         if (m_status) {
             return;
@@ -216,6 +239,7 @@ private:
     const ReadOptions& m_options;
     QTextStream& m_out;
     QTextStream& m_err;
+    CTrafficLog m_trace; // outlives the session that records into it
     CRadioSession m_session;
     CPowerOnDetector m_detector;
     CConfigKeyConnector m_configKey;
@@ -233,8 +257,10 @@ QString HelpText() {
         "      Lists the serial ports: name, free or busy, description. Running simulated\n"
         "      radios (orvconf-sim) are listed too.\n"
         "  orvconf-cli read --port NAME --family orv|qx [--link config-key|soft-diagnosis]\n"
-        "                   [--output FILE]\n"
+        "                   [--output FILE] [--trace FILE]\n"
         "      Brings the radio into command mode and reads its settings as JSON.\n"
+        "  orvconf-cli doctor [--port NAME] [--language en|zh]\n"
+        "      Checks why a port cannot be opened and says what to do.\n"
         "  orvconf-cli COMMAND --help\n"
         "      Explains the command's options.\n"
         "  orvconf-cli --help | --version\n"
@@ -281,16 +307,21 @@ int CReadCommand::Execute(const QStringList& args) {
         "Write the JSON to FILE instead of standard output. An existing FILE is replaced only "
         "once the whole document is written; on failure it is left as it was.",
         "FILE");
-    parser.addOptions({port, family, link, output});
+    const QCommandLineOption trace(
+        "trace",
+        "Write every byte sent and received, with the port's opens, rates and closes, to FILE.",
+        "FILE");
+    parser.addOptions({port, family, link, output, trace});
     const Syntax syntax{
         QStringLiteral("--port NAME --family orv|qx [--link config-key|soft-diagnosis] "
-                       "[--output FILE]"),
+                       "[--output FILE] [--trace FILE]"),
         QStringLiteral("Brings the radio into command mode and reads its settings as JSON."),
         kReadStatuses,
         {{"port", "--port needs a port name"},
          {"family", "--family must be orv or qx"},
          {"link", "--link must be config-key or soft-diagnosis"},
-         {"output", "--output needs a file name"}}};
+         {"output", "--output needs a file name"},
+         {"trace", "--trace needs a file name"}}};
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done;
     }
@@ -301,6 +332,7 @@ int CReadCommand::Execute(const QStringList& args) {
     ReadOptions options;
     options.port = parser.value(port);
     options.output = parser.value(output);
+    options.trace = parser.value(trace);
     const QString familyName = parser.value(family);
     const QString linkName = parser.value(link);
     if (parser.isSet(port) && options.port.isEmpty()) {
@@ -314,6 +346,9 @@ int CReadCommand::Execute(const QStringList& args) {
     }
     if (parser.isSet(output) && options.output.isEmpty()) {
         return UsageError(syntax.missingValue["output"]);
+    }
+    if (parser.isSet(trace) && options.trace.isEmpty()) {
+        return UsageError(syntax.missingValue["trace"]);
     }
     if (options.port.isEmpty()) {
         return UsageError(QStringLiteral("--port is required"));
@@ -349,6 +384,8 @@ int Dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
     std::unique_ptr<CCommand> command;
     if (name == "ports") {
         command = std::make_unique<CPortsCommand>(out, err);
+    } else if (name == "doctor") {
+        command = std::make_unique<CDoctorCommand>(out, err);
     } else if (name == "read") {
         command = std::make_unique<CReadCommand>(out, err);
     } else {

@@ -31,6 +31,8 @@ public:
     // Closes the port (a pending write goes out first) and forgets any outstanding command.
     void ClosePort();
     bool PortOpen() const { return m_portOpen; }
+    // Records the port's traffic into log (nullptr stops); the caller keeps it alive meanwhile.
+    void SetTrafficLog(CTrafficLog* log) { m_port.SetTrafficLog(log); }
     // The rate the port was last opened at.
     int LineRate() const;
 

@@ -3,6 +3,7 @@
 #include "base/Prompts.h"
 #include "base/Timing.h"
 #include "serial/CommPortMonitor.h"
+#include "serial/TrafficLog.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -61,6 +62,8 @@ public:
     bool sendWaiting = false; // a write requested by a handler, or before StartMonitor
     QByteArray sendText;
 
+    CTrafficLog* log = nullptr;
+
     QTimer holdTimer;
     QDeadlineTimer holdEnd;
     bool held = false;
@@ -78,7 +81,13 @@ CCommPortPrivate::CCommPortPrivate(CCommPort* owner) : q(owner) {
 
 void CCommPortPrivate::OnReceived(quint64 batchGeneration, const QByteArray& bytes) {
     if (batchGeneration != generation) {
+        if (log != nullptr) {
+            log->Bytes(CTrafficLog::Direction::Received, bytes, QStringLiteral("discarded"));
+        }
         return; // read before a write, Close or Open that made it stale
+    }
+    if (log != nullptr) {
+        log->Bytes(CTrafficLog::Direction::Received, bytes);
     }
     if (next >= pending.size()) {
         pending = bytes;
@@ -133,9 +142,14 @@ void CCommPortPrivate::DropUndelivered() {
 }
 
 void CCommPortPrivate::Write(const QByteArray& text) {
+    const qsizetype undelivered = pending.size() - next;
     DropUndelivered();
     if (!open || lost || monitor == nullptr) {
         return;
+    }
+    if (log != nullptr && undelivered > 0) {
+        log->Event(QStringLiteral("%1 received bytes not yet handled are discarded by the write")
+                       .arg(undelivered));
     }
     bool alreadyQueued = false;
     {
@@ -144,6 +158,10 @@ void CCommPortPrivate::Write(const QByteArray& text) {
         slot->text = text;
         slot->generation = generation;
         slot->full = true;
+    }
+    if (log != nullptr) {
+        log->Bytes(CTrafficLog::Direction::Sent, text,
+                   alreadyQueued ? QStringLiteral("replaces the text not yet written") : QString());
     }
     if (!alreadyQueued) {
         QMetaObject::invokeMethod(
@@ -156,6 +174,9 @@ void CCommPortPrivate::OnLost(quint64 lostSession, const QString& reason) {
         return;
     }
     lost = true;
+    if (log != nullptr) {
+        log->Event(QStringLiteral("port lost: %1").arg(reason));
+    }
     if (owner != nullptr) {
         owner->OnPortLost(portName, reason);
     }
@@ -229,6 +250,7 @@ CCommPort::~CCommPort() {
 
 bool CCommPort::Open(IPortOwner* owner, const QString& portName, int baud, char parity,
                      int dataBits, int stopBits, int sendBufferSize) {
+    const bool wasOpen = d->open;
     d->StopMonitor();
     d->owner = owner;
     d->portName = portName;
@@ -238,8 +260,22 @@ bool CCommPort::Open(IPortOwner* owner, const QString& portName, int baud, char 
         return false;
     }
     const QString path = DevicePath(portName);
+    if (d->log != nullptr) {
+        if (!wasOpen) {
+            d->log->Restart();
+        }
+        d->log->Event(QStringLiteral("%1 %2 at %3 baud, %4%5%6")
+                          .arg(wasOpen ? QStringLiteral("reopen") : QStringLiteral("open"), path)
+                          .arg(baud)
+                          .arg(dataBits)
+                          .arg(QLatin1Char(parity))
+                          .arg(stopBits));
+    }
 #ifdef Q_OS_UNIX
     if (!QFileInfo::exists(path)) {
+        if (d->log != nullptr) {
+            d->log->Event(QStringLiteral("cannot open %1: it does not exist").arg(path));
+        }
         return false; // absent: no thread is started for it
     }
 #endif
@@ -247,6 +283,9 @@ bool CCommPort::Open(IPortOwner* owner, const QString& portName, int baud, char 
     OpenOutcome outcome;
     if (!d->StartThread(path, LineSettings{baud, parity, dataBits, stopBits}, &outcome)) {
         d->StopMonitor();
+        if (d->log != nullptr) {
+            d->log->Event(QStringLiteral("cannot open %1").arg(path));
+        }
         return false;
     }
     d->open = true;
@@ -292,7 +331,15 @@ void CCommPort::Send(const std::string& text) {
 }
 
 void CCommPort::Close() {
+    const bool wasOpen = d->open;
     d->StopMonitor();
+    if (d->log != nullptr && wasOpen) {
+        d->log->Event(QStringLiteral("close"));
+    }
+}
+
+void CCommPort::SetTrafficLog(CTrafficLog* log) {
+    d->log = log;
 }
 
 void CCommPort::Hold(int nominalMs) {
@@ -306,6 +353,9 @@ void CCommPort::Hold(int nominalMs) {
     }
     d->held = true;
     d->holdEnd = end;
+    if (d->log != nullptr) {
+        d->log->Event(QStringLiteral("hold %1 ms").arg(ms));
+    }
     d->holdTimer.start(ms);
 }
 

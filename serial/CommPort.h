@@ -22,6 +22,7 @@ public:
 };
 
 class CCommPortPrivate;
+class CTrafficLog;
 
 class CCommPort : public QObject {
     Q_OBJECT
@@ -61,6 +62,10 @@ public:
     bool IsMonitoring() const;
     QString PortName() const;
     int Baud() const;
+
+    // Records the traffic and the port's events into log from now on (nullptr stops it). The
+    // caller keeps the log alive while it is set.
+    void SetTrafficLog(CTrafficLog* log);
 
     // The device path for a port name ("ttyUSB0" -> "/dev/ttyUSB0", "COM7" stays "COM7").
     static QString DevicePath(const QString& portName);

@@ -105,8 +105,8 @@ struct RoadResult {
 
 // Runs one road from a click on familyButton until the home page is back. linkModeRadio names the
 // radio button to pick in the connection-method dialog (nullptr: no dialog expected).
-RoadResult RunRoad(const QStringList& simArgs, const char* familyButton,
-                   const char* linkModeRadio) {
+RoadResult RunRoad(const QStringList& simArgs, const char* familyButton, const char* linkModeRadio,
+                   bool trafficLog) {
     RoadResult result;
     CSimProcess sim(simArgs);
     if (sim.Port().isEmpty()) {
@@ -115,6 +115,9 @@ RoadResult RunRoad(const QStringList& simArgs, const char* familyButton,
     }
     Timing::SetScale(kConnectionScale);
     CMainDlg main;
+    if (!trafficLog) {
+        main.Session().SetTrafficLog(nullptr); // the window keeps one from its start
+    }
     main.show();
     QComboBox* combo = main.findChild<QComboBox*>(QStringLiteral("portCombo"));
     int index = combo->findText(sim.Port());
@@ -180,10 +183,10 @@ RoadResult RunRoad(const QStringList& simArgs, const char* familyButton,
 
 void Print(const char* name, const RoadResult& r) {
     if (!r.ok) {
-        std::printf("%-8s did not finish\n", name);
+        std::printf("%-22s did not finish\n", name);
         return;
     }
-    std::printf("%-8s longest stall during the read %6.1f ms (read %.1f s, %ld timer ticks); "
+    std::printf("%-22s longest stall during the read %6.1f ms (read %.1f s, %ld timer ticks); "
                 "whole road %6.1f ms\n",
                 name, r.readStallMs, r.readSeconds, r.readTicks, r.roadStallMs);
 }
@@ -203,16 +206,20 @@ int main(int argc, char** argv) {
     Prompts::Install(&prompts);
 
     // Paced at the line rate, as a real radio talks.
-    const RoadResult orv = RunRoad({"--family", "orv", "--rate", "9600", "--announce-delay", "300"},
-                                   "orvButton", nullptr);
-    const RoadResult qx = RunRoad({"--family", "qx", "--rate", "9600", "--announce-delay", "300"},
-                                  "qxButton", "powerOnRadio");
+    const QStringList orvSim{"--family", "orv", "--rate", "9600", "--announce-delay", "300"};
+    const QStringList qxSim{"--family", "qx", "--rate", "9600", "--announce-delay", "300"};
+    const RoadResult orv = RunRoad(orvSim, "orvButton", nullptr, true);
+    const RoadResult qx = RunRoad(qxSim, "qxButton", "powerOnRadio", true);
+    const RoadResult orvPlain = RunRoad(orvSim, "orvButton", nullptr, false);
+    const RoadResult qxPlain = RunRoad(qxSim, "qxButton", "powerOnRadio", false);
 
     std::printf("bench_gui_stall: target under 50 ms\n");
-    Print("ORV", orv);
-    Print("QX", qx);
+    Print("ORV, with traffic log", orv);
+    Print("QX, with traffic log", qx);
+    Print("ORV, without log", orvPlain);
+    Print("QX, without log", qxPlain);
     CLinkModeDlg::ReleaseInstance();
     Prompts::Install(nullptr);
-    const bool ok = orv.ok && qx.ok && prompts.count == 0;
+    const bool ok = orv.ok && qx.ok && orvPlain.ok && qxPlain.ok && prompts.count == 0;
     return ok ? 0 : 1;
 }

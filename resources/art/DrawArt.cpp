@@ -1,5 +1,6 @@
 // Draws the program's icons and button bitmaps into PNG files. Run once after changing a drawing:
-//   orvconf_draw_art <resources/images>
+//   orvconf_draw_art <resources/images> [<packaging/icons>]
+// The second folder receives the program's icon in the desktop's icon-theme sizes.
 // The PNGs are kept in the repository, so a normal build does not need this tool.
 
 #include <QDir>
@@ -159,6 +160,18 @@ int main(int argc, char** argv) {
     if (!ok) {
         std::fprintf(stderr, "cannot write the images to %s\n", qPrintable(out.path()));
         return 1;
+    }
+    if (argc > 2) {
+        // Drawn at each size rather than scaled, so the small ones stay sharp.
+        const QDir theme(QString::fromLocal8Bit(argv[2]));
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QString folder = QStringLiteral("hicolor/%1x%1/apps").arg(size);
+            if (!theme.mkpath(folder) ||
+                !Render(theme.filePath(folder + "/orvconf.png"), size, DrawAppIcon)) {
+                std::fprintf(stderr, "cannot write the icons to %s\n", qPrintable(theme.path()));
+                return 1;
+            }
+        }
     }
     return 0;
 }

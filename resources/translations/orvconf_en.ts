@@ -8,8 +8,8 @@
         <translation>About ORVCONF</translation>
     </message>
     <message>
-        <source>ORVCONF 1.1版</source>
-        <translation>ORVCONF Version 1.1</translation>
+        <source>ORVCONF %1版</source>
+        <translation>ORVCONF Version %1</translation>
     </message>
     <message>
         <source>确定</source>
@@ -87,6 +87,22 @@
     <message>
         <source>关于 ORVCONF(&amp;A)...</source>
         <translation>&amp;About ORVCONF...</translation>
+    </message>
+    <message>
+        <source>端口诊断…</source>
+        <translation>Port diagnosis…</translation>
+    </message>
+    <message>
+        <source>保存通信记录…</source>
+        <translation>Save traffic log…</translation>
+    </message>
+    <message>
+        <source>保存通信记录</source>
+        <translation>Save traffic log</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
     </message>
 </context>
 <context>

@@ -122,6 +122,25 @@ TEST(CliCommands, APortThatCannotBeOpenedEndsAtOnceWith2) {
     EXPECT_TRUE(r.err.contains("Cannot open serial port /dev/does-not-exist"));
 }
 
+TEST(CliCommands, TheDoctorPrintsEveryCheckWithItsFix) {
+    // A port that is not there: a problem, so 2, with the fix under it.
+    Result r = RunCli({"doctor", "--port", "ttyORVCONF_ABSENT"});
+    EXPECT_EQ(r.status, Cli::kPortUnavailable) << r.err.toStdString();
+    for (const char* part :
+         {"Port /dev/ttyORVCONF_ABSENT\n", "device: PROBLEM. The port /dev/ttyORVCONF_ABSENT does",
+          "\n    Fix: Check that the adapter", "permission: skipped.", "held by: skipped.",
+          "ModemManager: ", "brltty: "}) {
+        EXPECT_TRUE(r.out.contains(part)) << part << "\n" << r.out.toStdString();
+    }
+    r = RunCli({"doctor", "--port", "/dev/null", "--language", "zh"});
+    EXPECT_TRUE(r.out.contains("串口 /dev/null 存在。")) << r.out.toStdString();
+    // Without a port only the system-wide checks run, and warnings alone do not fail.
+    r = RunCli({"doctor"});
+    EXPECT_EQ(r.status, Cli::kReadComplete);
+    EXPECT_TRUE(r.out.contains("ModemManager") && !r.out.contains("permission"));
+    EXPECT_EQ(RunCli({"doctor", "--language", "fr"}).status, Cli::kUsage);
+}
+
 TEST(CliCommands, StandardOutputThatFailsEndsWith7) {
     // Nothing written, or cut off part way: either way the text did not arrive.
     for (const qint64 room : {0, 10}) {

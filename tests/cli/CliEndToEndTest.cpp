@@ -124,11 +124,25 @@ TEST(CliEndToEnd, ReadsAQxModuleByConfigKeyIntoAFile) {
 TEST(CliEndToEnd, SoftDiagnosisFindsAModuleAtTheLastRate) {
     Sim sim({"--family", "qx", "--rate", "57600"});
     ASSERT_FALSE(sim.Port().isEmpty());
-    const CliResult result =
-        RunCli({"read", "--port", sim.Port(), "--family", "qx", "--link", "soft-diagnosis"});
+    QTemporaryDir dir;
+    const QString trace = dir.filePath("trace.txt");
+    const CliResult result = RunCli({"read", "--port", sim.Port(), "--family", "qx", "--link",
+                                     "soft-diagnosis", "--trace", trace});
     ASSERT_EQ(result.status, 0) << result.err.toStdString();
     EXPECT_TRUE(result.err.contains("Module found at 57600 baud"));
     EXPECT_EQ(ParseSettings(result)["qx"].toObject().size(), 15);
+
+    // The trace tells the whole search: each rate tried, the escape, the answer, the close.
+    QFile file(trace);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    for (const QString& part :
+         {QString("at 57600 baud, 8N1\n"), QString(" ms  TX  3 bytes: 2B 2B 2B  |+++|\n"),
+          QString(" ms  TX  8 bytes: 41 54 53 31 32 38 3F 0D  |ATS128?.|\n"), QString(" ms  RX  "),
+          QString("--  close\n")}) {
+        EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
+    }
+    EXPECT_GT(text.count("--  reopen "), 1);
 }
 
 TEST(CliEndToEnd, AModuleNeverPoweredOnWithConfigGivesStatus3) {

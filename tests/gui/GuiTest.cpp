@@ -7,6 +7,7 @@
 #include "app/MainDlg.h"
 #include "base/Prompts.h"
 #include "base/Timing.h"
+#include "base/Version.h"
 #include "connect/pages/ConfigKeyDlg.h"
 #include "connect/pages/LinkModeDlg.h"
 #include "connect/pages/NoRadioDlg.h"
@@ -21,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -218,15 +220,37 @@ TEST_F(HomePageTest, FamilyButtonsWaitForAPortAndTheAboutBoxOpens) {
     EXPECT_TRUE(HomeButton(kOrv)->isEnabled() && HomeButton(kQx)->isEnabled());
 
     bool aboutWithIcon = false;
+    QString versionText;
     WhenModal([&](QWidget* box) {
         for (QLabel* label : box->findChildren<QLabel*>()) {
             aboutWithIcon = aboutWithIcon || !label->pixmap().isNull();
         }
+        versionText = box->findChild<QLabel*>(QStringLiteral("versionLabel"))->text();
         Click(Control(box, "okButton"));
     });
     main->findChild<QAction*>(QStringLiteral("aboutAction"))
         ->trigger(); // modal: returns once OK was pressed
     EXPECT_TRUE(aboutWithIcon);
+    // The version the build was made from, the same one every --version names.
+    EXPECT_EQ(versionText, QString("ORVCONF %1版").arg(kOrvconfVersion));
+}
+
+TEST_F(HomePageTest, ThePortListOffersTheDiagnosisOfThePortInIt) {
+    CreateMain();
+    PortCombo()->setEditText("ttyORVCONF_ABSENT");
+    auto* diagnosis = PortCombo()->findChild<QAction*>(QStringLiteral("portDiagnosisAction"));
+    ASSERT_NE(diagnosis, nullptr);
+    EXPECT_TRUE(PortCombo()->actions().contains(diagnosis));
+    diagnosis->trigger();
+    main->SetEnglish(true);
+    diagnosis->trigger();
+    ASSERT_EQ(prompts.texts.size(), 2u);
+    EXPECT_NE(prompts.texts[0].find("串口 /dev/ttyORVCONF_ABSENT 不存在。"), std::string::npos);
+    // Every check is named with its result, not only the problems.
+    for (const char* part :
+         {"device: PROBLEM", "permission: skipped", "ModemManager: ", "brltty: ", "sudo dmesg"}) {
+        EXPECT_NE(prompts.texts[1].find(part), std::string::npos) << part;
+    }
 }
 
 // Every control inside the client area, no two overlapping, every text with room to show; the
@@ -296,8 +320,16 @@ TEST_F(HomePageTest, PortsThatCannotBeOpenedAreReportedAndTheConnectionMethodIsR
     ASSERT_TRUE(line.Ok());
     QSerialPort other(line.SlavePath()); // held by another program
     ASSERT_TRUE(other.open(QIODevice::ReadWrite));
-    const auto expectRefused = [this](const char* text) {
-        EXPECT_EQ(prompts.texts, std::vector<std::string>{text});
+    // The refusal, then what the port doctor found, if it found a problem.
+    const auto expectRefused = [this](const char* text, const char* doctor = nullptr) {
+        ASSERT_FALSE(prompts.texts.empty());
+        EXPECT_EQ(prompts.texts.front(), text);
+        if (doctor != nullptr) {
+            ASSERT_EQ(prompts.texts.size(), 2u);
+            EXPECT_NE(prompts.texts.back().find(doctor), std::string::npos) << prompts.texts.back();
+        } else {
+            EXPECT_EQ(prompts.texts.size(), 1u) << prompts.texts.back();
+        }
         prompts.texts.clear();
         EXPECT_TRUE(BackHome());
     };
@@ -308,7 +340,7 @@ TEST_F(HomePageTest, PortsThatCannotBeOpenedAreReportedAndTheConnectionMethodIsR
     PortCombo()->setEditText("ttyORVCONF_ABSENT");
     main->SetEnglish(true);
     Click(HomeButton(kOrv));
-    expectRefused("NO Com or be used！");
+    expectRefused("NO Com or be used！", "The port /dev/ttyORVCONF_ABSENT does not exist.");
     EXPECT_EQ(main->PortName(), "ttyORVCONF_ABSENT");
 
     // Dialog 162 remembers a choice clicked even when cancelled, and opens on it next time.
@@ -323,7 +355,7 @@ TEST_F(HomePageTest, PortsThatCannotBeOpenedAreReportedAndTheConnectionMethodIsR
     AnswerLinkMode(nullptr, "okButton");
     Click(HomeButton(kQx));
     EXPECT_EQ(linkModeShown, kPowerOn);
-    expectRefused("没有发现此串口或被占用！");
+    expectRefused("没有发现此串口或被占用！", "does not exist");
 
     // The soft diagnosis stops at the first rate it cannot open the port at: no search over
     // every rate for a port that is not there.
@@ -365,6 +397,24 @@ TEST_F(RoadTest, OrvReadsTheRadioAndReturnsHome) {
     // The home page comes back as it was left.
     EXPECT_EQ(PortCombo()->currentText(), sim.port);
     EXPECT_TRUE(HomeButton(kOrv)->isEnabled());
+
+    // The connection's traffic is saved from the menu after the port has closed.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("traffic.txt");
+    WhenModal([&](QWidget* box) {
+        auto* dialog = qobject_cast<QFileDialog*>(box);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept(); // takes the file as a click on Save would
+    });
+    main->findChild<QAction*>(QStringLiteral("saveTrafficAction"))->trigger();
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray text = saved.readAll();
+    for (const char* part :
+         {"--  open ", " ms  RX  ", "|+++|", "|ATS128?.|", "|ata.|", "--  close"}) {
+        EXPECT_TRUE(text.contains(part)) << part << "\n" << text.toStdString();
+    }
 }
 
 // Cancel, Escape, the caption's close button, a radio falling silent or vanishing mid-read: each

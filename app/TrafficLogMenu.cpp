@@ -1,0 +1,71 @@
+#include "app/TrafficLogMenu.h"
+
+#include "base/Prompts.h"
+#include "connect/RadioSession.h"
+#include "connect/pages/Messages.h"
+#include "serial/TrafficLog.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QSaveFile>
+
+namespace TrafficLogMenu {
+
+namespace {
+
+// A child of the window: destroyed after the window's members, so the session's port can still
+// record its close into it.
+class CLogHolder : public QObject {
+public:
+    using QObject::QObject;
+    CTrafficLog log;
+};
+
+void Tell(const std::string& text, PromptIcon icon) {
+    Prompts::Current().ShowMessage(kMessageCaption, text, icon);
+}
+
+void Save(QWidget& window, const CTrafficLog& log, bool english) {
+    const QByteArray text = log.Text();
+    if (text.isEmpty()) {
+        Tell(english ? "Nothing has been sent or received yet." : "还没有通信记录。",
+             PromptIcon::Information);
+        return;
+    }
+    const QString suggested =
+        QDir::home().filePath(QStringLiteral("orvconf-traffic-%1.txt")
+                                  .arg(QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss")));
+    const QString path = QFileDialog::getSaveFileName(
+        &window, QCoreApplication::translate("CMainDlg", "保存通信记录"), suggested,
+        QCoreApplication::translate("CMainDlg", "文本文件 (*.txt)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        const std::string reason = file.errorString().toStdString();
+        Tell(english ? "Cannot save the traffic log to " + path.toStdString() + ": " + reason
+                     : "无法保存通信记录到 " + path.toStdString() + "：" + reason,
+             PromptIcon::Warning);
+    }
+}
+
+} // namespace
+
+void Install(QWidget& window, QMenuBar& menu, CRadioSession& session,
+             std::function<bool()> english) {
+    auto* holder = new CLogHolder(&window);
+    session.SetTrafficLog(&holder->log);
+    auto* action = new QAction(QCoreApplication::translate("CMainDlg", "保存通信记录…"), &menu);
+    action->setObjectName(QStringLiteral("saveTrafficAction"));
+    QWidget* owner = &window;
+    QObject::connect(action, &QAction::triggered, holder,
+                     [owner, holder, english] { Save(*owner, holder->log, english()); });
+    menu.addAction(action);
+}
+
+} // namespace TrafficLogMenu

@@ -1,0 +1,274 @@
+// The port doctor fed each situation a user meets on a Linux desktop: what it finds, and the fix
+// it gives, in both languages.
+
+#include "serial/PortDoctor.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using PortDoctor::Check;
+using PortDoctor::Finding;
+using PortDoctor::Verdict;
+
+constexpr unsigned kDialout = 20;
+constexpr unsigned kUserGroup = 1000;
+
+// A desktop with one USB adapter at /dev/ttyUSB0 (group dialout, crw-rw----) and a user who is
+// not in dialout; each case changes what it needs.
+class CFakeSystem : public PortDoctor::IPortSystem {
+public:
+    std::map<std::string, PortDoctor::DeviceNode> nodes{
+        {"/dev/ttyUSB0", {"/dev/ttyUSB0", true, 0, kDialout, 0660, 188, 0}},
+        {"/dev/serial/by-id/usb-adapter", {"/dev/ttyUSB0", true, 0, kDialout, 0660, 188, 0}},
+    };
+    bool canReadWrite = false;
+    PortDoctor::User user{"ada", 1000, {kUserGroup}, {kUserGroup}};
+    std::vector<PortDoctor::Process> processes{{1, "systemd", {"/dev/null"}}};
+    std::map<std::string, std::string> properties{{"ID_VENDOR_ID", "1a86"},
+                                                  {"ID_MODEL_ID", "7523"}};
+    std::map<std::string, std::string> files;
+
+    std::optional<PortDoctor::DeviceNode> Node(const std::string& path) const override {
+        const auto found = nodes.find(path);
+        return found == nodes.end() ? std::nullopt : std::optional(found->second);
+    }
+    bool CanReadWrite(const std::string&) const override { return canReadWrite; }
+    std::string GroupName(unsigned gid) const override {
+        return gid == kDialout ? "dialout" : std::to_string(gid);
+    }
+    PortDoctor::User CurrentUser() const override { return user; }
+    std::vector<PortDoctor::Process> Processes() const override { return processes; }
+    std::map<std::string, std::string> DeviceProperties(unsigned major,
+                                                        unsigned minor) const override {
+        return major == 188 && minor == 0 ? properties : std::map<std::string, std::string>{};
+    }
+    std::optional<std::string> ReadText(const std::string& path) const override {
+        const auto found = files.find(path);
+        return found == files.end() ? std::nullopt : std::optional(found->second);
+    }
+
+    void InstallBrltty() {
+        nodes["/usr/bin/brltty"] = {"/usr/bin/brltty", false, 0, 0, 0755, 0, 0};
+        files["/lib/udev/rules.d/85-brltty.rules"] =
+            "ENV{PRODUCT}==\"1a86/7523/*\", ENV{BRLTTY_BRAILLE_DRIVER}=\"bm\", GOTO=\"brltty\"\n";
+    }
+};
+
+const Finding& Find(const std::vector<Finding>& findings, Check check) {
+    for (const Finding& finding : findings) {
+        if (finding.check == check) {
+            return finding;
+        }
+    }
+    throw std::runtime_error("no finding for the check");
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+struct Situation {
+    const char* name;
+    std::string port;
+    void (*arrange)(CFakeSystem&);
+    Check check;
+    Verdict verdict;
+    std::vector<std::string> chinese; // parts of the finding with its fix, in each language
+    std::vector<std::string> english;
+};
+
+void PrintTo(const Situation& situation, std::ostream* out) {
+    *out << situation.name;
+}
+
+class PortDoctorSituations : public testing::TestWithParam<Situation> {};
+
+TEST_P(PortDoctorSituations, FindsTheCauseAndGivesTheFix) {
+    const Situation& situation = GetParam();
+    CFakeSystem system;
+    situation.arrange(system);
+    const std::vector<Finding> findings = PortDoctor::Examine(system, situation.port);
+    const Finding& finding = Find(findings, situation.check);
+    EXPECT_EQ(finding.verdict, situation.verdict) << finding.english;
+    for (const std::string& part : situation.chinese) {
+        EXPECT_TRUE(Has(finding.chinese + "\n" + finding.fixChinese, part))
+            << part << " not in: " << finding.chinese << " / " << finding.fixChinese;
+    }
+    for (const std::string& part : situation.english) {
+        EXPECT_TRUE(Has(finding.english + "\n" + finding.fixEnglish, part))
+            << part << " not in: " << finding.english << " / " << finding.fixEnglish;
+    }
+    // What the window tells after a failed open: the problems with their fixes, no warning.
+    const std::string summary = PortDoctor::Summary(findings, true, false);
+    EXPECT_EQ(Has(summary, finding.english) && Has(summary, finding.fixEnglish),
+              situation.verdict == Verdict::Problem);
+    const std::string chinese = PortDoctor::Summary(findings, false, true);
+    EXPECT_EQ(Has(chinese, finding.chinese) && Has(chinese, finding.fixChinese),
+              situation.verdict == Verdict::Problem || situation.verdict == Verdict::Warning);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Linux, PortDoctorSituations,
+    testing::Values(
+        Situation{"NotInTheGroup",
+                  "ttyUSB0",
+                  [](CFakeSystem&) {},
+                  Check::Permission,
+                  Verdict::Problem,
+                  {"dialout 组", "sudo usermod -aG dialout $USER", "重新登录"},
+                  {"not in the group dialout", "crw-rw----", "sudo usermod -aG dialout $USER",
+                   "log out and in again"}},
+        Situation{"AddedButNotLoggedInAgain",
+                  "ttyUSB0",
+                  [](CFakeSystem& s) { s.user.listedGroups.push_back(kDialout); },
+                  Check::Permission,
+                  Verdict::Problem,
+                  {"已加入 dialout 组", "重新登录"},
+                  {"has been added to the group dialout", "Log out and in again"}},
+        Situation{"GroupMayNotUseIt",
+                  "ttyUSB0",
+                  [](CFakeSystem& s) { s.nodes["/dev/ttyUSB0"].mode = 0600; },
+                  Check::Permission,
+                  Verdict::Problem,
+                  {"chmod 660 /dev/ttyUSB0"},
+                  {"crw-------", "chmod 660 /dev/ttyUSB0"}},
+        Situation{"Allowed",
+                  "ttyUSB0",
+                  [](CFakeSystem& s) { s.canReadWrite = true; },
+                  Check::Permission,
+                  Verdict::Ok,
+                  {},
+                  {"allowed"}},
+        Situation{"HeldByAnother",
+                  "ttyUSB0",
+                  [](CFakeSystem& s) {
+                      s.processes.push_back({4242, "minicom", {"/dev/pts/1", "/dev/ttyUSB0"}});
+                  },
+                  Check::Holder,
+                  Verdict::Problem,
+                  {"minicom (PID 4242)", "/proc/4242/fd", "kill 4242"},
+                  {"minicom (PID 4242)", "/proc/4242/fd"}},
+        Situation{"HeldThroughALinkName",
+                  "serial/by-id/usb-adapter",
+                  [](CFakeSystem& s) {
+                      s.processes.push_back({77, "screen", {"/dev/ttyUSB0"}});
+                  },
+                  Check::Holder,
+                  Verdict::Problem,
+                  {"screen (PID 77)"},
+                  {"screen (PID 77)"}},
+        Situation{"HeldByNobodyAsAUser",
+                  "ttyUSB0",
+                  [](CFakeSystem&) {},
+                  Check::Holder,
+                  Verdict::Ok,
+                  {},
+                  {"other users' programs cannot be seen"}},
+        Situation{"Missing",
+                  "ttyUSB1",
+                  [](CFakeSystem&) {},
+                  Check::Exists,
+                  Verdict::Problem,
+                  {"/dev/ttyUSB1 不存在"},
+                  {"/dev/ttyUSB1 does not exist", "dmesg"}},
+        Situation{"MissingSkipsThePermission",
+                  "ttyUSB1",
+                  [](CFakeSystem&) {},
+                  Check::Permission,
+                  Verdict::Skipped,
+                  {},
+                  {"does not exist"}},
+        Situation{
+            "NotADevice",
+            "/tmp/notes",
+            [](CFakeSystem& s) { s.nodes["/tmp/notes"] = {"/tmp/notes", false, 0, 0, 0644, 0, 0}; },
+            Check::Exists,
+            Verdict::Problem,
+            {"不是串口设备"},
+            {"not a serial device"}},
+        Situation{"ModemManagerProbes",
+                  "ttyUSB0",
+                  [](CFakeSystem& s) {
+                      s.processes.push_back({900, "ModemManager", {}});
+                  },
+                  Check::ModemManager,
+                  Verdict::Warning,
+                  {"ModemManager 正在运行"},
+                  {"has not been told",
+                   "ATTRS{idVendor}==\"1a86\", ATTRS{idProduct}==\"7523\", "
+                   "ENV{ID_MM_DEVICE_IGNORE}=\"1\"",
+                   "systemctl stop ModemManager"}},
+        Situation{"ModemManagerToldToIgnore",
+                  "ttyUSB0",
+                  [](CFakeSystem& s) {
+                      s.processes.push_back({900, "ModemManager", {}});
+                      s.properties["ID_MM_DEVICE_IGNORE"] = "1";
+                  },
+                  Check::ModemManager,
+                  Verdict::Ok,
+                  {"忽略此串口"},
+                  {"leave this port alone"}},
+        Situation{"BrlttyTookTheAdapter",
+                  "ttyUSB0",
+                  [](CFakeSystem& s) {
+                      s.InstallBrltty();
+                      s.nodes.erase("/dev/ttyUSB0");
+                  },
+                  Check::Brltty,
+                  Verdict::Problem,
+                  {"apt remove brltty", "ln -s /dev/null /etc/udev/rules.d/85-brltty.rules"},
+                  {"CH340", "apt remove brltty", "85-brltty.rules"}},
+        Situation{"BrlttyWhileThePortIsThere",
+                  "ttyUSB0",
+                  [](CFakeSystem& s) { s.InstallBrltty(); },
+                  Check::Brltty,
+                  Verdict::Warning,
+                  {},
+                  {"the port vanishes"}},
+        Situation{"BrlttyRulesSwitchedOff",
+                  "ttyUSB0",
+                  [](CFakeSystem& s) {
+                      s.InstallBrltty();
+                      s.files["/etc/udev/rules.d/85-brltty.rules"] = "";
+                  },
+                  Check::Brltty,
+                  Verdict::Ok,
+                  {},
+                  {"not active"}}),
+    [](const testing::TestParamInfo<Situation>& info) { return info.param.name; });
+
+TEST(PortDoctor, PortNamesAsTheListShowsThemAreDevicePaths) {
+    EXPECT_EQ(PortDoctor::DevicePath("ttyUSB0"), "/dev/ttyUSB0");
+    EXPECT_EQ(PortDoctor::DevicePath("pts/4"), "/dev/pts/4");
+    EXPECT_EQ(PortDoctor::DevicePath("/dev/serial/by-id/x"), "/dev/serial/by-id/x");
+}
+
+TEST(PortDoctor, WithoutAPortOnlyTheSystemWideChecksRun) {
+    CFakeSystem system;
+    system.processes.push_back({900, "ModemManager", {}});
+    const std::vector<Finding> findings = PortDoctor::ExamineSystem(system);
+    ASSERT_EQ(findings.size(), 2u);
+    EXPECT_EQ(Find(findings, Check::ModemManager).verdict, Verdict::Warning);
+    EXPECT_EQ(Find(findings, Check::Brltty).verdict, Verdict::Ok);
+}
+
+// The real system, as far as a test can know it: /dev/null exists and may be read and written,
+// a made-up name does not exist.
+TEST(PortDoctor, TheHostSystemSeesADeviceThatIsThere) {
+    const auto findings = PortDoctor::Examine(PortDoctor::HostSystem(), "/dev/null");
+    EXPECT_EQ(Find(findings, Check::Exists).verdict, Verdict::Ok);
+    EXPECT_EQ(Find(findings, Check::Permission).verdict, Verdict::Ok);
+    EXPECT_EQ(
+        Find(PortDoctor::Examine(PortDoctor::HostSystem(), "/dev/no-such-port"), Check::Exists)
+            .verdict,
+        Verdict::Problem);
+}
+
+} // namespace
