@@ -4,6 +4,10 @@
 #include "qxpage/QxTableFile.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 
 #include <cstddef>
 
@@ -23,10 +27,44 @@ QString DocumentField(const std::string& field) {
     return QString::fromStdString(field);
 }
 
-QStringList ProblemTexts(const std::vector<SetProblem>& problems) {
+// The value a field has in the document, as the document writes it ("\"500\"", "19"), so that
+// the user sees what was refused; empty for a field that names no single value.
+QString ValueOf(const QJsonObject& document, const std::string& field) {
+    static const QRegularExpression path(
+        QStringLiteral(R"(^(?:channels\[(\d+)\]|(orv|qx))\.(\w+)$|^(orv\w+)$)"));
+    const QRegularExpressionMatch m = path.match(QString::fromStdString(field));
+    if (!m.hasMatch()) {
+        return {};
+    }
+    QJsonValue value;
+    if (!m.captured(4).isEmpty()) {
+        value = document.value(m.captured(4));
+    } else if (!m.captured(2).isEmpty()) {
+        value = document.value(m.captured(2)).toObject().value(m.captured(3));
+    } else {
+        value = document.value(QStringLiteral("channels"))
+                    .toArray()
+                    .at(m.captured(1).toInt())
+                    .toObject()
+                    .value(m.captured(3));
+    }
+    if (value.isUndefined()) {
+        return {};
+    }
+    // One JSON value on its own, without the array it is wrapped in to be written.
+    const QByteArray json = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
+}
+
+QStringList ProblemTexts(const SettingsDocument& document,
+                         const std::vector<SetProblem>& problems) {
+    const QJsonObject json =
+        QJsonDocument::fromJson(SettingsToJson(document.settings, document.family)).object();
     QStringList texts;
     for (const SetProblem& problem : problems) {
-        texts << DocumentField(problem.field) + ": " + QString::fromStdString(problem.english);
+        const QString value = ValueOf(json, problem.field);
+        texts << DocumentField(problem.field) + (value.isEmpty() ? "" : " " + value) + ": " +
+                     QString::fromStdString(problem.english);
     }
     return texts;
 }
@@ -73,12 +111,12 @@ PreparedWrite PrepareWrite(const SettingsDocument& document) {
         OrvPageLogic::OrvSetPreparation set =
             OrvPageLogic::PrepareSet(OrvSetInputOf(document.settings));
         prepared.orv = set.plan;
-        prepared.problems = ProblemTexts(set.problems);
+        prepared.problems = ProblemTexts(document, set.problems);
     } else {
         QxPageLogic::QxSetPreparation set =
             QxPageLogic::PrepareSet(QxSetInputOf(document.settings));
         prepared.qx = set.plan;
-        prepared.problems = ProblemTexts(set.problems);
+        prepared.problems = ProblemTexts(document, set.problems);
     }
     return prepared;
 }

@@ -171,8 +171,8 @@ TEST(CliDocuments, AnInvalidDocumentIsRefusedBeforeThePortWithEveryFieldNamed) {
              SetChannel(d, 4, "bandwidth", "30 KHz");
              SetRegister(d, "orv", "s105", "256");
          },
-         {"channels[0].frequency: ", "channels[1].frequency: ", "channels[4].bandwidth: ",
-          "orv.s105: "}},
+         {"channels[0].frequency \"500.000000\": ", "channels[1].frequency \"433.1251\": ",
+          "channels[4].bandwidth \"30 KHz\": ", "orv.s105 \"256\": "}},
         {"ORV mode the page cannot show",
          FAMILY_ORV,
          [](QJsonObject& d) { SetRegister(d, "orv", "s128", 1); },
@@ -185,7 +185,8 @@ TEST(CliDocuments, AnInvalidDocumentIsRefusedBeforeThePortWithEveryFieldNamed) {
              SetRegister(d, "qx", "s108", 19);
              SetRegister(d, "qx", "s131", 64);
          },
-         {"channels[3].direction: ", "channels[7].frequency: ", "qx.s108: ", "qx.s131: "}},
+         {"channels[3].direction \"both\": ", "channels[7].frequency \"433.12501\": ",
+          "qx.s108 19: ", "qx.s131 64: "}},
         {"QX without a preset",
          FAMILY_QX,
          [](QJsonObject& d) { SetRegister(d, "qx", "s186", 3); },
