@@ -1,8 +1,10 @@
 #include "cli/CliCommands.h"
 
+#include "base/Timing.h"
 #include "base/Version.h"
 #include "cli/CheckedOutput.h"
 #include "cli/DoctorCommand.h"
+#include "cli/DocumentSet.h"
 #include "cli/SettingsJson.h"
 #include "connect/ConfigKeyConnector.h"
 #include "connect/PowerOnDetector.h"
@@ -13,7 +15,9 @@
 #include "serial/TrafficLog.h"
 
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -27,13 +31,26 @@ struct ReadOptions {
     bool softDiagnosis = true;
     QString output;
     QString trace; // the traffic log's file, or empty
+    // For a write: the document and what Set prepared from it; nothing for a read.
+    const SettingsDocument* document = nullptr;
+    const PreparedWrite* write = nullptr;
 };
+
+// As the page appears only after the read's last answer has settled, the write's first command
+// waits as long.
+constexpr int kBeforeWriteMs = 300;
 
 // Exit statuses as --help lists them.
 const QString kReadStatuses = QStringLiteral(
     "\nExit status: 0 read complete, 1 usage, 2 port cannot be opened, 3 no radio detected in\n"
     "time, 4 no answer or an error during the read, 7 the settings could not be written\n"
     "(the file named by --output, or standard output).\n");
+
+const QString kWriteStatuses = QStringLiteral(
+    "\nExit status: 0 the radio saved the settings, 1 usage, 2 port cannot be opened, 3 no radio\n"
+    "detected in time, 4 no answer or an error during the read, or the radio stopped answering\n"
+    "during the write, 5 the radio answered ERROR (the write failed), 6 the document is invalid\n"
+    "or cannot be read (nothing was sent; every bad field is named).\n");
 
 int RunPorts(QTextStream& out) {
     const QList<PortInfo> ports = CPortEnumerator::Enumerate();
@@ -112,10 +129,29 @@ private:
             m_err << "\nReading the settings...\n";
             m_err.flush();
         });
-        QObject::connect(&m_session, &CRadioSession::readFinished,
-                         [this](int family) { WriteSettings(family); });
+        QObject::connect(&m_session, &CRadioSession::readFinished, [this](int family) {
+            if (m_options.write != nullptr) {
+                BeginWrite();
+            } else {
+                WriteSettings(family);
+            }
+        });
+        QObject::connect(&m_session, &CRadioSession::writeFinished, [this](RadioFamily) {
+            const qint64 ms = m_writeClock.elapsed();
+            m_session.LeaveCommandMode();
+            Finish(kReadComplete,
+                   QString("The radio saved the settings (the write took %1 ms).").arg(ms));
+        });
+        QObject::connect(&m_session, &CRadioSession::writeFailed, [this](RadioFamily) {
+            m_session.LeaveCommandMode();
+            Finish(kWriteFailed, "The radio answered ERROR: the write failed and the settings "
+                                 "were not saved. Check them and write again.");
+        });
         QObject::connect(&m_session, &CRadioSession::noAnswer, [this] {
-            Finish(kReadFailed, "The radio stopped answering; the read is incomplete.");
+            Finish(kReadFailed, m_writing
+                                    ? "The radio stopped answering; the write is incomplete and "
+                                      "the settings were not saved."
+                                    : "The radio stopped answering; the read is incomplete.");
         });
         QObject::connect(&m_session, &CRadioSession::readFailed,
                          [this](ReadFailure why, const QString& command) {
@@ -128,8 +164,8 @@ private:
             m_err.flush();
         });
         QObject::connect(&m_session, &CRadioSession::portLost, [this](const QString& reason) {
-            Finish(kReadFailed, QString("The serial port %1 was lost during the read: %2")
-                                    .arg(m_options.port, reason));
+            Finish(kReadFailed, QString("The serial port %1 was lost during the %2: %3")
+                                    .arg(m_options.port, m_writing ? "write" : "read", reason));
         });
     }
 
@@ -236,6 +272,39 @@ private:
                                   : QString("Settings written to %1.").arg(m_options.output));
     }
 
+    // The document takes the place of what the read put into the settings record, as the page's
+    // controls would after the user changed them; the write then follows the prepared plan.
+    void BeginWrite() {
+        RadioSettings& settings = m_session.Settings();
+        const RadioSettings& wanted = m_options.document->settings;
+        settings.orv = wanted.orv;
+        settings.qx = wanted.qx;
+        settings.orvCurrentChannel = wanted.orvCurrentChannel;
+        settings.orvPortRate = wanted.orvPortRate;
+        settings.channels = wanted.channels;
+        m_writing = true;
+        m_err << "Writing the settings...\n";
+        m_err.flush();
+        m_session.Hold(kBeforeWriteMs);
+        QTimer::singleShot(Timing::ScaledMs(kBeforeWriteMs), &m_session, [this] { StartWrite(); });
+    }
+
+    void StartWrite() {
+        if (m_status) {
+            return;
+        }
+        m_writeClock.start();
+        const PreparedWrite& write = *m_options.write;
+        const bool started = write.family == FAMILY_ORV ? m_session.StartWrite(write.orv)
+                                                        : m_session.StartWrite(write.qx);
+        if (!started) {
+            // Checked before the port was opened; the write refusing it now is a fault of ours,
+            // but the radio is left untouched either way.
+            m_session.LeaveCommandMode();
+            Finish(kInvalidDocument, "The write refused the settings; nothing was written.");
+        }
+    }
+
     const ReadOptions& m_options;
     QTextStream& m_out;
     QTextStream& m_err;
@@ -246,6 +315,8 @@ private:
     CSoftDiagnosis m_softDiag;
     QEventLoop m_loop;
     std::optional<int> m_status;
+    bool m_writing = false;
+    QElapsedTimer m_writeClock;
 };
 
 } // namespace
@@ -259,6 +330,14 @@ QString HelpText() {
         "  orvconf-cli read --port NAME --family orv|qx [--link config-key|soft-diagnosis]\n"
         "                   [--output FILE] [--trace FILE]\n"
         "      Brings the radio into command mode and reads its settings as JSON.\n"
+        "  orvconf-cli write --port NAME --family orv|qx [--link config-key|soft-diagnosis]\n"
+        "                    --settings FILE [--trace FILE]\n"
+        "      Reads the radio as 'read' does, then writes the settings document FILE into it\n"
+        "      as the settings page's Set does, ending with the radio's save.\n"
+        "  orvconf-cli export --family orv|qx --settings FILE --output TABLE\n"
+        "      Writes the document's 64 channels as the page's channel table file (read-only).\n"
+        "  orvconf-cli import --family orv|qx --table TABLE [--settings FILE] [--output FILE]\n"
+        "      Prints the document (or an empty one) with the table file put into its channels.\n"
         "  orvconf-cli doctor [--port NAME] [--language en|zh]\n"
         "      Checks why a port cannot be opened and says what to do.\n"
         "  orvconf-cli COMMAND --help\n"
@@ -266,7 +345,9 @@ QString HelpText() {
         "  orvconf-cli --help | --version\n"
         "      Shows this text, or the version.\n"
         "Exit status: 0 done, 1 usage, 2 port cannot be opened, 3 no radio detected in time,\n"
-        "4 no answer or an error during the read, 7 the output could not be written.\n");
+        "4 no answer or an error during the read, or no answer during the write, 5 the radio\n"
+        "answered ERROR to the write, 6 the settings document or table file is invalid or\n"
+        "cannot be read (nothing was sent or written), 7 the output could not be written.\n");
 }
 
 int CPortsCommand::Execute(const QStringList& args) {
@@ -286,7 +367,7 @@ int CPortsCommand::Execute(const QStringList& args) {
     return RunPorts(Out());
 }
 
-int CReadCommand::Execute(const QStringList& args) {
+int CReadCommand::Connect(const QStringList& args, bool write) {
     QCommandLineParser parser;
     const QCommandLineOption port(
         "port",
@@ -307,21 +388,38 @@ int CReadCommand::Execute(const QStringList& args) {
         "Write the JSON to FILE instead of standard output. An existing FILE is replaced only "
         "once the whole document is written; on failure it is left as it was.",
         "FILE");
+    const QCommandLineOption settings(
+        "settings",
+        "The settings to write: a JSON document as 'read' prints it, for the same family. It "
+        "takes the place of the registers, channels, current channel and port rate read from "
+        "the radio, and is checked whole before the port is opened.",
+        "FILE");
     const QCommandLineOption trace(
         "trace",
         "Write every byte sent and received, with the port's opens, rates and closes, to FILE.",
         "FILE");
-    parser.addOptions({port, family, link, output, trace});
-    const Syntax syntax{
-        QStringLiteral("--port NAME --family orv|qx [--link config-key|soft-diagnosis] "
-                       "[--output FILE] [--trace FILE]"),
-        QStringLiteral("Brings the radio into command mode and reads its settings as JSON."),
-        kReadStatuses,
-        {{"port", "--port needs a port name"},
-         {"family", "--family must be orv or qx"},
-         {"link", "--link must be config-key or soft-diagnosis"},
-         {"output", "--output needs a file name"},
-         {"trace", "--trace needs a file name"}}};
+    parser.addOptions({port, family, link, write ? settings : output, trace});
+    const Syntax syntax =
+        write ? Syntax{QStringLiteral("--port NAME --family orv|qx [--link "
+                                      "config-key|soft-diagnosis] --settings FILE [--trace FILE]"),
+                       QStringLiteral("Brings the radio into command mode, reads it, then writes "
+                                      "the settings document into it as the settings page's Set "
+                                      "does, ending with the radio's save."),
+                       kWriteStatuses,
+                       {{"port", "--port needs a port name"},
+                        {"family", "--family must be orv or qx"},
+                        {"link", "--link must be config-key or soft-diagnosis"},
+                        {"settings", "--settings needs a file name"}}}
+              : Syntax{QStringLiteral("--port NAME --family orv|qx [--link "
+                                      "config-key|soft-diagnosis] [--output FILE] [--trace FILE]"),
+                       QStringLiteral(
+                           "Brings the radio into command mode and reads its settings as JSON."),
+                       kReadStatuses,
+                       {{"port", "--port needs a port name"},
+                        {"family", "--family must be orv or qx"},
+                        {"link", "--link must be config-key or soft-diagnosis"},
+                        {"output", "--output needs a file name"},
+                        {"trace", "--trace needs a file name"}}};
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done;
     }
@@ -331,10 +429,13 @@ int CReadCommand::Execute(const QStringList& args) {
     }
     ReadOptions options;
     options.port = parser.value(port);
-    options.output = parser.value(output);
     options.trace = parser.value(trace);
     const QString familyName = parser.value(family);
     const QString linkName = parser.value(link);
+    const QString settingsPath = write ? parser.value(settings) : QString();
+    if (!write) {
+        options.output = parser.value(output);
+    }
     if (parser.isSet(port) && options.port.isEmpty()) {
         return UsageError(syntax.missingValue["port"]);
     }
@@ -344,11 +445,14 @@ int CReadCommand::Execute(const QStringList& args) {
     if (parser.isSet(link) && linkName != "config-key" && linkName != "soft-diagnosis") {
         return UsageError(syntax.missingValue["link"]);
     }
-    if (parser.isSet(output) && options.output.isEmpty()) {
+    if (!write && parser.isSet(output) && options.output.isEmpty()) {
         return UsageError(syntax.missingValue["output"]);
     }
     if (parser.isSet(trace) && options.trace.isEmpty()) {
         return UsageError(syntax.missingValue["trace"]);
+    }
+    if (write && parser.isSet(settings) && settingsPath.isEmpty()) {
+        return UsageError(syntax.missingValue["settings"]);
     }
     if (options.port.isEmpty()) {
         return UsageError(QStringLiteral("--port is required"));
@@ -356,11 +460,36 @@ int CReadCommand::Execute(const QStringList& args) {
     if (!parser.isSet(family)) {
         return UsageError(QStringLiteral("--family is required"));
     }
+    if (write && !parser.isSet(settings)) {
+        return UsageError(QStringLiteral("--settings is required"));
+    }
     options.family = familyName == "orv" ? FAMILY_ORV : FAMILY_QX;
     if (parser.isSet(link) && options.family != FAMILY_QX) {
         return UsageError(QStringLiteral("--link applies to --family qx only"));
     }
     options.softDiagnosis = linkName != "config-key";
+
+    // Everything that can be known about the document is checked before the port is opened, so
+    // that the radio is never left half-written by it.
+    SettingsDocument document;
+    PreparedWrite prepared;
+    if (write) {
+        QStringList problems = LoadDocument(settingsPath, options.family, &document);
+        if (problems.isEmpty()) {
+            prepared = PrepareWrite(document);
+            problems = prepared.problems;
+        }
+        if (!problems.isEmpty()) {
+            Err() << "The settings in " << settingsPath
+                  << " cannot be written; nothing was sent to the radio:\n";
+            for (const QString& problem : problems) {
+                Err() << "  " << problem << '\n';
+            }
+            return kInvalidDocument;
+        }
+        options.document = &document;
+        options.write = &prepared;
+    }
     CReadRun run(options, Out(), Err());
     return run.Exec();
 }
@@ -388,6 +517,12 @@ int Dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         command = std::make_unique<CDoctorCommand>(out, err);
     } else if (name == "read") {
         command = std::make_unique<CReadCommand>(out, err);
+    } else if (name == "write") {
+        command = std::make_unique<CWriteCommand>(out, err);
+    } else if (name == "export") {
+        command = std::make_unique<CExportCommand>(out, err);
+    } else if (name == "import") {
+        command = std::make_unique<CImportCommand>(out, err);
     } else {
         err << "unknown command " << name << "\n\n" << HelpText();
         return kUsage;

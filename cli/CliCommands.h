@@ -1,6 +1,8 @@
 #pragma once
 // The command-line client: "ports" lists the serial ports, "read" brings a radio into command
-// mode and reads its settings through the same controllers and engine as the window.
+// mode and reads its settings through the same controllers and engine as the window, "write"
+// reads it the same way and then writes a settings document into it as the page's Set would;
+// "export" and "import" turn a document's channels into a channel table file and back.
 
 #include "cli/Command.h"
 
@@ -15,7 +17,8 @@ enum ExitStatus {
     kPortUnavailable = 2,
     kNoRadio = 3,
     kReadFailed = 4,
-    // 5 and 6 belong to the write command (the radio answered ERROR; the document is invalid).
+    kWriteFailed = 5,     // the radio answered ERROR during the write
+    kInvalidDocument = 6, // the settings document (or table file) cannot be used; nothing sent
     kOutputFailed = 7,
 };
 
@@ -28,6 +31,30 @@ public:
 class CReadCommand : public CCommand {
 public:
     CReadCommand(QTextStream& out, QTextStream& err) : CCommand("read", out, err) {}
+    int Execute(const QStringList& args) override { return Connect(args, false); }
+
+protected:
+    CReadCommand(const QString& name, QTextStream& out, QTextStream& err)
+        : CCommand(name, out, err) {}
+    // Both commands connect and read the same way; a write then sends the document.
+    int Connect(const QStringList& args, bool write);
+};
+
+class CWriteCommand : public CReadCommand {
+public:
+    CWriteCommand(QTextStream& out, QTextStream& err) : CReadCommand("write", out, err) {}
+    int Execute(const QStringList& args) override { return Connect(args, true); }
+};
+
+class CExportCommand : public CCommand {
+public:
+    CExportCommand(QTextStream& out, QTextStream& err) : CCommand("export", out, err) {}
+    int Execute(const QStringList& args) override;
+};
+
+class CImportCommand : public CCommand {
+public:
+    CImportCommand(QTextStream& out, QTextStream& err) : CCommand("import", out, err) {}
     int Execute(const QStringList& args) override;
 };
 

@@ -12,6 +12,9 @@
 
 namespace {
 
+constexpr int kOrvLastRow = 63;
+constexpr int kOrvLastRowListed = 61;
+
 struct IntRegister {
     const char* name;
     int OrvRegisters::*orv;
@@ -209,7 +212,7 @@ public:
         Unknown(*registers, known, name + ".");
     }
 
-    void ChannelRows(const QJsonObject& root, RadioSettings* settings) {
+    void ChannelRows(const QJsonObject& root, bool orv, RadioSettings* settings) {
         const std::optional<QJsonValue> value =
             Field(root, QStringLiteral("channels"), QStringLiteral("channels"));
         if (!value) {
@@ -239,10 +242,14 @@ public:
             }
             Unknown(row, known, path + ".");
             // The row's place is its channel number; a number elsewhere would write the entry
-            // into another channel than the document shows.
+            // into another channel than the document shows. An ORV radio's listing puts the
+            // texts of channel 61 into row 63, so a read gives that row the number 61.
             bool ok = false;
             const QString number = row.value(QStringLiteral("channel")).toString();
-            if (!number.isEmpty() && (number.toInt(&ok) != i || !ok || number.startsWith('+') ||
+            const int value = number.toInt(&ok);
+            const bool listed =
+                value == i || (orv && i == kOrvLastRow && value == kOrvLastRowListed);
+            if (!number.isEmpty() && (!listed || !ok || number.startsWith('+') ||
                                       number.startsWith('-') || number.trimmed() != number)) {
                 Problem(path + ".channel",
                         QStringLiteral("must be empty or the row's number %1").arg(i));
@@ -313,7 +320,8 @@ QStringList SettingsFromJson(const QByteArray& json, SettingsDocument* document)
         known << QStringLiteral("orvCurrentChannel") << QStringLiteral("orvPortRate")
               << QStringLiteral("orv") << QStringLiteral("qx");
     }
-    reader.ChannelRows(root, &settings);
+    reader.ChannelRows(root, result.family == FAMILY_ORV && family == QLatin1String("orv"),
+                       &settings);
     reader.Unknown(root, known, QString());
     if (reader.problems.isEmpty()) {
         *document = result;

@@ -14,6 +14,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -44,6 +45,13 @@ public:
             m_process.kill();
             m_process.waitForFinished(10000);
         }
+    }
+    // Switches the radio off and on, as Enter does: the next opening of the port hears it
+    // announce itself again.
+    void PowerCycle() {
+        m_process.write("\n");
+        m_process.waitForBytesWritten(10000);
+        QThread::msleep(300);
     }
     // The device path it printed ("/dev/pts/4") and the port name the tool lists ("pts/4").
     QString Path() const { return m_port; }
@@ -229,6 +237,130 @@ TEST(CliEndToEnd, SettingsThatCannotBeWrittenAreNeverReportedAsWritten) {
         EXPECT_EQ(cli.exitCode(), 7) << c.what << "\n" << err.toStdString();
         EXPECT_TRUE(err.contains(c.message)) << c.what << "\n" << err.toStdString();
         EXPECT_FALSE(err.contains("Settings written")) << c.what;
+    }
+}
+
+// The settings a read gave, changed as a user would, written back with "write" and read again.
+struct WriteCase {
+    const char* family;
+    QStringList link;
+    std::function<void(QJsonObject&)> change;
+};
+
+void ChangeChannel(QJsonObject& doc, int row, const QJsonObject& fields) {
+    QJsonArray channels = doc["channels"].toArray();
+    QJsonObject channel = channels[row].toObject();
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        channel[it.key()] = it.value();
+    }
+    channels[row] = channel;
+    doc["channels"] = channels;
+}
+
+void ChangeRegister(QJsonObject& doc, const char* group, const char* name, const QJsonValue& v) {
+    QJsonObject registers = doc[group].toObject();
+    registers[name] = v;
+    doc[group] = registers;
+}
+
+TEST(CliEndToEnd, WhatWasWrittenIsReadBack) {
+    const std::vector<WriteCase> cases = {
+        {"orv",
+         {},
+         [](QJsonObject& d) {
+             ChangeChannel(d, 1, {{"channel", "1"}, {"frequency", "450.501250"}});
+             ChangeChannel(d, 4, {{"frequency", ""}}); // deleted
+             ChangeRegister(d, "orv", "s105", "77");
+             ChangeRegister(d, "orv", "s190", 1);
+         }},
+        {"qx",
+         {"--link", "config-key"},
+         [](QJsonObject& d) {
+             ChangeChannel(d, 5,
+                           {{"channel", "5"},
+                            {"frequency", "433.125050"},
+                            {"bandwidth", "6.25 KHz"},
+                            {"direction", "Tx"}});
+             ChangeChannel(d, 0, {{"direction", ""}}); // incomplete: deleted
+             ChangeRegister(d, "qx", "s108", 30);
+             ChangeRegister(d, "qx", "s105", 42);
+         }},
+    };
+    for (const WriteCase& c : cases) {
+        SCOPED_TRACE(c.family);
+        Sim sim({"--family", c.family, "--announce-delay", "300"});
+        ASSERT_FALSE(sim.Port().isEmpty());
+        const QStringList connect =
+            QStringList{"--port", sim.Port(), "--family", c.family} + c.link;
+        const CliResult before = RunCli(QStringList{"read"} + connect);
+        ASSERT_EQ(before.status, 0) << before.err.toStdString();
+        QJsonObject wanted = ParseSettings(before);
+        c.change(wanted);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("settings.json");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(wanted).toJson());
+        file.close();
+        sim.PowerCycle();
+        const QString trace = dir.filePath("write.trace");
+        const CliResult write = RunCli(QStringList{"write"} + connect +
+                                       QStringList{"--settings", path, "--trace", trace});
+        ASSERT_EQ(write.status, 0) << write.err.toStdString();
+        EXPECT_TRUE(write.err.contains("The radio saved the settings")) << write.err.toStdString();
+        // The traffic log of a write holds the channel dialogue and the save.
+        QFile log(trace);
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        const QByteArray logged = log.readAll();
+        EXPECT_TRUE(logged.contains("ATP0=") && logged.contains("at&w")) << logged.left(400).data();
+
+        sim.PowerCycle();
+        const CliResult after = RunCli(QStringList{"read"} + connect);
+        ASSERT_EQ(after.status, 0) << after.err.toStdString();
+        QJsonObject got = ParseSettings(after);
+        // A deleted channel is listed no more.
+        if (QString(c.family) == "orv") {
+            ChangeChannel(wanted, 4, {{"channel", ""}, {"bandwidth", ""}, {"direction", ""}});
+        } else {
+            ChangeChannel(
+                wanted, 0,
+                {{"channel", ""}, {"frequency", ""}, {"bandwidth", ""}, {"direction", ""}});
+        }
+        EXPECT_EQ(got, wanted) << after.out.toStdString();
+    }
+}
+
+// The radio refusing a write command, or falling silent during the write.
+TEST(CliEndToEnd, AWriteTheRadioRefusesOrAbandonsEndsWith5Or4) {
+    struct Case {
+        QStringList fault;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--error-on", "ats105="}, 5, "The radio answered ERROR"},
+        {{"--error-on", "AT&F"}, 5, "The radio answered ERROR"},
+        {{"--silent-on", "ats190="}, 4, "stopped answering; the write is incomplete"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        // The document is the radio's own settings, read from a healthy one.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("settings.json");
+        {
+            Sim healthy({"--family", "orv", "--announce-delay", "300"});
+            const CliResult read =
+                RunCli({"read", "--port", healthy.Port(), "--family", "orv", "--output", path});
+            ASSERT_EQ(read.status, 0) << read.err.toStdString();
+        }
+        Sim sim(c.fault + QStringList{"--family", "orv", "--announce-delay", "300"});
+        ASSERT_FALSE(sim.Port().isEmpty());
+        const CliResult write =
+            RunCli({"write", "--port", sim.Port(), "--family", "orv", "--settings", path});
+        EXPECT_EQ(write.status, c.status) << write.err.toStdString();
+        EXPECT_TRUE(write.err.contains(c.message)) << write.err.toStdString();
+        EXPECT_FALSE(write.err.contains("saved the settings")) << write.err.toStdString();
     }
 }
 

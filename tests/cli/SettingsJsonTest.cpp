@@ -158,6 +158,28 @@ TEST(SettingsJson, EveryBadFieldIsNamed) {
     }
 }
 
+// An ORV radio's listing fills row 63 with channel 61's texts, so its read names row 63 "61":
+// that document must be writable as read. Nowhere else does a row take another number.
+TEST(SettingsJson, OnlyAnOrvRow63MayCarryChannel61) {
+    struct Case {
+        RadioFamily family;
+        int row;
+        bool accepted;
+    };
+    const Case cases[] = {{FAMILY_ORV, 63, true}, {FAMILY_ORV, 62, false}, {FAMILY_QX, 63, false}};
+    for (const Case& c : cases) {
+        QJsonObject root =
+            Parse(SettingsToJson(c.family == FAMILY_ORV ? OrvSample() : QxSample(), c.family));
+        SetChannel(root, c.row, "channel", "61");
+        SettingsDocument document;
+        const QStringList problems = SettingsFromJson(QJsonDocument(root).toJson(), &document);
+        EXPECT_EQ(problems.isEmpty(), c.accepted) << c.family << " " << c.row;
+        if (c.accepted) {
+            EXPECT_EQ(document.settings.channels[63].channel, "61");
+        }
+    }
+}
+
 TEST(SettingsJson, AFileThatIsNoDocumentSaysSo) {
     SettingsDocument document;
     EXPECT_TRUE(SettingsFromJson("{\"family\": \"qx\",", &document)

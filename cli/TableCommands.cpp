@@ -1,0 +1,219 @@
+// "export" and "import": a settings document's channels to a channel table file and back, as
+// the settings pages' table buttons do. Neither needs a radio.
+
+#include "cli/CheckedOutput.h"
+#include "cli/CliCommands.h"
+#include "cli/DocumentSet.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace Cli {
+namespace {
+
+const QString kFamilyHelp = QStringLiteral(
+    "orv: the ORV table file (a 328-byte record as hexadecimal text); qx: the QX table file "
+    "(64 text lines).");
+
+const QString kExportStatuses = QStringLiteral(
+    "\nExit status: 0 written, 1 usage, 6 the document is invalid or cannot be read (every bad\n"
+    "field is named; nothing was written), 7 the table file could not be written (an earlier\n"
+    "export is read-only and is never replaced).\n");
+
+const QString kImportStatuses = QStringLiteral(
+    "\nExit status: 0 done, 1 usage, 6 the document or the table file is invalid or cannot be\n"
+    "read (every bad field is named), 7 the document could not be written (the file named by\n"
+    "--output, or standard output).\n");
+
+void ReportProblems(QTextStream& err, const QString& what, const QStringList& problems) {
+    err << what << '\n';
+    for (const QString& problem : problems) {
+        err << "  " << problem << '\n';
+    }
+}
+
+// The --family value, or nothing when it is missing or not a family.
+std::optional<RadioFamily> FamilyOf(const QCommandLineParser& parser,
+                                    const QCommandLineOption& family) {
+    if (parser.value(family) == "orv") {
+        return FAMILY_ORV;
+    }
+    if (parser.value(family) == "qx") {
+        return FAMILY_QX;
+    }
+    return std::nullopt;
+}
+
+// As the pages leave an exported table: read-only, so that a later export does not replace it.
+QString MakeReadOnly(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        return {}; // a device or pipe given as the output
+    }
+    const QFileDevice::Permissions writable = QFileDevice::WriteOwner | QFileDevice::WriteUser |
+                                              QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    QFile file(path);
+    if (!file.setPermissions(file.permissions() & ~writable)) {
+        return QStringLiteral("Cannot make %1 read-only: %2").arg(path, file.errorString());
+    }
+    return {};
+}
+
+} // namespace
+
+int CExportCommand::Execute(const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption family("family", kFamilyHelp, "orv|qx");
+    const QCommandLineOption settings(
+        "settings", "The settings document whose channels are exported, as 'read' prints it.",
+        "FILE");
+    const QCommandLineOption output(
+        "output",
+        "The table file to write. It is written whole or not at all, and left read-only; an "
+        "existing read-only file is not replaced.",
+        "TABLE");
+    parser.addOptions({family, settings, output});
+    const Syntax syntax{QStringLiteral("--family orv|qx --settings FILE --output TABLE"),
+                        QStringLiteral("Writes the 64 channels of a settings document as the "
+                                       "settings page's channel table file."),
+                        kExportStatuses,
+                        {{"family", "--family must be orv or qx"},
+                         {"settings", "--settings needs a file name"},
+                         {"output", "--output needs a file name"}}};
+    if (const std::optional<int> done = Parse(parser, syntax, args)) {
+        return *done;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return UsageError(
+            QStringLiteral("unknown option %1").arg(parser.positionalArguments().constFirst()));
+    }
+    const std::optional<RadioFamily> radioFamily = FamilyOf(parser, family);
+    if (!parser.isSet(family)) {
+        return UsageError(QStringLiteral("--family is required"));
+    }
+    if (!radioFamily) {
+        return UsageError(syntax.missingValue["family"]);
+    }
+    for (const auto* option : {&settings, &output}) {
+        const QString name = option->names().constFirst();
+        if (parser.value(*option).isEmpty()) {
+            return UsageError(parser.isSet(*option) ? syntax.missingValue[name]
+                                                    : QStringLiteral("--%1 is required").arg(name));
+        }
+    }
+    const QString settingsPath = parser.value(settings);
+    const QString tablePath = parser.value(output);
+
+    SettingsDocument document;
+    if (const QStringList problems = LoadDocument(settingsPath, *radioFamily, &document);
+        !problems.isEmpty()) {
+        ReportProblems(Err(),
+                       QStringLiteral("The settings in %1 cannot be exported; nothing was "
+                                      "written:")
+                           .arg(settingsPath),
+                       problems);
+        return kInvalidDocument;
+    }
+    // Read-only by its mode, whoever runs us: even a user who could write it anyway does not
+    // replace an earlier export.
+    const QFileInfo target(tablePath);
+    if (target.isFile() &&
+        (!target.isWritable() || !target.permissions().testFlag(QFileDevice::WriteOwner))) {
+        Err() << "Cannot write " << tablePath
+              << ": it is read-only (an earlier export is never replaced).\n";
+        return kOutputFailed;
+    }
+    const std::string bytes = TableFileOf(document);
+    QString failure = WriteOutput(QByteArray::fromStdString(bytes), tablePath, Out());
+    if (failure.isEmpty()) {
+        failure = MakeReadOnly(tablePath);
+    }
+    if (!failure.isEmpty()) {
+        Err() << failure << '\n';
+        return kOutputFailed;
+    }
+    Err() << "Channel table written to " << tablePath << ".\n";
+    return kReadComplete;
+}
+
+int CImportCommand::Execute(const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption family("family", kFamilyHelp, "orv|qx");
+    const QCommandLineOption table("table", "The channel table file to import.", "TABLE");
+    const QCommandLineOption settings(
+        "settings",
+        "The settings document the table goes into, as 'read' prints it (default: an empty "
+        "document of the family). The ORV table fills the channels its mode's layout shows.",
+        "FILE");
+    const QCommandLineOption output(
+        "output",
+        "Write the JSON to FILE instead of standard output. An existing FILE is replaced only "
+        "once the whole document is written.",
+        "FILE");
+    parser.addOptions({family, table, settings, output});
+    const Syntax syntax{
+        QStringLiteral("--family orv|qx --table TABLE [--settings FILE] [--output FILE]"),
+        QStringLiteral("Prints a settings document with a channel table file put into its "
+                       "channels, as the settings page's import does."),
+        kImportStatuses,
+        {{"family", "--family must be orv or qx"},
+         {"table", "--table needs a file name"},
+         {"settings", "--settings needs a file name"},
+         {"output", "--output needs a file name"}}};
+    if (const std::optional<int> done = Parse(parser, syntax, args)) {
+        return *done;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return UsageError(
+            QStringLiteral("unknown option %1").arg(parser.positionalArguments().constFirst()));
+    }
+    const std::optional<RadioFamily> radioFamily = FamilyOf(parser, family);
+    if (!parser.isSet(family)) {
+        return UsageError(QStringLiteral("--family is required"));
+    }
+    if (!radioFamily) {
+        return UsageError(syntax.missingValue["family"]);
+    }
+    for (const auto* option : {&table, &settings, &output}) {
+        const QString name = option->names().constFirst();
+        if (parser.isSet(*option) && parser.value(*option).isEmpty()) {
+            return UsageError(syntax.missingValue[name]);
+        }
+    }
+    if (!parser.isSet(table)) {
+        return UsageError(QStringLiteral("--table is required"));
+    }
+
+    SettingsDocument document = EmptyDocument(*radioFamily);
+    if (parser.isSet(settings)) {
+        if (const QStringList problems =
+                LoadDocument(parser.value(settings), *radioFamily, &document);
+            !problems.isEmpty()) {
+            ReportProblems(
+                Err(),
+                QStringLiteral("The settings in %1 cannot be used:").arg(parser.value(settings)),
+                problems);
+            return kInvalidDocument;
+        }
+    }
+    QFile file(parser.value(table));
+    if (!file.open(QIODevice::ReadOnly)) {
+        Err() << "Cannot read " << parser.value(table) << ": " << file.errorString() << '\n';
+        return kInvalidDocument;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        Err() << "Cannot read " << parser.value(table) << ": " << file.errorString() << '\n';
+        return kInvalidDocument;
+    }
+    ImportTableFile(bytes.toStdString(), document);
+    const QByteArray json = SettingsToJson(document.settings, document.family);
+    if (const QString failure = WriteOutput(json, parser.value(output), Out());
+        !failure.isEmpty()) {
+        Err() << failure << '\n';
+        return kOutputFailed;
+    }
+    return kReadComplete;
+}
+
+} // namespace Cli
