@@ -152,9 +152,9 @@ std::array<std::string, kEntries> EntryTexts(const Record& record) {
         for (std::size_t i = 0; i < 4; ++i) {
             value |= static_cast<std::uint32_t>(record[EntryOffset(j) + 1 + i]) << (8 * i);
         }
-        std::string digits = std::to_string(static_cast<std::int32_t>(value));
-        digits.insert(std::min<std::size_t>(3, digits.size()), ".");
-        texts[j] = std::move(digits);
+        const std::string digits = std::to_string(static_cast<std::int32_t>(value));
+        const std::size_t point = std::min<std::size_t>(3, digits.size());
+        texts[j] = digits.substr(0, point) + "." + digits.substr(point);
     }
     return texts;
 }
