@@ -116,8 +116,12 @@ TEST(SimDialogue, PromptsComeInOrderEachAfterTheEchoedAnswer) {
     for (const auto& [answer, prompt] : steps) {
         EXPECT_EQ(radio.Receive(answer + "\r"), answer + "\r\n" + prompt);
     }
-    // What the rows written show in the next listing: SimWriteExchangeTest.
+    ASSERT_TRUE(radio.Channel(0).programmed);
+    radio.Receive("0\r0\r2\r2\r"); // frequency 0 deletes
     EXPECT_EQ(radio.Receive("\x1b"), "\r\nOK\r\n");
+    EXPECT_FALSE(radio.Channel(0).programmed);
+    EXPECT_EQ(radio.Channel(40).frequencyHz,
+              479987500); // the listing of rows: SimWriteExchangeTest
 }
 
 TEST(SimDialogue, AnswersOutsideTheirRangesAreRefusedAndEndTheDialogue) {
@@ -233,13 +237,18 @@ TEST(SimFaults, TruncatedAndOverlongListings) {
 
 // Faults whose effect on a read is checked through the exchange (SimReadExchangeTest) are not
 // repeated here; these are the ones a read rides over or that only the radio shows.
-TEST(SimFaults, ValueNoiseOnEveryReadEmptyListingLineAndPowerOnNoise) {
+TEST(SimFaults, WhereNoiseGoesAndTheEmptyListingLine) {
     const std::string clean = Commanded(FAMILY_ORV).Receive("ATS105?\r");
     CSimRadio noisy = Commanded(FAMILY_ORV, {.valueNoise = "\x81\x82"});
     EXPECT_EQ(noisy.Receive("ATS105?\r"), std::string(clean).insert(9, "\x81\x82"));
     EXPECT_EQ(noisy.Receive("at&w\r"), Commanded(FAMILY_ORV).Receive("at&w\r")) << "not a read";
 
+    // Listing noise goes into the first row's direction field, where only a check of the row's
+    // text finds it.
     const std::string listing = Commanded(FAMILY_QX).Receive("ATP0?\r");
+    const std::size_t direction = listing.find("--\r\n\r\n") + 6 + CSimRadio::kDirectionColumn;
+    EXPECT_EQ(Commanded(FAMILY_QX, {.listingNoise = "\xa5"}).Receive("ATP0?\r"),
+              std::string(listing).insert(direction, "\xa5"));
     EXPECT_EQ(Commanded(FAMILY_QX, {.listingEmptyLine = true}).Receive("ATP0?\r"),
               std::string(listing).insert(listing.size() - 6, "\r\n"));
 
