@@ -2,6 +2,7 @@
 // every bad field of a hand-edited document named.
 
 #include "cli/SettingsJson.h"
+#include "tests/support/JsonEdit.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -69,42 +70,24 @@ struct BadDocument {
     QStringList expected; // every problem, in any order
 };
 
-void Set(QJsonObject& root, const QString& object, const QString& key, const QJsonValue& value) {
-    QJsonObject inner = root[object].toObject();
-    if (value.isUndefined()) {
-        inner.remove(key);
-    } else {
-        inner[key] = value;
-    }
-    root[object] = inner;
-}
-
-void SetChannel(QJsonObject& root, int row, const QString& key, const QJsonValue& value) {
-    QJsonArray rows = root["channels"].toArray();
-    QJsonObject entry = rows[row].toObject();
-    entry[key] = value;
-    rows[row] = entry;
-    root["channels"] = rows;
-}
-
 TEST(SettingsJson, EveryBadFieldIsNamed) {
     const std::vector<BadDocument> cases = {
         {"a register as text",
-         [](QJsonObject& r) { Set(r, "orv", "s103", "5"); },
+         [](QJsonObject& r) { SetRegister(r, "orv", "s103", "5"); },
          {"orv.s103: must be a whole number"}},
         {"a fraction",
-         [](QJsonObject& r) { Set(r, "orv", "s226", 2.5); },
+         [](QJsonObject& r) { SetRegister(r, "orv", "s226", 2.5); },
          {"orv.s226: must be a whole number"}},
         {"beyond int",
-         [](QJsonObject& r) { Set(r, "orv", "s101", 3e9); },
+         [](QJsonObject& r) { SetRegister(r, "orv", "s101", 3e9); },
          {"orv.s101: must be a whole number"}},
         {"the text register as a number",
-         [](QJsonObject& r) { Set(r, "orv", "s105", 12); },
+         [](QJsonObject& r) { SetRegister(r, "orv", "s105", 12); },
          {"orv.s105: must be a text"}},
         {"a missing and a misspelt register",
          [](QJsonObject& r) {
-             Set(r, "orv", "s186", QJsonValue::Undefined);
-             Set(r, "orv", "s1B6", 1);
+             SetRegister(r, "orv", "s186", QJsonValue::Undefined);
+             SetRegister(r, "orv", "s1B6", 1);
          },
          {"orv.s186: missing", "orv.s1B6: unknown field"}},
         {"current channel and port rate out of range",
@@ -121,7 +104,7 @@ TEST(SettingsJson, EveryBadFieldIsNamed) {
         {"an unknown family and a bad row",
          [](QJsonObject& r) {
              r["family"] = "vhf";
-             SetChannel(r, 2, "direction", true);
+             SetChannel(r, 2, {{"direction", true}});
          },
          {"family: must be \"orv\" or \"qx\"", "channels[2].direction: must be a text"}},
         {"the other family's registers",
@@ -136,9 +119,8 @@ TEST(SettingsJson, EveryBadFieldIsNamed) {
          {"channels: must be a list of 64 channels"}},
         {"a row elsewhere than its number, a frequency as a number",
          [](QJsonObject& r) {
-             SetChannel(r, 7, "channel", "8");
-             SetChannel(r, 5, "frequency", 433.125);
-             SetChannel(r, 5, "power", "1W");
+             SetChannel(r, 7, {{"channel", "8"}});
+             SetChannel(r, 5, {{"frequency", 433.125}, {"power", "1W"}});
          },
          {"channels[7].channel: must be empty or the row's number 7",
           "channels[5].frequency: must be a text", "channels[5].power: unknown field"}},
@@ -170,7 +152,7 @@ TEST(SettingsJson, OnlyAnOrvRow63MayCarryChannel61) {
     for (const Case& c : cases) {
         QJsonObject root =
             Parse(SettingsToJson(c.family == FAMILY_ORV ? OrvSample() : QxSample(), c.family));
-        SetChannel(root, c.row, "channel", "61");
+        SetChannel(root, c.row, {{"channel", "61"}});
         SettingsDocument document;
         const QStringList problems = SettingsFromJson(QJsonDocument(root).toJson(), &document);
         EXPECT_EQ(problems.isEmpty(), c.accepted) << c.family << " " << c.row;

