@@ -400,7 +400,7 @@ TEST_F(OrvPageTest, ExportWritesTheShownTableOnceReadOnlyAndImportBringsItBack) 
     prompts.savePaths = {path.toStdString()};
     Click(On("exportButton"));
     ASSERT_EQ(prompts.dialogs.size(), 1U);
-    const FileDialogSpec& save = prompts.dialogs.back();
+    const FileDialogRequest& save = prompts.dialogs.back();
     EXPECT_EQ(save.title, "输出通道列表");
     EXPECT_EQ(save.initialName, "导出频率");
     EXPECT_EQ(save.defaultSuffix, "tb");
