@@ -1,6 +1,7 @@
 #include "connect/pages/QtPrompts.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -43,4 +44,41 @@ void CQtPrompts::ShowMessage(const std::string& caption, const std::string& text
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->exec();
     delete box.data(); // its owner may have gone while it was up
+}
+
+namespace {
+
+// The dialogs are owned by the home page (the first top-level window), as the program's other
+// windows are; the read-only check box is never offered.
+std::optional<std::string> ChooseFile(const FileDialogRequest& request, bool save) {
+    QWidget* owner = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->inherits("QMainWindow")) {
+            owner = window;
+            break;
+        }
+    }
+    QFileDialog dialog(owner, QString::fromStdString(request.title), QString(),
+                       QString::fromStdString(request.filter));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultSuffix));
+    if (!request.initialName.empty()) {
+        dialog.selectFile(QString::fromStdString(request.initialName));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().first().toStdString();
+}
+
+} // namespace
+
+std::optional<std::string> CQtPrompts::ChooseSaveFile(const FileDialogRequest& request) {
+    return ChooseFile(request, true);
+}
+
+std::optional<std::string> CQtPrompts::ChooseOpenFile(const FileDialogRequest& request) {
+    return ChooseFile(request, false);
 }
