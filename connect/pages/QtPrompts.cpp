@@ -1,6 +1,7 @@
 #include "connect/pages/QtPrompts.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -43,4 +44,23 @@ void CQtPrompts::ShowMessage(const std::string& caption, const std::string& text
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->exec();
     delete box.data(); // its owner may have gone while it was up
+}
+
+std::optional<std::string> CQtPrompts::AskFileName(const FileRequest& request) {
+    QPointer<QFileDialog> dialog =
+        new QFileDialog(OwnerWindow(), QString::fromStdString(request.title), QString(),
+                        QString::fromStdString(request.filter));
+    dialog->setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setDefaultSuffix(QString::fromStdString(request.defaultSuffix));
+    // A save asks before replacing a file; the read-only choice is never offered.
+    dialog->setOption(QFileDialog::ReadOnly, false);
+    const bool chosen = dialog->exec() == QDialog::Accepted && dialog != nullptr &&
+                        !dialog->selectedFiles().isEmpty();
+    std::optional<std::string> name;
+    if (chosen) {
+        name = dialog->selectedFiles().constFirst().toStdString();
+    }
+    delete dialog.data();
+    return name;
 }

@@ -6,4 +6,5 @@
 class CQtPrompts : public IPrompts {
 public:
     void ShowMessage(const std::string& caption, const std::string& text, PromptIcon icon) override;
+    std::optional<std::string> AskFileName(const FileRequest& request) override;
 };
