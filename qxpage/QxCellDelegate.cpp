@@ -67,11 +67,6 @@ QWidget* CQxCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     editor->setProperty(kRow, index.row());
     editor->setProperty(kColumn, index.column());
     m_open = editor;
-    connect(editor, &QObject::destroyed, this, [this, editor] {
-        if (m_open == editor) {
-            m_open = nullptr;
-        }
-    });
     return editor;
 }
 
@@ -97,6 +92,13 @@ void CQxCellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionVi
                                            const QModelIndex&) const {
     // A little taller than the cell, so that the editor's frame does not hide its text.
     editor->setGeometry(option.rect.adjusted(0, -2, 0, 3));
+}
+
+void CQxCellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {
+    if (m_open == editor) {
+        m_open = nullptr;
+    }
+    QStyledItemDelegate::destroyEditor(editor, index);
 }
 
 void CQxCellDelegate::Commit(QWidget* editor) {

@@ -325,10 +325,12 @@ void CQxSettingsDlg::OnExportList() {
     const QString path = QString::fromStdString(*name);
     const std::string bytes = QxTableFile::EncodeFile(m_model->Rows());
     // Whole or not at all, and never over a file that was left read-only.
+    // (The write bit is looked at too: an administrator may write anywhere.)
     const QFileInfo existing(path);
+    const bool readOnly = existing.exists() &&
+                          (!existing.isWritable() || !(existing.permissions() & QFile::WriteOwner));
     QSaveFile file(path);
-    const bool written = !(existing.exists() && !existing.isWritable()) &&
-                         file.open(QIODevice::WriteOnly) &&
+    const bool written = !readOnly && file.open(QIODevice::WriteOnly) &&
                          file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
                              static_cast<qint64>(bytes.size()) &&
                          file.commit();
