@@ -10,8 +10,11 @@
 #include "connect/pages/PowerOnWaitDlg.h"
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/Resources.h"
+#include "connect/pages/SettingsPage.h"
 #include "connect/pages/SoftDiagDlg.h"
 #include "exchange/ReadFailureText.h"
+#include "orvpage/OrvSettingsDlg.h"
+#include "qxpage/QxSettingsDlg.h"
 #include "serial/PortEnumerator.h"
 #include "ui_MainDlg.h"
 
@@ -48,6 +51,8 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     connect(&m_session, &CRadioSession::noAnswer, this, &CMainDlg::OnNoAnswer);
     connect(&m_session, &CRadioSession::portLost, this, &CMainDlg::OnPortLost);
     connect(&m_session, &CRadioSession::readFailed, this, &CMainDlg::OnReadFailed);
+    connect(&m_session, &CRadioSession::writeFinished, this, &CMainDlg::OnWriteFinished);
+    connect(&m_session, &CRadioSession::writeFailed, this, &CMainDlg::OnWriteFailed);
 
     m_afterRead.setSingleShot(true);
     connect(&m_afterRead, &QTimer::timeout, this, [this] {
@@ -58,7 +63,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
         m_afterHide.start(Timing::ScaledMs(kAfterHideMs));
     });
     m_afterHide.setSingleShot(true);
-    connect(&m_afterHide, &QTimer::timeout, this, &CMainDlg::LeaveSettingsMode);
+    connect(&m_afterHide, &QTimer::timeout, this, &CMainDlg::PresentSettingsPage);
 
     InitDialog();
 }
@@ -218,13 +223,38 @@ void CMainDlg::OnReadFinished(RadioFamily /*family*/) {
     m_afterRead.start(Timing::ScaledMs(kAfterReadMs));
 }
 
-void CMainDlg::LeaveSettingsMode() {
-    m_session.LeaveCommandMode();
-    ShowHome();
+void CMainDlg::PresentSettingsPage() {
+    if (m_radioFamily == FAMILY_ORV) {
+        COrvSettingsDlg* page = PageSlots::Put(g_orvPage, new COrvSettingsDlg(*this));
+        page->Present();
+        page->FillFromSettings();
+        page->RebuildChannelList();
+        return;
+    }
+    CQxSettingsDlg* page = PageSlots::Put(g_qxPage, new CQxSettingsDlg(*this));
+    page->Present();
+    page->FillFromSettings();
 }
 
 void CMainDlg::OnNoAnswer() {
+    // A write that falls silent keeps its settings page and what the user entered on it.
+    if (CSettingsPage* page = PageSlots::WritingPage()) {
+        page->OnWriteNoAnswer();
+        return;
+    }
     ReturnHome(&Msg::kNoAnswer);
+}
+
+void CMainDlg::OnWriteFinished(RadioFamily family) {
+    if (CSettingsPage* page = PageSlots::SettingsPage(family)) {
+        page->OnWriteFinished();
+    }
+}
+
+void CMainDlg::OnWriteFailed(RadioFamily family) {
+    if (CSettingsPage* page = PageSlots::SettingsPage(family)) {
+        page->OnWriteFailed();
+    }
 }
 
 void CMainDlg::OnReadFailed(ReadFailure why, const QString& command) {

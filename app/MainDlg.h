@@ -53,6 +53,8 @@ public:
     void OnNoAnswer();
     void OnReadFailed(ReadFailure why, const QString& command);
     void OnPortLost(const QString& reason);
+    void OnWriteFinished(RadioFamily family);
+    void OnWriteFailed(RadioFamily family);
 
     // Lists the free ports in combo 1004, with no selection and both family buttons disabled.
     void FillPortCombo(const QStringList& names);
@@ -63,8 +65,8 @@ private:
     void PlaceControls();
     QString PortFromCombo() const;
     void Tell(const Bilingual& message);
-    // The settings pages come later: until then a finished read leaves settings mode at once.
-    void LeaveSettingsMode();
+    // The end of a read: the family's settings page is created, filled and shown.
+    void PresentSettingsPage();
 
     std::unique_ptr<Ui::CMainDlg> m_ui;
     CRadioSession m_session;

@@ -7,12 +7,12 @@
 
 enum class PromptIcon { Information, Warning, Stop };
 
-// A file chooser: an open or a save dialog with its title, filter ("Text (*.txt);;All (*)") and
-// the suffix added to a name typed without one. A save dialog asks before replacing a file.
-struct FileRequest {
-    bool save = false;
+// A file dialog: its title, its filter in Qt's form ("Tables (*.tb);;All Files(*.*)"), the
+// file name it starts with, and the suffix added to a name typed without one.
+struct FileDialogSpec {
     std::string title;
     std::string filter;
+    std::string initialName;
     std::string defaultSuffix;
 };
 
@@ -22,8 +22,12 @@ public:
     // Shows text with an OK button and returns when the user has dismissed it.
     virtual void ShowMessage(const std::string& caption, const std::string& text,
                              PromptIcon icon) = 0;
-    // Asks for a file; no value when the user cancels (and where no one can be asked).
-    virtual std::optional<std::string> AskFileName(const FileRequest& /*request*/) {
+    // Asks for a file to write (confirming the overwrite of an existing one) or to read. The
+    // path chosen, or nullopt when the user cancelled. Without a screen nothing is chosen.
+    virtual std::optional<std::string> ChooseSaveFile(const FileDialogSpec& /*spec*/) {
+        return std::nullopt;
+    }
+    virtual std::optional<std::string> ChooseOpenFile(const FileDialogSpec& /*spec*/) {
         return std::nullopt;
     }
 };

@@ -2,18 +2,14 @@
 
 #include "base/Prompts.h"
 #include "connect/RadioSession.h"
-#include "connect/pages/PageSlots.h"
-#include "connect/pages/SavingDlg.h"
 #include "qxpage/QxCellDelegate.h"
 #include "qxpage/QxChannelModel.h"
 #include "ui_QxSettingsDlg.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QSaveFile>
 
 namespace {
 
@@ -27,18 +23,13 @@ constexpr Bilingual kNotInteger{"请输入一个整数。", "Please enter an int
 
 // The channel table files.
 constexpr const char* kTableFilter = "文本文件(*.txt);;All Files(*)";
-constexpr Bilingual kCannotRead{"无法读取该文件，通道列表没有改变！",
-                                "The file cannot be read; the channel list is unchanged."};
-constexpr Bilingual kCannotWrite{"无法写入该文件（文件可能是只读的），通道列表没有导出！",
-                                 "The file cannot be written (it may be read-only); the channel "
-                                 "list was not exported."};
 // No table file comes near this; a larger file is read no further.
 constexpr qint64 kMostTableBytes = 1 << 20;
 
 } // namespace
 
 CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner)
-    : CPage(owner, true), m_ui(std::make_unique<Ui::CQxSettingsDlg>()) {
+    : CSettingsPage(owner, FAMILY_QX), m_ui(std::make_unique<Ui::CQxSettingsDlg>()) {
     m_ui->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/images/icon128-16.png")));
 
@@ -68,12 +59,6 @@ CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner)
     connect(m_ui->exportButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExportList);
     connect(m_ui->setButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnSet);
     connect(m_ui->exitButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExitSettings);
-
-    CRadioSession& session = Owner().Session();
-    connect(&session, &CRadioSession::writeFinished, this, &CQxSettingsDlg::OnWriteEnded);
-    connect(&session, &CRadioSession::writeFailed, this, &CQxSettingsDlg::OnWriteEnded);
-    connect(&session, &CRadioSession::noAnswer, this, &CQxSettingsDlg::OnWriteEnded);
-    connect(&session, &CRadioSession::portLost, this, &CQxSettingsDlg::OnWriteEnded);
 }
 
 CQxSettingsDlg::~CQxSettingsDlg() = default;
@@ -240,13 +225,13 @@ void CQxSettingsDlg::OnClickChannelList(const QPoint& pos) {
         m_model->SetText(mark, CQxChannelModel::kBandwidth, QString::fromLatin1(kDefaultBandwidth));
         m_model->SetText(mark, CQxChannelModel::kDirection, QString::fromLatin1(kDefaultDirection));
     }
-    if (cell.isValid() && cell.column() != CQxChannelModel::kChannel && !m_writing) {
+    if (cell.isValid() && cell.column() != CQxChannelModel::kChannel && !WriteRunning()) {
         m_editRow = cell.row();
         m_editColumn = cell.column();
         list.edit(cell);
     }
     m_deleteOn = true;
-    m_ui->deleteButton->setEnabled(!m_writing);
+    m_ui->deleteButton->setEnabled(!WriteRunning());
 }
 
 void CQxSettingsDlg::OnFrequencyCommitted(int row) {
@@ -317,48 +302,33 @@ bool CQxSettingsDlg::eventFilter(QObject* object, QEvent* event) {
 // ---- The channel table files.
 
 void CQxSettingsDlg::OnExportList() {
+    // The dialogs' titles are the same in both languages.
     const std::optional<std::string> name =
-        Prompts::Current().AskFileName({true, "输出通道列表", kTableFilter, "txt"});
+        Prompts::Current().ChooseSaveFile({"输出通道列表", kTableFilter, "", "txt"});
     if (!name) {
         return;
     }
-    const QString path = QString::fromStdString(*name);
     const std::string bytes = QxTableFile::EncodeFile(m_model->Rows());
-    // Whole or not at all, and never over a file that was left read-only.
-    // (The write bit is looked at too: an administrator may write anywhere.)
-    const QFileInfo existing(path);
-    const bool readOnly = existing.exists() &&
-                          (!existing.isWritable() || !(existing.permissions() & QFile::WriteOwner));
-    QSaveFile file(path);
-    const bool written = !readOnly && file.open(QIODevice::WriteOnly) &&
-                         file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-                             static_cast<qint64>(bytes.size()) &&
-                         file.commit();
-    if (!written) {
-        file.cancelWriting();
-        Tell(kCannotWrite);
-        return;
+    if (!WriteFileReadOnly(QString::fromStdString(*name),
+                           QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())))) {
+        Tell(Msg::kCannotOpenFile);
     }
-    // Every exported table is left read-only.
-    QFile::setPermissions(path,
-                          QFile::permissions(path) & ~(QFile::WriteOwner | QFile::WriteUser |
-                                                       QFile::WriteGroup | QFile::WriteOther));
 }
 
 void CQxSettingsDlg::OnImportList() {
     const std::optional<std::string> name =
-        Prompts::Current().AskFileName({false, "输入通道列表", kTableFilter, "txt"});
+        Prompts::Current().ChooseOpenFile({"输入通道列表", kTableFilter, "", "txt"});
     if (!name) {
         return;
     }
     QFile file(QString::fromStdString(*name));
     if (!file.open(QIODevice::ReadOnly)) {
-        Tell(kCannotRead);
+        Tell(Msg::kCannotOpenFile);
         return;
     }
     const QByteArray bytes = file.read(kMostTableBytes);
     if (file.error() != QFileDevice::NoError) {
-        Tell(kCannotRead);
+        Tell(Msg::kCannotOpenFile);
         return;
     }
     // Applied to a copy, so that the list changes only once the file has been read.
@@ -370,7 +340,7 @@ void CQxSettingsDlg::OnImportList() {
 // ---- Set and leaving.
 
 void CQxSettingsDlg::OnSet() {
-    if (m_writing || Owner().Session().Writing()) {
+    if (WriteRunning() || Owner().Session().Writing()) {
         return;
     }
     m_delegate->CommitOpenEditor();
@@ -382,47 +352,30 @@ void CQxSettingsDlg::OnSet() {
     const QxPageLogic::QxSetPreparation prepared = QxPageLogic::PrepareSet(input);
     if (!prepared.Writable()) {
         // Nothing is sent: the module is never left half-written.
-        std::string text;
         for (const SetProblem& problem : prepared.problems) {
-            text += (text.empty() ? "" : "\n") + problem.Text(Owner().English());
+            Prompts::Current().ShowMessage(kMessageCaption, problem.Text(Owner().English()),
+                                           PromptIcon::Warning);
         }
-        Prompts::Current().ShowMessage(kMessageCaption, text, PromptIcon::Warning);
         return;
     }
     settings.qxProgram = prepared.plan.program;
-    SetWriting(true);
-    PageSlots::Put(g_savingDlg, new CSavingDlg(Owner()))->Present();
-    if (!Owner().Session().StartWrite(prepared.plan)) {
-        SetWriting(false);
-        if (g_savingDlg != nullptr) {
-            g_savingDlg->hide();
-        }
-    }
+    BeginWrite(prepared.plan);
 }
 
-void CQxSettingsDlg::SetWriting(bool writing) {
-    m_writing = writing;
-    if (writing) {
+void CQxSettingsDlg::EnableWriteControls(bool enabled) {
+    if (!enabled) {
         m_delegate->CommitOpenEditor();
     }
     for (QWidget* control : std::initializer_list<QWidget*>{
              m_ui->setButton, m_ui->channelList, m_ui->importButton, m_ui->clearButton}) {
-        control->setEnabled(!writing);
+        control->setEnabled(enabled);
     }
-    m_ui->deleteButton->setEnabled(m_deleteOn && !writing);
+    m_ui->deleteButton->setEnabled(m_deleteOn && enabled);
 }
 
-void CQxSettingsDlg::OnWriteEnded() {
-    if (m_writing) {
-        SetWriting(false);
+std::optional<int> CQxSettingsDlg::EditedPowerIndex() const {
+    if (const_cast<CQxSettingsDlg*>(this)->Settings().qxPowerEdited != 0) {
+        return m_values.powerIndex;
     }
-}
-
-void CQxSettingsDlg::OnExitSettings() {
-    hide();
-    Owner().ReturnHome();
-}
-
-void CQxSettingsDlg::OnCaptionClose() {
-    OnExitSettings();
+    return std::nullopt;
 }

@@ -3,7 +3,7 @@
 // list with in-place editing, delete, clear and table files; Set writes it all to the module.
 // The value members always equal what the controls show: every change runs the exchange.
 
-#include "connect/pages/Page.h"
+#include "connect/pages/SettingsPage.h"
 #include "qxpage/QxPageLogic.h"
 
 #include <QString>
@@ -18,7 +18,7 @@ class CQxCellDelegate;
 class CQxChannelModel;
 class QTableView;
 
-class CQxSettingsDlg : public CPage {
+class CQxSettingsDlg : public CSettingsPage {
     Q_OBJECT
 public:
     explicit CQxSettingsDlg(IPageOwner& owner);
@@ -43,20 +43,18 @@ public:
     void OnImportList();
     void OnExportList();
     void OnSet();
-    void OnExitSettings();
 
     // The list's frequency check: tells what is wrong (in Chinese, as the list always has) and
     // gives the ten-character form of a passing text that is not yet in it.
     std::optional<QString> ValidateFrequency(const QString& text);
 
-    // While a write runs, Set and everything that edits the list are held back.
-    void SetWriting(bool writing);
+    // The power index once the user has chosen one during this run.
+    std::optional<int> EditedPowerIndex() const override;
 
 protected:
     void OnInitDialog() override;
-    void OnCaptionClose() override;
-    // Escape commits an edit; it never leaves the page.
-    void OnEscape() override {}
+    // While a write runs, Set and everything that edits the list are held back.
+    void EnableWriteControls(bool enabled) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* object, QEvent* event) override;
 
@@ -70,7 +68,6 @@ private:
     // Work mode and repeater channels by protocol, work mode and S141 as read.
     void ApplyEnablingRule(int protocol, int workMode);
     void OnFrequencyCommitted(int row);
-    void OnWriteEnded();
 
     std::unique_ptr<Ui::CQxSettingsDlg> m_ui;
     CQxChannelModel* m_model = nullptr;
@@ -81,5 +78,4 @@ private:
     int m_editColumn = -1;
     // Any click in the list enables Delete for good (a write only holds it back).
     bool m_deleteOn = false;
-    bool m_writing = false;
 };

@@ -34,6 +34,17 @@ inline constexpr Bilingual kSaveStopped{
     "保存未完成，电台的设置可能不完整。已返回首页。",
     "Saving was not finished; the radio's settings may be incomplete. Back to the home page."};
 
+// The radio confirmed the save of a write, or refused one of its commands.
+inline constexpr Bilingual kSaved{"保存完毕！", "Saved already！"};
+inline constexpr Bilingual kWriteError{"数据有误，请检查！", "Error，Please check！"};
+// The radio went silent in the middle of a write; the settings page stays as the user left it.
+inline constexpr Bilingual kNoAnswerWhileSaving{
+    "电台没有应答，设置未保存完毕。请检查电台后重新设置。",
+    "The radio does not answer; the settings were not all saved. Please check the radio and "
+    "Set again."};
+// A file the user chose cannot be opened or created (the same text in both languages).
+inline constexpr Bilingual kCannotOpenFile{"无法打开文件", "无法打开文件"};
+
 } // namespace Msg
 
 // The caption of every message box the program shows.

@@ -46,21 +46,39 @@ void CQtPrompts::ShowMessage(const std::string& caption, const std::string& text
     delete box.data(); // its owner may have gone while it was up
 }
 
-std::optional<std::string> CQtPrompts::AskFileName(const FileRequest& request) {
-    QPointer<QFileDialog> dialog =
-        new QFileDialog(OwnerWindow(), QString::fromStdString(request.title), QString(),
-                        QString::fromStdString(request.filter));
-    dialog->setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog->setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog->setDefaultSuffix(QString::fromStdString(request.defaultSuffix));
-    // A save asks before replacing a file; the read-only choice is never offered.
-    dialog->setOption(QFileDialog::ReadOnly, false);
-    const bool chosen = dialog->exec() == QDialog::Accepted && dialog != nullptr &&
-                        !dialog->selectedFiles().isEmpty();
-    std::optional<std::string> name;
-    if (chosen) {
-        name = dialog->selectedFiles().constFirst().toStdString();
+namespace {
+
+// The dialogs are owned by the home page (the first top-level window), as the program's other
+// windows are; the read-only check box is never offered.
+std::optional<std::string> ChooseFile(const FileDialogSpec& spec, bool save) {
+    QWidget* owner = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->inherits("QMainWindow")) {
+            owner = window;
+            break;
+        }
     }
-    delete dialog.data();
-    return name;
+    QFileDialog dialog(owner, QString::fromStdString(spec.title), QString(),
+                       QString::fromStdString(spec.filter));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setDefaultSuffix(QString::fromStdString(spec.defaultSuffix));
+    if (!spec.initialName.empty()) {
+        dialog.selectFile(QString::fromStdString(spec.initialName));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().first().toStdString();
+}
+
+} // namespace
+
+std::optional<std::string> CQtPrompts::ChooseSaveFile(const FileDialogSpec& spec) {
+    return ChooseFile(spec, true);
+}
+
+std::optional<std::string> CQtPrompts::ChooseOpenFile(const FileDialogSpec& spec) {
+    return ChooseFile(spec, false);
 }

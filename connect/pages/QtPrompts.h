@@ -6,5 +6,6 @@
 class CQtPrompts : public IPrompts {
 public:
     void ShowMessage(const std::string& caption, const std::string& text, PromptIcon icon) override;
-    std::optional<std::string> AskFileName(const FileRequest& request) override;
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override;
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override;
 };

@@ -30,12 +30,20 @@ public:
     void ShowMessage(const std::string&, const std::string& text, PromptIcon) override {
         texts.push_back(text);
     }
-    std::optional<std::string> AskFileName(const FileRequest& request) override {
-        requests.push_back(request);
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override {
+        requests.push_back({true, spec.title});
+        return fileName;
+    }
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override {
+        requests.push_back({false, spec.title});
         return fileName;
     }
     std::vector<std::string> texts;
-    std::vector<FileRequest> requests;
+    struct Request {
+        bool save;
+        std::string title;
+    };
+    std::vector<Request> requests;
     std::optional<std::string> fileName;
 };
 
@@ -425,7 +433,7 @@ TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
     const QxTableFile::ListRows before = Model().Rows();
     prompts.fileName = dir.filePath(QStringLiteral("absent.txt")).toStdString();
     Press("importButton");
-    EXPECT_EQ(prompts.texts, std::vector<std::string>{"无法读取该文件，通道列表没有改变！"});
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{"无法打开文件"});
     prompts.fileName.reset();
     Press("importButton");
     EXPECT_EQ(Model().Rows(), before);

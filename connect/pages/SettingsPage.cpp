@@ -1,0 +1,105 @@
+#include "connect/pages/SettingsPage.h"
+
+#include "connect/RadioSession.h"
+#include "connect/pages/PageSlots.h"
+#include "connect/pages/SavingDlg.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+CSettingsPage::CSettingsPage(IPageOwner& owner, RadioFamily family)
+    : CPage(owner, true), m_family(family) {}
+
+void CSettingsPage::OnExitSettings() {
+    hide();
+    HideSavingPage();
+    m_writeRunning = false;
+    CRadioSession& session = Owner().Session();
+    if (session.PortOpen()) {
+        session.LeaveCommandMode();
+    }
+    Owner().ShowHome();
+}
+
+void CSettingsPage::PresentSavingPage() {
+    PageSlots::Put(g_savingDlg, new CSavingDlg(Owner()))->Present();
+}
+
+bool CSettingsPage::BeginWrite(const OrvWritePlan& plan) {
+    PresentSavingPage();
+    return Started(Owner().Session().StartWrite(plan));
+}
+
+bool CSettingsPage::BeginWrite(const QxWritePlan& plan) {
+    PresentSavingPage();
+    return Started(Owner().Session().StartWrite(plan));
+}
+
+bool CSettingsPage::Started(bool started) {
+    if (!started) {
+        HideSavingPage();
+        Tell(Msg::kWriteError);
+        return false;
+    }
+    m_writeRunning = true;
+    EnableWriteControls(false);
+    return true;
+}
+
+void CSettingsPage::EndWrite() {
+    m_writeRunning = false;
+    EnableWriteControls(true);
+}
+
+void CSettingsPage::HideSavingPage() {
+    if (g_savingDlg != nullptr) {
+        g_savingDlg->hide();
+    }
+}
+
+void CSettingsPage::OnWriteFinished() {
+    HideSavingPage();
+    EndWrite();
+    Tell(Msg::kSaved);
+    OnSaved();
+}
+
+void CSettingsPage::OnWriteFailed() {
+    // The message first, with the saving page still up, as the radio refused while saving.
+    Tell(Msg::kWriteError);
+    HideSavingPage();
+    EndWrite();
+}
+
+void CSettingsPage::OnWriteNoAnswer() {
+    HideSavingPage();
+    EndWrite();
+    Tell(Msg::kNoAnswerWhileSaving);
+}
+
+bool CSettingsPage::WriteFileReadOnly(const QString& path, const QByteArray& bytes) {
+    // An earlier export is kept from being changed: it is not replaced either.
+    const QFileInfo info(path);
+    // (Its write bit counts too: an administrator could write it all the same.)
+    if (info.exists() &&
+        (!info.isFile() || !info.isWritable() || !(info.permissions() & QFile::WriteOwner))) {
+        return false;
+    }
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        return false;
+    }
+    constexpr QFile::Permissions kWrite =
+        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+    QFile::setPermissions(path, QFile::permissions(path) & ~kWrite);
+    return true;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// What the settings pages of both families share: leaving the settings state for the home page,
+// and the run of a write with the saving page (149) up, one write at a time, until the radio
+// confirms the save, refuses a command or falls silent.
+
+#include "connect/pages/Page.h"
+#include "exchange/RadioSettings.h"
+#include "exchange/WritePlan.h"
+
+#include <optional>
+
+class CSettingsPage : public CPage {
+    Q_OBJECT
+public:
+    CSettingsPage(IPageOwner& owner, RadioFamily family);
+
+    RadioFamily Family() const { return m_family; }
+
+    // The exit button: the page goes, the radio leaves its command mode ("ata\r"), the port is
+    // closed and the home page comes back.
+    void OnExitSettings();
+    // The caption's close button: the same.
+    void OnClosePage() { OnExitSettings(); }
+
+    // From the start of a write until its end, whatever the end.
+    bool WriteRunning() const { return m_writeRunning; }
+
+    // The ends of a write, as the session reports them (the main window routes them here).
+    // Saved: the saving page goes, "保存完毕！", then OnSaved(). Refused: "数据有误，请检查！",
+    // then the saving page goes. Silent: the saving page goes and the user is told; the page
+    // keeps every value the user entered.
+    void OnWriteFinished();
+    void OnWriteFailed();
+    void OnWriteNoAnswer();
+
+    // The QX page's power index when the user changed it during this run (the ORV write then
+    // also sets S108); nullopt otherwise. Only the QX page answers.
+    virtual std::optional<int> EditedPowerIndex() const { return std::nullopt; }
+
+protected:
+    // Presents a new saving page and starts the write ("ATP0=\r" goes out). False, with the
+    // saving page gone and the user told, when the session refuses the plan.
+    bool BeginWrite(const OrvWritePlan& plan);
+    bool BeginWrite(const QxWritePlan& plan);
+
+    // Set and the editors are disabled while a write runs and come back at its end.
+    virtual void EnableWriteControls(bool enabled) = 0;
+    // After "保存完毕！" has been dismissed (the ORV page offers to export its table).
+    virtual void OnSaved() {}
+
+    // Writes a channel table file whole or not at all, and leaves it read-only. False, with no
+    // file left behind, when it cannot be created (an earlier export left read-only included).
+    static bool WriteFileReadOnly(const QString& path, const QByteArray& bytes);
+
+    void OnCaptionClose() override { OnClosePage(); }
+    // Escape never leaves a settings page.
+    void OnEscape() override {}
+
+private:
+    void PresentSavingPage();
+    bool Started(bool started);
+    void EndWrite();
+    void HideSavingPage();
+
+    RadioFamily m_family;
+    bool m_writeRunning = false;
+};

@@ -1,0 +1,346 @@
+#include "orvpage/OrvSettingsDlg.h"
+
+#include "base/Prompts.h"
+#include "connect/RadioSession.h"
+#include "connect/pages/PageSlots.h"
+#include "orvpage/OrvChannelList.h"
+#include "orvpage/OrvPageLogic.h"
+#include "orvpage/OrvTableFile.h"
+#include "ui_OrvSettingsDlg.h"
+
+#include <QButtonGroup>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+
+int g_orvRepeaterLayout = 0;
+
+namespace {
+
+// Both directions of the table files offer the same choice.
+constexpr const char* kTableFilter = "(*.tb);;文本文件(*.txt);;All Files(*.*)";
+// More than any table file needs; a larger file is read only this far.
+constexpr qint64 kImportLimit = 1 << 20;
+
+std::vector<std::string> Items(const QComboBox* list) {
+    std::vector<std::string> items;
+    for (int i = 0; i < list->count(); ++i) {
+        items.push_back(list->itemText(i).toStdString());
+    }
+    return items;
+}
+
+// The list's choice: a "*"-marked text names the item it matches, otherwise the selection.
+int Choice(const QComboBox* list) {
+    return OrvPageLogic::ResolveListChoice(list->currentText().toStdString(), Items(list),
+                                           list->currentIndex());
+}
+
+void ShowMarked(QComboBox* list, int item) {
+    if (item >= 0 && item < list->count()) {
+        list->setEditText(QStringLiteral("*") + list->itemText(item));
+    }
+}
+
+} // namespace
+
+COrvSettingsDlg::COrvSettingsDlg(IPageOwner& owner)
+    : CSettingsPage(owner, FAMILY_ORV), m_ui(std::make_unique<Ui::COrvSettingsDlg>()) {
+    m_ui->setupUi(this);
+    m_modeLists = {m_ui->bmkTransparentModeCombo, m_ui->trimtalkModeCombo, m_ui->satelModeCombo,
+                   m_ui->qzTransparentModeCombo, m_ui->bmkFstModeCombo};
+    m_protocols = new QButtonGroup(this);
+    const std::array<QAbstractButton*, 5> buttons = {m_ui->bmkTransparentRadio, m_ui->trimtalkRadio,
+                                                     m_ui->satelRadio, m_ui->qzTransparentRadio,
+                                                     m_ui->bmkFstRadio};
+    for (int p = 0; p < OrvPageLogic::kProtocols; ++p) {
+        m_protocols->addButton(buttons[static_cast<std::size_t>(p)], p);
+    }
+    connect(m_protocols, &QButtonGroup::idClicked, this, &COrvSettingsDlg::OnProtocolButton);
+    connect(m_ui->trimtalkModeCombo, &QComboBox::currentIndexChanged, this,
+            [this](int index) { OnModeChange(1, index); });
+    connect(m_ui->qzTransparentModeCombo, &QComboBox::currentIndexChanged, this,
+            [this](int index) { OnModeChange(3, index); });
+    connect(m_ui->closeAddressCheck, &QCheckBox::clicked, this, &COrvSettingsDlg::OnCloseAddress);
+    connect(m_ui->exitButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnExitSettings);
+    connect(m_ui->setButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnSet);
+    connect(m_ui->exportButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnExportList);
+    connect(m_ui->importButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnImportList);
+
+    m_model = new COrvChannelModel(this);
+    m_delegate = new COrvCellDelegate(this);
+    QTableView* list = m_ui->channelList;
+    list->setModel(m_model);
+    list->setItemDelegate(m_delegate);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(18);
+    list->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->horizontalHeader()->setHighlightSections(false);
+    connect(list, &QTableView::clicked, this, &COrvSettingsDlg::OnCellClicked);
+    connect(m_delegate, &COrvCellDelegate::committedByKey, this, &COrvSettingsDlg::OnCellCommitted);
+    connect(m_delegate, &COrvCellDelegate::arrowKey, this, [this] { OnArrowKey(); });
+}
+
+COrvSettingsDlg::~COrvSettingsDlg() = default;
+
+void COrvSettingsDlg::OnInitDialog() {
+    for (QComboBox* list : {m_ui->qzTransparentModeCombo, m_ui->bmkTransparentModeCombo,
+                            m_ui->bmkFstModeCombo, m_ui->satelModeCombo, m_ui->trimtalkModeCombo}) {
+        const QSignalBlocker quiet(list);
+        list->setEnabled(false);
+        list->setCurrentIndex(0);
+    }
+    m_ui->unknownProtocolRadio->setVisible(true);
+    m_ui->unknownProtocolRadio->setChecked(false);
+}
+
+QComboBox* COrvSettingsDlg::ModeList(int protocol) const {
+    return protocol >= 0 && protocol < OrvPageLogic::kProtocols
+               ? m_modeLists[static_cast<std::size_t>(protocol)]
+               : nullptr;
+}
+
+int COrvSettingsDlg::Protocol() const {
+    return m_protocols->checkedId();
+}
+
+void COrvSettingsDlg::SetProtocol(int protocol) {
+    if (QAbstractButton* button = m_protocols->button(protocol)) {
+        button->setChecked(true);
+        return;
+    }
+    // None checked: an exclusive group cannot be emptied, so it lets go for a moment.
+    m_protocols->setExclusive(false);
+    for (QAbstractButton* button : m_protocols->buttons()) {
+        button->setChecked(false);
+    }
+    m_protocols->setExclusive(true);
+}
+
+void COrvSettingsDlg::SetLayout(bool repeater) {
+    g_orvRepeaterLayout = repeater ? 1 : 0;
+}
+
+void COrvSettingsDlg::FillFromSettings() {
+    RadioSettings& settings = Owner().Session().Settings();
+    const OrvRegisters& r = settings.orv;
+    m_modeCode = r.s141 + 10 * r.s103 + 100 * r.s127 + 1000 * r.s186;
+    const OrvPageLogic::ModeOnPage mode = OrvPageLogic::ModeFromRegisters(r);
+    if (mode.unknownProtocol) {
+        m_ui->unknownProtocolRadio->setChecked(true);
+    } else {
+        m_ui->unknownProtocolRadio->hide();
+        if (QComboBox* list = ModeList(mode.protocol)) {
+            SetProtocol(mode.protocol);
+            list->setEnabled(true);
+            ShowMarked(list, mode.modeIndex);
+        }
+        if (mode.repeaterLayout.has_value()) {
+            SetLayout(*mode.repeaterLayout);
+        }
+    }
+
+    m_ui->addressEdit->setText(QString::fromStdString(r.s105));
+    m_ui->addressEdit->setEnabled(mode.addressEnabled);
+    m_ui->closeAddressCheck->setEnabled(mode.addressEnabled);
+    if (r.s190 == 0 || r.s190 == 1) {
+        m_ui->closeAddressCheck->setChecked(r.s190 == 1);
+    }
+
+    settings.orvPortRate = OrvPageLogic::PortRateItem(settings.orvPortRate);
+    ShowMarked(m_ui->portRateCombo, settings.orvPortRate);
+}
+
+void COrvSettingsDlg::RebuildChannelList() {
+    const RadioSettings& settings = Owner().Session().Settings();
+    const bool english = Owner().English();
+    m_editRow = -1;
+    m_editColumn = -1;
+    m_model->Rebuild(settings.channels, g_orvRepeaterLayout != 0, settings.orvCurrentChannel,
+                     english);
+    QHeaderView* header = m_ui->channelList->horizontalHeader();
+    header->resizeSection(0, english ? 55 : 45);
+    for (int column = 1; column < m_model->columnCount(); ++column) {
+        header->resizeSection(column, 80);
+    }
+}
+
+void COrvSettingsDlg::EnableModeListOnly(int protocol) {
+    for (int p = 0; p < OrvPageLogic::kProtocols; ++p) {
+        ModeList(p)->setEnabled(p == protocol);
+    }
+}
+
+void COrvSettingsDlg::SetAddressControls() {
+    const int protocol = Protocol();
+    const bool addressed = protocol == 0 || protocol == 3 || protocol == 4;
+    m_ui->closeAddressCheck->setEnabled(addressed);
+    m_ui->addressEdit->setEnabled(addressed && !m_ui->closeAddressCheck->isChecked());
+}
+
+void COrvSettingsDlg::OnProtocolButton(int protocol) {
+    m_ui->unknownProtocolRadio->hide();
+    EnableModeListOnly(protocol);
+    const int choice = protocol == 1 || protocol == 3 ? Choice(ModeList(protocol)) : 0;
+    if (const std::optional<bool> repeater = OrvPageLogic::RepeaterLayoutOf(protocol, choice)) {
+        SetLayout(*repeater);
+    }
+    RebuildChannelList();
+    SetAddressControls();
+}
+
+void COrvSettingsDlg::OnModeChange(int protocol, int index) {
+    if (const std::optional<bool> repeater = OrvPageLogic::RepeaterLayoutOf(protocol, index)) {
+        SetLayout(*repeater);
+    }
+    RebuildChannelList();
+}
+
+void COrvSettingsDlg::OnCloseAddress() {
+    m_ui->addressEdit->setEnabled(!m_ui->closeAddressCheck->isChecked());
+}
+
+void COrvSettingsDlg::OnCellClicked(const QModelIndex& index) {
+    if (!index.isValid() || !m_model->Editable(index.column()) || WriteRunning()) {
+        return;
+    }
+    m_editRow = index.row();
+    m_editColumn = index.column();
+    m_ui->channelList->edit(index);
+}
+
+void COrvSettingsDlg::OnCellCommitted(int row, int column, const QString& text) {
+    if (const std::optional<QString> normalised = ValidateFrequency(text)) {
+        m_model->SetCell(row, column, *normalised);
+    }
+}
+
+void COrvSettingsDlg::OnArrowKey() {
+    QTableView* list = m_ui->channelList;
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
+    const int row = selected.isEmpty() ? 0 : selected.first().row();
+    const QModelIndex index = m_model->index(row, 0);
+    list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
+    list->scrollTo(index);
+    list->setFocus();
+}
+
+void COrvSettingsDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        // Neither ever closes the page or presses a button.
+        event->accept();
+        return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        OnArrowKey();
+        return;
+    default:
+        CSettingsPage::keyPressEvent(event);
+    }
+}
+
+void COrvSettingsDlg::TellText(const std::string& text) {
+    Prompts::Current().ShowMessage(kMessageCaption, text, PromptIcon::Warning);
+}
+
+std::optional<QString> COrvSettingsDlg::ValidateFrequency(const QString& text) {
+    const FrequencyText::FrequencyVerdict verdict =
+        OrvPageLogic::ValidateFrequency(text.toStdString());
+    if (verdict.fault != FrequencyText::FrequencyFault::None) {
+        TellText(FrequencyText::FrequencyMessage(verdict.fault, Owner().English()));
+        return std::nullopt;
+    }
+    if (verdict.normalised.has_value()) {
+        return QString::fromStdString(*verdict.normalised);
+    }
+    return std::nullopt;
+}
+
+OrvPageLogic::OrvSetInput COrvSettingsDlg::SetInput() const {
+    CSettingsPage* self = const_cast<COrvSettingsDlg*>(this);
+    const RadioSettings& settings = self->Owner().Session().Settings();
+    OrvPageLogic::OrvSetInput in;
+    in.channels = settings.channels;
+    in.cells = m_model->CellTexts();
+    in.repeaterLayout = g_orvRepeaterLayout != 0;
+    in.protocol = Protocol();
+    if (const QComboBox* list = ModeList(in.protocol)) {
+        in.modeIndex = Choice(list);
+    }
+    in.address = m_ui->addressEdit->text().toStdString();
+    in.closeAddress = m_ui->closeAddressCheck->isChecked() ? 1 : 0;
+    in.currentChannel = settings.orvCurrentChannel;
+    in.portRateIndex = Choice(m_ui->portRateCombo);
+    // S108 only when the QX page's power was edited and that page still exists.
+    if (settings.qxPowerEdited != 0 && g_qxPage != nullptr) {
+        if (const std::optional<int> power = g_qxPage->EditedPowerIndex()) {
+            in.qxPowerEdited = true;
+            in.qxPowerIndex = *power;
+        }
+    }
+    return in;
+}
+
+void COrvSettingsDlg::OnSet() {
+    if (WriteRunning() || Owner().Session().Writing()) {
+        return;
+    }
+    // Nothing goes to the radio unless all of it can be written.
+    const OrvPageLogic::OrvSetPreparation preparation = OrvPageLogic::PrepareSet(SetInput());
+    if (!preparation.Writable()) {
+        for (const SetProblem& problem : preparation.problems) {
+            TellText(problem.Text(Owner().English()));
+        }
+        return;
+    }
+    Owner().Session().Settings().orvProgram = preparation.plan.program;
+    BeginWrite(preparation.plan);
+}
+
+void COrvSettingsDlg::EnableWriteControls(bool enabled) {
+    m_ui->setButton->setEnabled(enabled);
+    m_ui->importButton->setEnabled(enabled);
+    m_ui->settingsArea->setEnabled(enabled);
+    m_ui->channelList->setEnabled(enabled);
+}
+
+void COrvSettingsDlg::OnExportList() {
+    const bool english = Owner().English();
+    const std::optional<std::string> path = Prompts::Current().ChooseSaveFile(
+        {english ? "Export List" : "输出通道列表", kTableFilter, "导出频率", "tb"});
+    if (!path.has_value()) {
+        return;
+    }
+    const OrvTableFile::Frequencies hertz = OrvTableFile::ExportFrequencies(
+        Owner().Session().Settings().channels, m_model->CellTexts(), g_orvRepeaterLayout != 0);
+    const std::string text = OrvTableFile::EncodeFile(hertz);
+    if (!WriteFileReadOnly(QString::fromStdString(*path),
+                           QByteArray(text.data(), static_cast<qsizetype>(text.size())))) {
+        Tell(Msg::kCannotOpenFile);
+    }
+}
+
+void COrvSettingsDlg::OnImportList() {
+    const bool english = Owner().English();
+    const std::optional<std::string> path = Prompts::Current().ChooseOpenFile(
+        {english ? "Import List" : "输入通道列表", kTableFilter, "", "tb"});
+    if (!path.has_value()) {
+        return;
+    }
+    QFile file(QString::fromStdString(*path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        Tell(Msg::kCannotOpenFile);
+        return;
+    }
+    const QByteArray bytes = file.read(kImportLimit);
+    const OrvTableFile::Record record = OrvTableFile::DecodeFile(
+        std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    COrvChannelModel::Cells cells = m_model->CellTexts();
+    OrvTableFile::ImportIntoCells(record, g_orvRepeaterLayout != 0, cells);
+    m_model->SetCells(cells);
+}

@@ -1,0 +1,88 @@
+#pragma once
+// Dialog 156, the ORV settings page: protocol and mode, address, port rate and the 16-channel
+// list of what was read from an ORV radio, the Set command that writes them back, and the
+// channel table files. The rules live in OrvPageLogic; the page shows them and reads its
+// controls into them.
+
+#include "connect/pages/SettingsPage.h"
+
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace Ui {
+class COrvSettingsDlg;
+}
+class QAbstractButton;
+class QButtonGroup;
+class QComboBox;
+class QTableView;
+class COrvChannelModel;
+class COrvCellDelegate;
+namespace OrvPageLogic {
+struct OrvSetInput;
+}
+
+// 0: normal layout (two frequency columns), 1: repeater layout (four). Kept for the whole run:
+// a new page starts in the layout the last one left.
+extern int g_orvRepeaterLayout;
+
+class COrvSettingsDlg : public CSettingsPage {
+    Q_OBJECT
+public:
+    explicit COrvSettingsDlg(IPageOwner& owner);
+    ~COrvSettingsDlg() override;
+
+    // Shows the registers, the current channel and the port rate of RadioSettings.
+    void FillFromSettings();
+    // Columns and rows anew from RadioSettings for the current layout; typed values go.
+    void RebuildChannelList();
+
+    // Control handlers.
+    void OnProtocolButton(int protocol);
+    void OnModeChange(int protocol, int index);
+    void OnCloseAddress();
+    void OnSet();
+    void OnExportList();
+    void OnImportList();
+
+    // The list's frequency check: tells a bad value, and gives the ten-character form of a
+    // good one that is not yet in it.
+    std::optional<QString> ValidateFrequency(const QString& text);
+
+    // What Set would work from, as the controls stand.
+    OrvPageLogic::OrvSetInput SetInput() const;
+
+    // The checked protocol button (0..4), -1 for none.
+    int Protocol() const;
+    int ModeCode() const { return m_modeCode; }
+    const COrvChannelModel& ChannelModel() const { return *m_model; }
+
+protected:
+    void OnInitDialog() override;
+    void EnableWriteControls(bool enabled) override;
+    void OnSaved() override { OnExportList(); }
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void OnCellCommitted(int row, int column, const QString& text);
+    void OnCellClicked(const QModelIndex& index);
+    void OnArrowKey();
+    void SetProtocol(int protocol);
+    void EnableModeListOnly(int protocol);
+    void SetAddressControls();
+    void SetLayout(bool repeater);
+    QComboBox* ModeList(int protocol) const;
+    void TellText(const std::string& text);
+
+    std::unique_ptr<Ui::COrvSettingsDlg> m_ui;
+    QButtonGroup* m_protocols = nullptr;
+    std::array<QComboBox*, 5> m_modeLists{};
+    COrvChannelModel* m_model = nullptr;
+    COrvCellDelegate* m_delegate = nullptr;
+    int m_editRow = -1;
+    int m_editColumn = -1;
+    int m_modeCode = 0;
+};
