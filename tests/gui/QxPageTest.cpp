@@ -1,21 +1,31 @@
 // The QX settings page clicked as a user would, offscreen: the register controls and their
-// enabling rule, the channel list's editors, Delete and Clear, and the table files.
+// enabling rule, the channel list's editors, Delete and Clear, the table files, and a whole Set
+// against the simulated radio (orvconf-sim).
 
+#include "app/MainDlg.h"
 #include "base/Prompts.h"
+#include "base/Timing.h"
 #include "connect/RadioSession.h"
+#include "connect/pages/LinkModeDlg.h"
 #include "connect/pages/PageOwner.h"
+#include "connect/pages/PageSlots.h"
+#include "connect/pages/SavingDlg.h"
 #include "qxpage/QxChannelModel.h"
 #include "qxpage/QxSettingsDlg.h"
+#include "tests/support/PtyPair.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -383,6 +393,24 @@ TEST_F(QxPageTest, DeleteAndClearEmptyRowsAndEnterNeitherRestoresNorLeaves) {
     EXPECT_EQ(List().currentIndex().row(), 1);
 }
 
+// Set checks the whole write first: a page state with no preset, a frequency off the 50 Hz
+// steps or a direction nobody knows is told and nothing is sent.
+TEST_F(QxPageTest, SetRefusesAWriteThatCannotCompleteAndSendsNothing) {
+    QxRegisters r = ReadRegisters();
+    r.s186 = 3; // Satel, air rate 9600 with 25 kHz: no preset
+    r.s103 = 5;
+    r.s125 = 2;
+    Open(r);
+    Model().SetText(4, CQxChannelModel::kFrequency, QStringLiteral("433.00001"));
+    Model().SetText(4, CQxChannelModel::kBandwidth, QStringLiteral("25   KHz"));
+    Model().SetText(4, CQxChannelModel::kDirection, QStringLiteral("both"));
+    Press("setButton");
+    EXPECT_EQ(prompts.texts.size(), 3u);
+    EXPECT_EQ(prompts.texts.front(), "输入频率值不对，请重新输入！");
+    EXPECT_FALSE(page->WriteRunning() || owner.session.Writing());
+    EXPECT_TRUE(Enabled("setButton"));
+}
+
 TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -437,6 +465,134 @@ TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
     prompts.fileName.reset();
     Press("importButton");
     EXPECT_EQ(Model().Rows(), before);
+}
+
+// ---- A whole Set against the simulated radio.
+
+constexpr int kWaitMs = 30000;
+
+// A simulated radio on a pseudo-terminal, killed with the test; port is the name the home page
+// lists ("pts/5").
+struct SimRadio : QProcess {
+    explicit SimRadio(const QStringList& args) {
+        setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        start(QStringLiteral(ORVCONF_SIM), args);
+        if (waitForStarted(kWaitMs) && waitForReadyRead(kWaitMs)) {
+            port = QString::fromLocal8Bit(readLine()).trimmed();
+            port.remove(QRegularExpression(QStringLiteral("^/dev/")));
+        }
+    }
+    ~SimRadio() override {
+        kill();
+        waitForFinished(kWaitMs);
+    }
+    QString port;
+};
+
+class QxRoadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        Timing::SetScale(0.1);
+        Prompts::Install(&prompts);
+    }
+    void TearDown() override {
+        poll.reset();
+        main.reset();
+        CLinkModeDlg::ReleaseInstance();
+        Prompts::Install(nullptr);
+        Timing::SetScale(1.0);
+    }
+
+    // From the home page through the config-key connection to the filled settings page.
+    CQxSettingsDlg* Read(const QString& port) {
+        main = std::make_unique<CMainDlg>();
+        main->show();
+        QComboBox* combo = main->findChild<QComboBox*>(QStringLiteral("portCombo"));
+        if (combo->findText(port) < 0) {
+            combo->addItem(port);
+        }
+        combo->setCurrentIndex(combo->findText(port));
+        ClickQx();
+        PtyPair::PumpUntil([] { return g_qxPage != nullptr && g_qxPage->isVisible(); }, kWaitMs);
+        return qobject_cast<CQxSettingsDlg*>(g_qxPage.data());
+    }
+
+    // The QX button, the connection method answered with the config key and OK.
+    void ClickQx() {
+        poll = std::make_unique<QTimer>();
+        QObject::connect(poll.get(), &QTimer::timeout, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                poll->stop();
+                modal->findChild<QAbstractButton*>(QStringLiteral("powerOnRadio"))->click();
+                modal->findChild<QAbstractButton*>(QStringLiteral("okButton"))->click();
+            }
+        });
+        poll->start(5);
+        main->findChild<QAbstractButton*>(QStringLiteral("qxButton"))->click();
+    }
+
+    RecordingPrompts prompts;
+    std::unique_ptr<CMainDlg> main;
+    std::unique_ptr<QTimer> poll;
+};
+
+// Protocol, power, a channel's frequency, bandwidth and direction changed; Set runs with the
+// saving page up and the editors held back, ends in the radio's confirmation, and the next read
+// gives every change back.
+TEST_F(QxRoadTest, SetWritesEveryChangeAndTheNextReadShowsThem) {
+    SimRadio sim({"--family", "qx", "--rate", "9600", "--announce-delay", "200", "--no-pace"});
+    ASSERT_FALSE(sim.port.isEmpty()) << "orvconf-sim did not start";
+    CQxSettingsDlg* page = Read(sim.port);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(prompts.texts.empty());
+
+    const auto combo = [&page](const char* name) {
+        return page->findChild<QComboBox*>(QLatin1String(name));
+    };
+    const auto choose = [&combo](const char* name, int index) {
+        combo(name)->setCurrentIndex(index);
+        emit combo(name)->activated(index);
+    };
+    choose("protocolCombo", 1);
+    choose("powerCombo", 5);
+    choose("fecCombo", 1);
+    CQxChannelModel& model = page->ChannelModel();
+    const int row = 9;
+    model.SetRows({});
+    model.SetText(row, CQxChannelModel::kFrequency, QStringLiteral("440.550000"));
+    model.SetText(row, CQxChannelModel::kBandwidth, QStringLiteral("12.5 KHz"));
+    model.SetText(row, CQxChannelModel::kDirection, QStringLiteral("Tx"));
+    const QxPageLogic::QxPageValues chosen = page->Values();
+    EXPECT_EQ(main->Session().Settings().qxPowerEdited, 1);
+
+    page->findChild<QPushButton*>(QStringLiteral("setButton"))->click();
+    EXPECT_TRUE(g_savingDlg != nullptr && g_savingDlg->isVisible());
+    EXPECT_FALSE(page->ChannelList().isEnabled());
+    ASSERT_TRUE(PtyPair::PumpUntil([this] { return !prompts.texts.empty(); }, kWaitMs));
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{"保存完毕！"});
+    EXPECT_FALSE(g_savingDlg->isVisible());
+    EXPECT_TRUE(page->findChild<QPushButton*>(QStringLiteral("setButton"))->isEnabled());
+
+    // Leave, and read the module once more.
+    page->findChild<QPushButton*>(QStringLiteral("exitButton"))->click();
+    ASSERT_TRUE(
+        PtyPair::PumpUntil([this] { return main->isVisible() && !main->PortOpen(); }, kWaitMs));
+    prompts.texts.clear();
+    ClickQx();
+    sim.write("\n"); // switched off and on with CONFIG held
+
+    ASSERT_TRUE(PtyPair::PumpUntil(
+        [&page] { return g_qxPage != nullptr && g_qxPage != page && g_qxPage->isVisible(); },
+        kWaitMs));
+    auto* again = qobject_cast<CQxSettingsDlg*>(g_qxPage.data());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Values(), chosen);
+    EXPECT_EQ(again->ChannelModel().Rows()[row],
+              (ChannelEntry{"9", "440.550000", "12.5 KHz", "Tx"}));
+    EXPECT_TRUE(again->ChannelModel().RowEmpty(0));
+    EXPECT_TRUE(prompts.texts.empty());
 }
 
 } // namespace
