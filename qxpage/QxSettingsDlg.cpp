@@ -83,6 +83,7 @@ void CQxSettingsDlg::OnInitDialog() {
 
     QTableView& list = *m_ui->channelList;
     list.verticalHeader()->hide();
+    list.verticalHeader()->setDefaultSectionSize(list.fontMetrics().height() + 8);
     list.horizontalHeader()->setSectionsMovable(true);
     list.horizontalHeader()->setHighlightSections(false);
     for (int column = 0; column < CQxChannelModel::kColumns; ++column) {

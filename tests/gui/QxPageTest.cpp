@@ -2,6 +2,7 @@
 // enabling rule, the channel list's editors, Delete and Clear, the table files, and a whole Set
 // against the simulated radio (orvconf-sim).
 
+#include "app/Language.h"
 #include "app/MainDlg.h"
 #include "base/Prompts.h"
 #include "base/Timing.h"
@@ -465,6 +466,23 @@ TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
     prompts.fileName.reset();
     Press("importButton");
     EXPECT_EQ(Model().Rows(), before);
+}
+
+// The English forms leave no Chinese text on the page, and keep every list's items in order.
+TEST_F(QxPageTest, EnglishFormLeavesNoChineseAndKeepsTheItems) {
+    ASSERT_TRUE(Language::UseEnglishForms(true));
+    Open();
+    Language::UseEnglishForms(false);
+    static const QRegularExpression kHan(QStringLiteral("\\p{Han}"));
+    QStringList texts{page->windowTitle()};
+    for (QWidget* child : page->findChildren<QWidget*>()) {
+        texts << child->property("text").toString() << child->property("title").toString();
+    }
+    for (const QString& text : texts) {
+        EXPECT_FALSE(text.contains(kHan)) << text.toStdString();
+    }
+    EXPECT_EQ(Combo("powerCombo")->itemText(13), "33(2W)");
+    EXPECT_EQ(Combo("bandwidthCombo")->itemText(2), "25     kHz");
 }
 
 // ---- A whole Set against the simulated radio.
