@@ -613,4 +613,39 @@ TEST_F(QxRoadTest, SetWritesEveryChangeAndTheNextReadShowsThem) {
     EXPECT_TRUE(prompts.texts.empty());
 }
 
+// A refused or unanswered register write ends the write with its message; the page stays with
+// everything the user chose, and Set is offered again.
+TEST_F(QxRoadTest, ARefusedOrSilentWriteKeepsThePageAndItsValues) {
+    struct Way {
+        const char* name;
+        QStringList fault;
+        std::string message;
+    };
+    const Way ways[] = {
+        {"refused", {"--error-on", "ats101="}, "数据有误，请检查！"},
+        {"silent", {"--silent-on", "ats125="}, Msg::kNoAnswerWhileSaving.zh},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        prompts.texts.clear();
+        SimRadio sim(QStringList{"--family", "qx", "--rate", "9600", "--announce-delay", "200",
+                                 "--no-pace"} +
+                     way.fault);
+        CQxSettingsDlg* page = Read(sim.port);
+        ASSERT_NE(page, nullptr);
+        QComboBox* air = page->findChild<QComboBox*>(QStringLiteral("airRateCombo"));
+        air->setCurrentIndex(2);
+        emit air->activated(2);
+        const QxPageLogic::QxPageValues chosen = page->Values();
+        page->findChild<QPushButton*>(QStringLiteral("setButton"))->click();
+        ASSERT_TRUE(PtyPair::PumpUntil([this] { return !prompts.texts.empty(); }, kWaitMs));
+        EXPECT_EQ(prompts.texts, std::vector<std::string>{way.message});
+        EXPECT_FALSE(g_savingDlg != nullptr && g_savingDlg->isVisible());
+        EXPECT_TRUE(page->isVisible() && !page->WriteRunning());
+        EXPECT_TRUE(page->findChild<QPushButton*>(QStringLiteral("setButton"))->isEnabled());
+        EXPECT_TRUE(page->ChannelList().isEnabled());
+        EXPECT_EQ(page->Values(), chosen);
+    }
+}
+
 } // namespace
