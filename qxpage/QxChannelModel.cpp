@@ -41,8 +41,17 @@ QString CQxChannelModel::Text(int row, int column) const {
     if (column == kChannel) {
         return QString::number(row);
     }
-    std::string* cell = const_cast<CQxChannelModel*>(this)->Cell(row, column);
-    return cell != nullptr ? QString::fromStdString(*cell) : QString();
+    const ChannelEntry& entry = m_rows[static_cast<std::size_t>(row)];
+    switch (column) {
+    case kFrequency:
+        return QString::fromStdString(entry.frequency);
+    case kBandwidth:
+        return QString::fromStdString(entry.bandwidth);
+    case kDirection:
+        return QString::fromStdString(entry.direction);
+    default:
+        return {};
+    }
 }
 
 void CQxChannelModel::SetText(int row, int column, const QString& text) {
