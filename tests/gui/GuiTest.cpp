@@ -14,6 +14,7 @@
 #include "connect/pages/PowerOnWaitDlg.h"
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/SavingDlg.h"
+#include "connect/pages/SettingsPage.h"
 #include "connect/pages/SoftDiagDlg.h"
 #include "tests/support/PtyPair.h"
 
@@ -422,16 +423,33 @@ TEST_F(RoadTest, OrvEveryEarlyEndOfTheReadLeadsHome) {
     }
 }
 
-TEST_F(RoadTest, QxConfigKeyConnectionReadsTheModule) {
+// QX: a read ends at page 153, filled with what was read; leaving it sends the module out of its
+// command mode and goes home.
+class QxRoadTest : public RoadTest {
+protected:
+    void ExpectQxPageThenHome() {
+        ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
+        ASSERT_TRUE(WaitUntil([] { return Shown(g_qxPage); }));
+        EXPECT_FALSE(main->isVisible() || Shown(g_readingDlg));
+        EXPECT_TRUE(prompts.texts.empty());
+        EXPECT_EQ(Control<QComboBox>(g_qxPage, "protocolCombo")->currentIndex(),
+                  main->Session().Settings().qx.s186);
+        Click(Control(g_qxPage, "exitButton"));
+        ASSERT_TRUE(WaitUntil([this] { return main->isVisible() && !main->PortOpen(); }));
+        EXPECT_TRUE(BackHome());
+    }
+};
+
+TEST_F(QxRoadTest, QxConfigKeyConnectionReadsTheModule) {
     SimRadio sim({"--family", "qx", "--rate", "9600", "--announce-delay", "200", "--no-pace"});
     Start(sim.port, kQx, kPowerOn);
     EXPECT_EQ(g_linkMode, QxLinkMethod::ConfigKey);
     ASSERT_TRUE(Shown(g_configKeyDlg) && !main->isVisible());
     EXPECT_EQ(LabelText(g_configKeyDlg, "portText"), sim.port);
-    ExpectReadThenHome();
+    ExpectQxPageThenHome();
 }
 
-TEST_F(RoadTest, QxSoftDiagnosisFindsTheModuleAtItsRate) {
+TEST_F(QxRoadTest, QxSoftDiagnosisFindsTheModuleAtItsRate) {
     SimRadio sim({"--family", "qx", "--rate", "19200", "--no-pace"});
     Start(sim.port, kQx, kSoftDiag);
     EXPECT_EQ(g_linkMode, QxLinkMethod::SoftDiagnosis);
@@ -439,7 +457,7 @@ TEST_F(RoadTest, QxSoftDiagnosisFindsTheModuleAtItsRate) {
     EXPECT_EQ(LabelText(g_softDiagDlg, "portText"), sim.port);
     ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
     EXPECT_EQ(main->Session().LineRate(), 19200);
-    ExpectReadThenHome();
+    ExpectQxPageThenHome();
 }
 
 // ---- Lines where no radio ever answers.
