@@ -13,6 +13,7 @@
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/SavingDlg.h"
 #include "connect/pages/SoftDiagDlg.h"
+#include "orvpage/OrvSettingsDlg.h"
 #include "qxpage/QxSettingsDlg.h"
 
 #include <QComboBox>
@@ -24,6 +25,7 @@
 #include <QStyle>
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -100,6 +102,22 @@ private:
     bool m_english;
     QString m_port;
 };
+
+// An ORV radio as read: a few channels listed, slot 3, 19200 baud; BMK transparent 2FSK 9600
+// (normal layout) or Trimtalk450S repeater (repeater layout).
+void SampleOrvRadio(RadioSettings& s, bool repeater) {
+    s = RadioSettings{};
+    const char* const listed[] = {"433.125000", "433.125000", "434.250000", "434.250000",
+                                  "410.000000", "411.500000", "",           "",
+                                  "456.062500", "456.062500", "457.000000", "458.000000"};
+    for (std::size_t i = 0; i < std::size(listed); ++i) {
+        s.channels[i] = {std::to_string(i), listed[i], "25   KHz", "Rx&Tx"};
+    }
+    s.orv = repeater ? OrvRegisters{0, 2, 0, 5, 0, 0, 0, 0, "1"}
+                     : OrvRegisters{0, 1, 0, 5, 0, 0, 0, 0, "12"};
+    s.orvCurrentChannel = 3;
+    s.orvPortRate = 5;
+}
 
 // Page 153 as a read of a QX module leaves it: a Trimtalk base with a few channels in use.
 void ShootQxPage(CShooter& shooter, IPageOwner& owner) {
@@ -215,9 +233,25 @@ bool ShootLanguage(const QDir& folder, bool english) {
         saving.hide();
     }
 
+    for (const bool repeater : {false, true}) {
+        SampleOrvRadio(owner.Session().Settings(), repeater);
+        COrvSettingsDlg page(owner);
+        page.Present();
+        page.FillFromSettings();
+        page.RebuildChannelList();
+        shooter.Shoot(&page, repeater ? QStringLiteral("156_orv_settings_repeater")
+                                      : QStringLiteral("156_orv_settings"));
+        page.hide();
+    }
+    g_orvRepeaterLayout = 0;
+
     ShootQxPage(shooter, owner);
 
     ShootMessage(shooter, QStringLiteral("msg_no_port"), Msg::kNoPort, english);
+    ShootMessage(shooter, QStringLiteral("msg_saved"), Msg::kSaved, english);
+    ShootMessage(shooter, QStringLiteral("msg_write_error"), Msg::kWriteError, english);
+    ShootMessage(shooter, QStringLiteral("msg_no_answer_saving"), Msg::kNoAnswerWhileSaving,
+                 english);
     ShootMessage(shooter, QStringLiteral("msg_no_answer"), Msg::kNoAnswer, english);
     ShootMessage(shooter, QStringLiteral("msg_port_lost"), Msg::kPortLost, english);
     ShootMessage(shooter, QStringLiteral("msg_read_stopped"), Msg::kReadStopped, english);

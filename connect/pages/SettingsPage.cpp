@@ -79,11 +79,10 @@ void CSettingsPage::OnWriteNoAnswer() {
 }
 
 bool CSettingsPage::WriteFileReadOnly(const QString& path, const QByteArray& bytes) {
-    // An earlier export is kept from being changed: it is not replaced either.
+    // A read-only file (an earlier export) is not replaced, whoever runs the program.
     const QFileInfo info(path);
-    // (Its write bit counts too: an administrator could write it all the same.)
     if (info.exists() &&
-        (!info.isFile() || !info.isWritable() || !(info.permissions() & QFile::WriteOwner))) {
+        (!info.isFile() || !info.isWritable() || (info.permissions() & QFile::WriteOwner) == 0)) {
         return false;
     }
     QSaveFile file(path);

@@ -1,0 +1,260 @@
+#pragma once
+// What the window tests share: recorded prompts, the simulated radio on a pseudo-terminal, and a
+// fixture that owns the home page and clicks through it as a user would.
+
+#include "app/MainDlg.h"
+#include "base/Prompts.h"
+#include "base/Timing.h"
+#include "connect/pages/ConfigKeyDlg.h"
+#include "connect/pages/LinkModeDlg.h"
+#include "connect/pages/NoRadioDlg.h"
+#include "connect/pages/PageSlots.h"
+#include "connect/pages/PowerOnWaitDlg.h"
+#include "connect/pages/ReadingDlg.h"
+#include "connect/pages/SavingDlg.h"
+#include "connect/pages/SettingsPage.h"
+#include "connect/pages/SoftDiagDlg.h"
+#include "tests/support/PtyPair.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace guitest {
+
+// Generous: the machine may be busy with other builds.
+inline constexpr int kWaitMs = 30000;
+
+// The controls met on every road, by their names in the forms.
+inline constexpr const char* kOrv = "orvButton";
+inline constexpr const char* kQx = "qxButton";
+inline constexpr const char* kPowerOn = "powerOnRadio";
+inline constexpr const char* kSoftDiag = "softDiagRadio";
+
+class RecordingPrompts : public IPrompts {
+public:
+    void ShowMessage(const std::string&, const std::string& text, PromptIcon) override {
+        texts.push_back(text);
+        if (onMessage) {
+            onMessage(); // while the message would be on screen (a modal box runs the loop)
+        }
+    }
+    // The file dialogs answer with the paths queued here, in turn; none left: cancelled.
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override {
+        return Choose(spec, savePaths);
+    }
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override {
+        return Choose(spec, openPaths);
+    }
+    std::vector<std::string> texts;
+    std::function<void()> onMessage;
+    std::vector<FileDialogSpec> dialogs;
+    std::deque<std::string> savePaths;
+    std::deque<std::string> openPaths;
+
+private:
+    std::optional<std::string> Choose(const FileDialogSpec& spec, std::deque<std::string>& paths) {
+        dialogs.push_back(spec);
+        if (paths.empty()) {
+            return std::nullopt;
+        }
+        std::string path = paths.front();
+        paths.pop_front();
+        return path;
+    }
+};
+
+// A simulated radio served on a pseudo-terminal, killed with the test; port is the name the
+// home page lists ("pts/5").
+struct SimRadio : QProcess {
+    explicit SimRadio(const QStringList& args) {
+        setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        start(QStringLiteral(ORVCONF_SIM), args);
+        if (waitForStarted(kWaitMs) && waitForReadyRead(kWaitMs)) {
+            port = QString::fromLocal8Bit(readLine()).trimmed();
+            port.remove(QRegularExpression(QStringLiteral("^/dev/")));
+        }
+    }
+    ~SimRadio() override {
+        kill();
+        waitForFinished(kWaitMs);
+    }
+    QString port;
+};
+
+template <typename Pred> bool WaitUntil(Pred done) {
+    return PtyPair::PumpUntil(done, kWaitMs);
+}
+
+inline bool Shown(QWidget* w) {
+    return w != nullptr && w->isVisible();
+}
+
+// Presses a button the way a user does: only a visible, enabled button reacts. The click lands
+// near the left end, where a radio button has its indicator and text.
+inline void Click(QAbstractButton* button) {
+    ASSERT_NE(button, nullptr);
+    const QPoint spot(std::min(button->width() / 2, 10), button->height() / 2);
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, spot);
+}
+
+// A control of a window by its name in the form ("okButton", "portText").
+template <typename T = QAbstractButton> T* Control(QWidget* window, const char* name) {
+    return window != nullptr ? window->findChild<T*>(QLatin1String(name)) : nullptr;
+}
+
+inline QString LabelText(QWidget* window, const char* name) {
+    QLabel* label = Control<QLabel>(window, name);
+    return label != nullptr ? label->text() : QString();
+}
+
+// Owns the main window; the controls are found by their names in the forms.
+class GuiTest : public ::testing::Test {
+protected:
+    // Nominal waits run this much faster in the test.
+    virtual double TimeScale() const { return 0.02; }
+
+    void SetUp() override {
+        // The home page probes every simulated radio listed where all programs look: this process
+        // and its radios keep a registry of their own, apart from tests running side by side.
+        static QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        Timing::SetScale(TimeScale());
+        Prompts::Install(&prompts);
+    }
+    void TearDown() override {
+        m_modalPoll.reset();
+        main.reset();
+        Prompts::Install(nullptr);
+        Timing::SetScale(1.0);
+    }
+
+    // The home page as the program opens it (the ports are enumerated now).
+    void CreateMain() {
+        main.reset();
+        (main = std::make_unique<CMainDlg>())->show();
+    }
+    QAbstractButton* HomeButton(const char* name) { return Control(main.get(), name); }
+    QComboBox* PortCombo() { return Control<QComboBox>(main.get(), "portCombo"); }
+
+    // Picks a port in the combo as the user does, adding it first when the enumeration did not
+    // list it (a bare pseudo-terminal).
+    void SelectPort(const QString& name) {
+        portWasListed = PortCombo()->findText(name) >= 0;
+        if (!portWasListed) {
+            PortCombo()->addItem(name);
+        }
+        PortCombo()->setCurrentIndex(PortCombo()->findText(name));
+    }
+
+    // A new home page, the port picked and the family button clicked; with linkRadio
+    // (kPowerOn, kSoftDiag) the connection-method dialog is answered with it and OK.
+    void Start(const QString& port, const char* button, const char* linkRadio = nullptr) {
+        CreateMain();
+        SelectPort(port);
+        if (linkRadio != nullptr) {
+            AnswerLinkMode(linkRadio, "okButton");
+        }
+        Click(HomeButton(button));
+    }
+
+    // Runs act on the modal dialog once one is up.
+    void WhenModal(std::function<void(QWidget*)> act) {
+        m_modalPoll = std::make_unique<QTimer>();
+        QObject::connect(m_modalPoll.get(), &QTimer::timeout, [this, act] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                m_modalPoll->stop();
+                act(modal);
+            }
+        });
+        m_modalPoll->start(5);
+    }
+
+    // Answers the connection-method dialog: notes the choice it opened on, clicks a radio
+    // button (none for nullptr) and then "okButton" or "cancelButton".
+    void AnswerLinkMode(const char* radio, const char* button) {
+        WhenModal([this, radio, button](QWidget* modal) {
+            linkModeShown = Control(modal, kPowerOn)->isChecked() ? kPowerOn : kSoftDiag;
+            if (radio != nullptr) {
+                Click(Control(modal, radio));
+            }
+            Click(Control(modal, button));
+        });
+    }
+
+    // The home page shown, the port closed and no page left on screen.
+    bool BackHome() const {
+        const QList<CPage*> pages = PageSlots::All();
+        return main->isVisible() && !main->PortOpen() &&
+               std::none_of(pages.begin(), pages.end(), [](CPage* p) { return p->isVisible(); });
+    }
+
+    // QX: the reading page comes up; once the read is done, page 153 filled with the settings
+    // read; leaving it sends the module out of its command mode and goes home.
+    void ExpectReadThenHome() {
+        ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
+        ASSERT_TRUE(WaitUntil([] { return Shown(g_qxPage); }));
+        EXPECT_FALSE(main->isVisible() || Shown(g_readingDlg));
+        EXPECT_TRUE(prompts.texts.empty());
+        const auto& channels = main->Session().Settings().channels;
+        EXPECT_TRUE(std::any_of(channels.begin(), channels.end(),
+                                [](const ChannelEntry& row) { return !row.frequency.empty(); }));
+        EXPECT_EQ(Control<QComboBox>(g_qxPage, "protocolCombo")->currentIndex(),
+                  main->Session().Settings().qx.s186);
+        Click(Control(g_qxPage, "exitButton"));
+        ASSERT_TRUE(WaitUntil([this] { return main->isVisible() && !main->PortOpen(); }));
+        EXPECT_TRUE(BackHome());
+    }
+
+    RecordingPrompts prompts;
+    std::unique_ptr<CMainDlg> main;
+    bool portWasListed = false;
+    std::string linkModeShown;
+
+private:
+    std::unique_ptr<QTimer> m_modalPoll;
+};
+
+// ---- The roads against a simulated radio.
+
+// The countdowns must leave the radio time to announce itself, even on a busy machine: 30
+// nominal seconds (ORV) are 3 here, 10 (QX config key) are 1.
+class RoadTest : public GuiTest {
+protected:
+    double TimeScale() const override { return 0.1; }
+
+    // ORV: from the ORV button through the power-on wait to the reading page, the radio answering.
+    void StartOrvRead(SimRadio& sim) {
+        ASSERT_FALSE(sim.port.isEmpty()) << "orvconf-sim did not start";
+        Start(sim.port, kOrv);
+        EXPECT_TRUE(portWasListed) << "the simulated radio is not offered";
+        // Counting, with both buttons held back, and the port open.
+        ASSERT_TRUE(Shown(g_powerOnWaitDlg));
+        EXPECT_FALSE(Control(g_powerOnWaitDlg, "backButton")->isEnabled() ||
+                     Control(g_powerOnWaitDlg, "redetectButton")->isEnabled());
+        EXPECT_TRUE(main->PortOpen());
+        ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
+        EXPECT_FALSE(Shown(g_powerOnWaitDlg) || main->isVisible());
+    }
+};
+
+} // namespace guitest
