@@ -13,14 +13,13 @@
 #include "connect/pages/SavingDlg.h"
 #include "qxpage/QxChannelModel.h"
 #include "qxpage/QxSettingsDlg.h"
-#include "tests/support/PtyPair.h"
+#include "tests/gui/GuiSupport.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -36,27 +35,9 @@
 
 namespace {
 
-class RecordingPrompts : public IPrompts {
-public:
-    void ShowMessage(const std::string&, const std::string& text, PromptIcon) override {
-        texts.push_back(text);
-    }
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override {
-        requests.push_back({true, spec.title});
-        return fileName;
-    }
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override {
-        requests.push_back({false, spec.title});
-        return fileName;
-    }
-    std::vector<std::string> texts;
-    struct Request {
-        bool save;
-        std::string title;
-    };
-    std::vector<Request> requests;
-    std::optional<std::string> fileName;
-};
+using guitest::kWaitMs;
+using guitest::RecordingPrompts;
+using guitest::SimRadio;
 
 // The page's owner without a home page or a radio.
 class CTestOwner : public IPageOwner {
@@ -417,11 +398,10 @@ TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
     ASSERT_TRUE(dir.isValid());
     Open();
     const std::string path = dir.filePath(QStringLiteral("table.txt")).toStdString();
-    prompts.fileName = path;
+    prompts.savePaths = {path, path};
     Press("exportButton");
-    ASSERT_EQ(prompts.requests.size(), 1u);
-    EXPECT_TRUE(prompts.requests[0].save);
-    EXPECT_EQ(prompts.requests[0].title, "输出通道列表");
+    ASSERT_EQ(prompts.dialogs.size(), 1u);
+    EXPECT_EQ(prompts.dialogs[0].title, "输出通道列表");
     QFile exported(QString::fromStdString(path));
     ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
     const QByteArray bytes = exported.readAll();
@@ -438,9 +418,9 @@ TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
 
     // The import brings the exported rows back.
     Press("clearButton");
+    prompts.openPaths = {path};
     Press("importButton");
-    EXPECT_EQ(prompts.requests.back().title, "输入通道列表");
-    EXPECT_FALSE(prompts.requests.back().save);
+    EXPECT_EQ(prompts.dialogs.back().title, "输入通道列表");
     EXPECT_EQ(Cell(0, CQxChannelModel::kFrequency), "433.125000");
     EXPECT_EQ(Cell(1, CQxChannelModel::kDirection), "Tx");
     EXPECT_TRUE(Model().RowEmpty(2));
@@ -451,7 +431,7 @@ TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
     ASSERT_TRUE(hand.open(QIODevice::WriteOnly));
     hand.write("7       455.500000  12.5 KHz  Rx\n12      410.000050  25   KHz  Rx&Tx\n");
     hand.close();
-    prompts.fileName = handmade.toStdString();
+    prompts.openPaths = {handmade.toStdString()};
     Press("importButton");
     EXPECT_EQ(Cell(7, CQxChannelModel::kDirection), "Rx");
     EXPECT_EQ(Cell(12, CQxChannelModel::kFrequency), "410.000050");
@@ -460,10 +440,9 @@ TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
     // A file that cannot be read changes nothing; a cancelled dialog does nothing at all.
     prompts.texts.clear();
     const QxTableFile::ListRows before = Model().Rows();
-    prompts.fileName = dir.filePath(QStringLiteral("absent.txt")).toStdString();
+    prompts.openPaths = {dir.filePath(QStringLiteral("absent.txt")).toStdString()};
     Press("importButton");
     EXPECT_EQ(prompts.texts, std::vector<std::string>{"无法打开文件"});
-    prompts.fileName.reset();
     Press("importButton");
     EXPECT_EQ(Model().Rows(), before);
 }
@@ -486,26 +465,6 @@ TEST_F(QxPageTest, EnglishFormLeavesNoChineseAndKeepsTheItems) {
 }
 
 // ---- A whole Set against the simulated radio.
-
-constexpr int kWaitMs = 30000;
-
-// A simulated radio on a pseudo-terminal, killed with the test; port is the name the home page
-// lists ("pts/5").
-struct SimRadio : QProcess {
-    explicit SimRadio(const QStringList& args) {
-        setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        start(QStringLiteral(ORVCONF_SIM), args);
-        if (waitForStarted(kWaitMs) && waitForReadyRead(kWaitMs)) {
-            port = QString::fromLocal8Bit(readLine()).trimmed();
-            port.remove(QRegularExpression(QStringLiteral("^/dev/")));
-        }
-    }
-    ~SimRadio() override {
-        kill();
-        waitForFinished(kWaitMs);
-    }
-    QString port;
-};
 
 class QxRoadTest : public ::testing::Test {
 protected:
