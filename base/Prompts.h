@@ -9,7 +9,7 @@ enum class PromptIcon { Information, Warning, Stop };
 
 // A file dialog: its title, its filter in Qt's form ("Tables (*.tb);;All Files(*.*)"), the
 // file name it starts with, and the suffix added to a name typed without one.
-struct FileDialogSpec {
+struct FileDialogRequest {
     std::string title;
     std::string filter;
     std::string initialName;
@@ -24,10 +24,10 @@ public:
                              PromptIcon icon) = 0;
     // Asks for a file to write (confirming the overwrite of an existing one) or to read. The
     // path chosen, or nullopt when the user cancelled. Without a screen nothing is chosen.
-    virtual std::optional<std::string> ChooseSaveFile(const FileDialogSpec& /*spec*/) {
+    virtual std::optional<std::string> ChooseSaveFile(const FileDialogRequest& /*request*/) {
         return std::nullopt;
     }
-    virtual std::optional<std::string> ChooseOpenFile(const FileDialogSpec& /*spec*/) {
+    virtual std::optional<std::string> ChooseOpenFile(const FileDialogRequest& /*request*/) {
         return std::nullopt;
     }
 };

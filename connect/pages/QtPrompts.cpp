@@ -50,7 +50,7 @@ namespace {
 
 // The dialogs are owned by the home page (the first top-level window), as the program's other
 // windows are; the read-only check box is never offered.
-std::optional<std::string> ChooseFile(const FileDialogSpec& spec, bool save) {
+std::optional<std::string> ChooseFile(const FileDialogRequest& request, bool save) {
     QWidget* owner = nullptr;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->inherits("QMainWindow")) {
@@ -58,14 +58,14 @@ std::optional<std::string> ChooseFile(const FileDialogSpec& spec, bool save) {
             break;
         }
     }
-    QFileDialog dialog(owner, QString::fromStdString(spec.title), QString(),
-                       QString::fromStdString(spec.filter));
+    QFileDialog dialog(owner, QString::fromStdString(request.title), QString(),
+                       QString::fromStdString(request.filter));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
-    dialog.setDefaultSuffix(QString::fromStdString(spec.defaultSuffix));
-    if (!spec.initialName.empty()) {
-        dialog.selectFile(QString::fromStdString(spec.initialName));
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultSuffix));
+    if (!request.initialName.empty()) {
+        dialog.selectFile(QString::fromStdString(request.initialName));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
@@ -75,10 +75,10 @@ std::optional<std::string> ChooseFile(const FileDialogSpec& spec, bool save) {
 
 } // namespace
 
-std::optional<std::string> CQtPrompts::ChooseSaveFile(const FileDialogSpec& spec) {
-    return ChooseFile(spec, true);
+std::optional<std::string> CQtPrompts::ChooseSaveFile(const FileDialogRequest& request) {
+    return ChooseFile(request, true);
 }
 
-std::optional<std::string> CQtPrompts::ChooseOpenFile(const FileDialogSpec& spec) {
-    return ChooseFile(spec, false);
+std::optional<std::string> CQtPrompts::ChooseOpenFile(const FileDialogRequest& request) {
+    return ChooseFile(request, false);
 }

@@ -6,6 +6,6 @@
 class CQtPrompts : public IPrompts {
 public:
     void ShowMessage(const std::string& caption, const std::string& text, PromptIcon icon) override;
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override;
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override;
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
 };

@@ -22,6 +22,12 @@ void CSettingsPage::OnExitSettings() {
     Owner().ShowHome();
 }
 
+void CSettingsPage::Stop() {
+    if (m_writeRunning) {
+        EndWrite();
+    }
+}
+
 void CSettingsPage::PresentSavingPage() {
     PageSlots::Put(g_savingDlg, new CSavingDlg(Owner()))->Present();
 }

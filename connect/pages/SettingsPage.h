@@ -25,6 +25,9 @@ public:
     // From the start of a write until its end, whatever the end.
     bool WriteRunning() const { return m_writeRunning; }
 
+    // Going home abandons a running write: this page no longer waits for its end.
+    void Stop() override;
+
     // The ends of a write, as the session reports them (the main window routes them here).
     // Saved: the saving page goes, "保存完毕！", then OnSaved(). Refused: "数据有误，请检查！",
     // then the saving page goes. Silent: the saving page goes and the user is told; the page

@@ -59,21 +59,22 @@ public:
         }
     }
     // The file dialogs answer with the paths queued here, in turn; none left: cancelled.
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override {
-        return Choose(spec, savePaths);
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override {
+        return Choose(request, savePaths);
     }
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override {
-        return Choose(spec, openPaths);
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override {
+        return Choose(request, openPaths);
     }
     std::vector<std::string> texts;
     std::function<void()> onMessage;
-    std::vector<FileDialogSpec> dialogs;
+    std::vector<FileDialogRequest> dialogs;
     std::deque<std::string> savePaths;
     std::deque<std::string> openPaths;
 
 private:
-    std::optional<std::string> Choose(const FileDialogSpec& spec, std::deque<std::string>& paths) {
-        dialogs.push_back(spec);
+    std::optional<std::string> Choose(const FileDialogRequest& request,
+                                      std::deque<std::string>& paths) {
+        dialogs.push_back(request);
         if (paths.empty()) {
             return std::nullopt;
         }

@@ -400,7 +400,7 @@ TEST_F(OrvPageTest, ExportWritesTheShownTableOnceReadOnlyAndImportBringsItBack) 
     prompts.savePaths = {path.toStdString()};
     Click(On("exportButton"));
     ASSERT_EQ(prompts.dialogs.size(), 1U);
-    const FileDialogSpec& save = prompts.dialogs.back();
+    const FileDialogRequest& save = prompts.dialogs.back();
     EXPECT_EQ(save.title, "输出通道列表");
     EXPECT_EQ(save.initialName, "导出频率");
     EXPECT_EQ(save.defaultSuffix, "tb");
@@ -647,6 +647,27 @@ TEST_F(OrvSetTest, ARefusedOrSilentWriteKeepsThePageAndTheUsersValues) {
         Click(Control(page, "exitButton"));
         EXPECT_TRUE(BackHome());
     }
+}
+
+} // namespace
+
+namespace {
+
+// A radio that vanishes mid-write ends the road at the home page; the page left behind waits for
+// no write, so a silence in a later read is the read's own.
+TEST_F(OrvSetTest, ARadioVanishingMidWriteLeadsHomeAndLeavesNoWriteWaiting) {
+    auto sim = std::make_unique<SimRadio>(
+        QStringList{"--family", "orv", "--announce-delay", "200", "--no-pace"});
+    COrvSettingsDlg* page = ReadIntoPage(*sim);
+    ASSERT_NE(page, nullptr);
+    Click(Control(page, "setButton"));
+    ASSERT_TRUE(page->WriteRunning());
+    sim.reset();
+    ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{"串口已断开，请检查串口设备。已返回首页。"});
+    EXPECT_TRUE(BackHome());
+    EXPECT_FALSE(page->WriteRunning());
+    EXPECT_EQ(PageSlots::WritingPage(), nullptr);
 }
 
 } // namespace
