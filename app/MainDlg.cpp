@@ -16,6 +16,7 @@
 #include "connect/pages/SoftDiagDlg.h"
 #include "exchange/ReadFailureText.h"
 #include "orvpage/OrvSettingsDlg.h"
+#include "qxpage/QxSettingsDlg.h"
 #include "serial/PortEnumerator.h"
 #include "ui_MainDlg.h"
 
@@ -236,9 +237,9 @@ void CMainDlg::PresentSettingsPage() {
         page->RebuildChannelList();
         return;
     }
-    // QX settings page: created here once it exists. Until then the read leaves settings mode.
-    m_session.LeaveCommandMode();
-    ShowHome();
+    CQxSettingsDlg* page = PageSlots::Put(g_qxPage, new CQxSettingsDlg(*this));
+    page->Present();
+    page->FillFromSettings();
 }
 
 void CMainDlg::OnNoAnswer() {

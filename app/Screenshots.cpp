@@ -14,6 +14,7 @@
 #include "connect/pages/SavingDlg.h"
 #include "connect/pages/SoftDiagDlg.h"
 #include "orvpage/OrvSettingsDlg.h"
+#include "qxpage/QxSettingsDlg.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -118,6 +119,35 @@ void SampleOrvRadio(RadioSettings& s, bool repeater) {
     s.orvPortRate = 5;
 }
 
+// Page 153 as a read of a QX module leaves it: a Trimtalk base with a few channels in use.
+void ShootQxPage(CShooter& shooter, IPageOwner& owner) {
+    RadioSettings& settings = owner.Session().Settings();
+    settings.qx = QxRegisters{};
+    settings.qx.s186 = 2;
+    settings.qx.s101 = 0;
+    settings.qx.s103 = 5;
+    settings.qx.s125 = 1;
+    settings.qx.s131 = 1;
+    settings.qx.s132 = 1;
+    settings.qx.s191 = 2;
+    settings.qx.s192 = 2;
+    settings.qx.s105 = 1;
+    settings.qx.s108 = 30;
+    settings.qx.s158 = 1;
+    settings.qx.s102 = 7;
+    settings.qx.s110 = 1;
+    settings.channels = {};
+    settings.channels[0] = {"0", "433.125000", "25   KHz", "Rx&Tx"};
+    settings.channels[1] = {"1", "438.500000", "12.5 KHz", "Rx&Tx"};
+    settings.channels[2] = {"2", "445.006250", "6.25 KHz", "Rx"};
+    settings.channels[3] = {"3", "470.000000", "25   KHz", "Tx"};
+    CQxSettingsDlg page(owner);
+    page.Present();
+    page.FillFromSettings();
+    shooter.Shoot(&page, QStringLiteral("153_qx_settings"));
+    page.hide();
+}
+
 // Draws the windows of one language.
 bool ShootLanguage(const QDir& folder, bool english) {
     if (!Language::UseEnglishForms(english)) {
@@ -214,6 +244,8 @@ bool ShootLanguage(const QDir& folder, bool english) {
         page.hide();
     }
     g_orvRepeaterLayout = 0;
+
+    ShootQxPage(shooter, owner);
 
     ShootMessage(shooter, QStringLiteral("msg_no_port"), Msg::kNoPort, english);
     ShootMessage(shooter, QStringLiteral("msg_saved"), Msg::kSaved, english);

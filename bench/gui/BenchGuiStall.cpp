@@ -1,6 +1,6 @@
 // How long the window's event loop stalls while the real main window reads a simulated radio,
-// fills the ORV settings page and writes it back with Set. A 1 ms timer measures the largest gap
-// between its firings; a window that keeps painting keeps that gap small. The connection waits
+// fills the family's settings page and writes it back with Set. A 1 ms timer measures the largest
+// gap between its firings; a window that keeps painting keeps that gap small. The connection waits
 // run shortened, the read and the write at full length.
 //
 //   bench_gui_stall            (offscreen unless QT_QPA_PLATFORM says otherwise)
@@ -107,10 +107,10 @@ private:
 
 struct RoadResult {
     bool ok = false;
-    double readStallMs = 0; // with the ORV page's creation and fill
+    double readStallMs = 0; // with the settings page's creation and fill
     double readSeconds = 0;
     long readTicks = 0;
-    double setStallMs = -1; // ORV: a whole Set, from the click to "保存完毕！"
+    double setStallMs = -1; // a whole Set, from the click to "保存完毕！"
     double setSeconds = 0;
     double roadStallMs = 0;
 };
@@ -153,20 +153,21 @@ RoadResult RunRoad(const QStringList& simArgs, const char* familyButton, const c
         readClock.start();
         reading = true;
     });
-    // ORV: once the read has shown the settings page, Set writes it back unchanged.
+    // Once the read has shown the settings page, Set writes it back unchanged.
     QElapsedTimer setClock;
     bool writing = false;
     QObject::connect(&main.Session(), &CRadioSession::writeFinished, &loop, [&](RadioFamily) {
         result.setStallMs = meter.LongestMs();
         result.setSeconds = setClock.elapsed() / 1000.0;
-        if (g_orvPage != nullptr) {
-            g_orvPage->findChild<QAbstractButton*>(QStringLiteral("exitButton"))->click();
+        if (CSettingsPage* page = PageSlots::SettingsPage(main.Family())) {
+            page->findChild<QAbstractButton*>(QStringLiteral("exitButton"))->click();
         }
     });
     QTimer watch;
     watch.setInterval(20);
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-        if (reading && !writing && g_orvPage != nullptr && g_orvPage->isVisible()) {
+        CSettingsPage* page = PageSlots::SettingsPage(main.Family());
+        if (reading && !writing && page != nullptr && page->isVisible()) {
             result.readStallMs = meter.LongestMs();
             result.readTicks = meter.Ticks();
             result.readSeconds = readClock.elapsed() / 1000.0;
@@ -174,7 +175,7 @@ RoadResult RunRoad(const QStringList& simArgs, const char* familyButton, const c
             writing = true;
             meter.Reset();
             setClock.start();
-            g_orvPage->findChild<QAbstractButton*>(QStringLiteral("setButton"))->click();
+            page->findChild<QAbstractButton*>(QStringLiteral("setButton"))->click();
             return;
         }
         if (reading && main.isVisible()) {
@@ -260,7 +261,7 @@ int main(int argc, char** argv) {
     Print("QX, without log", qxPlain);
     CLinkModeDlg::ReleaseInstance();
     Prompts::Install(nullptr);
-    const bool ok =
-        orv.ok && qx.ok && orvPlain.ok && qxPlain.ok && orv.setStallMs >= 0 && prompts.count == 0;
+    const bool ok = orv.ok && qx.ok && orvPlain.ok && qxPlain.ok && orv.setStallMs >= 0 &&
+                    qx.setStallMs >= 0 && prompts.count == 0;
     return ok ? 0 : 1;
 }

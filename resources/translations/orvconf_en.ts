@@ -144,6 +144,105 @@
     </message>
 </context>
 <context>
+    <name>CQxSettingsDlg</name>
+    <message>
+        <source>QX电台设置</source>
+        <translation>QX Radio Settings</translation>
+    </message>
+    <message>
+        <source>协议</source>
+        <translation>Protocol</translation>
+    </message>
+    <message>
+        <source>协议：</source>
+        <translation>Protocol:</translation>
+    </message>
+    <message>
+        <source>工作模式：</source>
+        <translation>Work Mode:</translation>
+    </message>
+    <message>
+        <source>调制类型：</source>
+        <translation>Modulation:</translation>
+    </message>
+    <message>
+        <source>空中速率：</source>
+        <translation>Air Rate:</translation>
+    </message>
+    <message>
+        <source>带宽：</source>
+        <translation>Bandwidth:</translation>
+    </message>
+    <message>
+        <source>主通道_TX：</source>
+        <translation>Main Ch_TX:</translation>
+    </message>
+    <message>
+        <source>中继器_TX：</source>
+        <translation>Repeater_TX:</translation>
+    </message>
+    <message>
+        <source>主通道_RX：</source>
+        <translation>Main Ch_RX:</translation>
+    </message>
+    <message>
+        <source>中继器_RX：</source>
+        <translation>Repeater_RX:</translation>
+    </message>
+    <message>
+        <source>单元地址：</source>
+        <translation>Unit Address:</translation>
+    </message>
+    <message>
+        <source>输出功率：</source>
+        <translation>Output Power:</translation>
+    </message>
+    <message>
+        <source>FEC模式：</source>
+        <translation>FEC Mode:</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>波特率：</source>
+        <translation>Baud Rate:</translation>
+    </message>
+    <message>
+        <source>数据格式：</source>
+        <translation>Data Format:</translation>
+    </message>
+    <message>
+        <source>（数据_校验_停止位）</source>
+        <translation>(Data_Parity_Stop)</translation>
+    </message>
+    <message>
+        <source>导入列表</source>
+        <translation>Import List</translation>
+    </message>
+    <message>
+        <source>导出列表</source>
+        <translation>Export List</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>退出设置状态并返回首页</source>
+        <translation>Exit Settings and Return Home</translation>
+    </message>
+</context>
+<context>
     <name>CReadingDlg</name>
     <message>
         <source>读取配置</source>

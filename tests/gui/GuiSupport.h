@@ -209,15 +209,21 @@ protected:
                std::none_of(pages.begin(), pages.end(), [](CPage* p) { return p->isVisible(); });
     }
 
-    // The reading page comes up; once the read is done, the home page with the settings read.
+    // QX: the reading page comes up; once the read is done, page 153 filled with the settings
+    // read; leaving it sends the module out of its command mode and goes home.
     void ExpectReadThenHome() {
         ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
-        ASSERT_TRUE(WaitUntil([this] { return main->isVisible(); }));
-        EXPECT_TRUE(BackHome());
+        ASSERT_TRUE(WaitUntil([] { return Shown(g_qxPage); }));
+        EXPECT_FALSE(main->isVisible() || Shown(g_readingDlg));
         EXPECT_TRUE(prompts.texts.empty());
         const auto& channels = main->Session().Settings().channels;
         EXPECT_TRUE(std::any_of(channels.begin(), channels.end(),
                                 [](const ChannelEntry& row) { return !row.frequency.empty(); }));
+        EXPECT_EQ(Control<QComboBox>(g_qxPage, "protocolCombo")->currentIndex(),
+                  main->Session().Settings().qx.s186);
+        Click(Control(g_qxPage, "exitButton"));
+        ASSERT_TRUE(WaitUntil([this] { return main->isVisible() && !main->PortOpen(); }));
+        EXPECT_TRUE(BackHome());
     }
 
     RecordingPrompts prompts;

@@ -1,0 +1,382 @@
+#include "qxpage/QxSettingsDlg.h"
+
+#include "base/Prompts.h"
+#include "connect/RadioSession.h"
+#include "qxpage/QxCellDelegate.h"
+#include "qxpage/QxChannelModel.h"
+#include "ui_QxSettingsDlg.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace {
+
+constexpr int kChannelItems = 64;
+constexpr int kColumnWidths[] = {60, 130, 80, 80};
+constexpr const char* kDefaultBandwidth = "25   KHz";
+constexpr const char* kDefaultDirection = "Rx&Tx";
+
+// What the dialogs have always said of an integer field that holds none.
+constexpr Bilingual kNotInteger{"请输入一个整数。", "Please enter an integer."};
+
+// The channel table files.
+constexpr const char* kTableFilter = "文本文件(*.txt);;All Files(*)";
+// No table file comes near this; a larger file is read no further.
+constexpr qint64 kMostTableBytes = 1 << 20;
+
+} // namespace
+
+CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner)
+    : CSettingsPage(owner, FAMILY_QX), m_ui(std::make_unique<Ui::CQxSettingsDlg>()) {
+    m_ui->setupUi(this);
+    setWindowIcon(QIcon(QStringLiteral(":/images/icon128-16.png")));
+
+    m_model = new CQxChannelModel(this);
+    m_ui->channelList->setModel(m_model);
+    m_delegate = new CQxCellDelegate(*m_ui->channelList);
+    m_ui->channelList->setItemDelegate(m_delegate);
+    connect(m_delegate, &CQxCellDelegate::frequencyCommitted, this,
+            &CQxSettingsDlg::OnFrequencyCommitted, Qt::QueuedConnection);
+    m_ui->channelList->viewport()->installEventFilter(this);
+    m_ui->channelList->installEventFilter(this);
+
+    // A user's choice only: the page's own exchange never re-enters these.
+    for (QComboBox* combo :
+         {m_ui->portRateCombo, m_ui->airRateCombo, m_ui->modulationCombo, m_ui->dataFormatCombo,
+          m_ui->bandwidthCombo, m_ui->mainTxCombo, m_ui->repeaterTxCombo, m_ui->mainRxCombo,
+          m_ui->repeaterRxCombo, m_ui->fecCombo}) {
+        connect(combo, &QComboBox::activated, this, &CQxSettingsDlg::RefreshData);
+    }
+    connect(m_ui->unitAddressEdit, &QLineEdit::textEdited, this, &CQxSettingsDlg::RefreshData);
+    connect(m_ui->powerCombo, &QComboBox::activated, this, &CQxSettingsDlg::OnSelchangePower);
+    connect(m_ui->protocolCombo, &QComboBox::activated, this, &CQxSettingsDlg::OnSelchangeProtocol);
+    connect(m_ui->workModeCombo, &QComboBox::activated, this, &CQxSettingsDlg::OnSelchangeWorkMode);
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnDeleteRow);
+    connect(m_ui->clearButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnClearList);
+    connect(m_ui->importButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnImportList);
+    connect(m_ui->exportButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExportList);
+    connect(m_ui->setButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnSet);
+    connect(m_ui->exitButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExitSettings);
+}
+
+CQxSettingsDlg::~CQxSettingsDlg() = default;
+
+RadioSettings& CQxSettingsDlg::Settings() {
+    return Owner().Session().Settings();
+}
+
+QTableView& CQxSettingsDlg::ChannelList() {
+    return *m_ui->channelList;
+}
+
+void CQxSettingsDlg::OnInitDialog() {
+    for (QComboBox* combo :
+         {m_ui->mainRxCombo, m_ui->mainTxCombo, m_ui->repeaterRxCombo, m_ui->repeaterTxCombo}) {
+        for (int n = 0; n < kChannelItems; ++n) {
+            combo->addItem(QString::number(n));
+        }
+    }
+    ExchangeToControls(); // every combo box without a selection, the address 0
+    m_ui->deleteButton->setEnabled(false);
+
+    QTableView& list = *m_ui->channelList;
+    list.verticalHeader()->hide();
+    list.verticalHeader()->setDefaultSectionSize(list.fontMetrics().height() + 8);
+    list.horizontalHeader()->setSectionsMovable(true);
+    list.horizontalHeader()->setHighlightSections(false);
+    for (int column = 0; column < CQxChannelModel::kColumns; ++column) {
+        list.setColumnWidth(column, kColumnWidths[column]);
+    }
+    list.setFocus();
+    list.setCurrentIndex(m_model->index(0, 0));
+    list.scrollTo(m_model->index(0, 0));
+}
+
+// ---- The data exchange.
+
+bool CQxSettingsDlg::ExchangeFromControls() {
+    m_values.fecIndex = m_ui->fecCombo->currentIndex();
+    bool whole = false;
+    const int address = m_ui->unitAddressEdit->text().trimmed().toInt(&whole);
+    if (!whole) {
+        Tell(kNotInteger);
+        m_ui->unitAddressEdit->setFocus();
+        return false;
+    }
+    m_values.unitAddress = address;
+    m_values.portRateIndex = m_ui->portRateCombo->currentIndex();
+    m_values.mainTxIndex = m_ui->mainTxCombo->currentIndex();
+    m_values.mainRxIndex = m_ui->mainRxCombo->currentIndex();
+    m_values.repeaterRxIndex = m_ui->repeaterRxCombo->currentIndex();
+    m_values.repeaterTxIndex = m_ui->repeaterTxCombo->currentIndex();
+    m_values.protocolIndex = m_ui->protocolCombo->currentIndex();
+    m_values.workModeIndex = m_ui->workModeCombo->currentIndex();
+    m_values.modulationIndex = m_ui->modulationCombo->currentIndex();
+    m_values.airRateIndex = m_ui->airRateCombo->currentIndex();
+    m_values.bandwidthIndex = m_ui->bandwidthCombo->currentIndex();
+    m_values.powerIndex = m_ui->powerCombo->currentIndex();
+    m_values.dataFormatIndex = m_ui->dataFormatCombo->currentIndex();
+    return true;
+}
+
+void CQxSettingsDlg::ExchangeToControls() {
+    const auto show = [](QComboBox* combo, int index) {
+        const QSignalBlocker blocker(combo);
+        // A value without an item leaves the box without a selection.
+        combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+    };
+    show(m_ui->fecCombo, m_values.fecIndex);
+    {
+        // The text as typed stays while it says the same number ("05").
+        QLineEdit* edit = m_ui->unitAddressEdit;
+        bool whole = false;
+        const int shown = edit->text().trimmed().toInt(&whole);
+        if (!whole || shown != m_values.unitAddress) {
+            const QSignalBlocker blocker(edit);
+            edit->setText(QString::number(m_values.unitAddress));
+        }
+    }
+    show(m_ui->portRateCombo, m_values.portRateIndex);
+    show(m_ui->mainTxCombo, m_values.mainTxIndex);
+    show(m_ui->mainRxCombo, m_values.mainRxIndex);
+    show(m_ui->repeaterRxCombo, m_values.repeaterRxIndex);
+    show(m_ui->repeaterTxCombo, m_values.repeaterTxIndex);
+    show(m_ui->protocolCombo, m_values.protocolIndex);
+    show(m_ui->workModeCombo, m_values.workModeIndex);
+    show(m_ui->modulationCombo, m_values.modulationIndex);
+    show(m_ui->airRateCombo, m_values.airRateIndex);
+    show(m_ui->bandwidthCombo, m_values.bandwidthIndex);
+    show(m_ui->powerCombo, m_values.powerIndex);
+    show(m_ui->dataFormatCombo, m_values.dataFormatIndex);
+}
+
+void CQxSettingsDlg::RefreshData() {
+    // A failed exchange still runs the way back: the last valid address returns to the edit and
+    // a selection just made is undone.
+    ExchangeFromControls();
+    ExchangeToControls();
+}
+
+// ---- Filling and the enabling rule.
+
+void CQxSettingsDlg::FillFromSettings() {
+    const RadioSettings& settings = Settings();
+    ExchangeFromControls();
+    m_values = QxPageLogic::ValuesFromRegisters(settings.qx);
+    ApplyEnablingRule(settings.qx.s186, settings.qx.s101);
+    ExchangeToControls();
+    QxTableFile::ListRows rows{};
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        rows[r] = settings.channels[r];
+    }
+    m_model->SetRows(rows);
+}
+
+void CQxSettingsDlg::ApplyEnablingRule(int protocol, int workMode) {
+    bool workModeOn = false;
+    bool repeaterOn = true;
+    switch (protocol) {
+    case 0: // transparent: repeater channels only where the module reported S141
+        repeaterOn = Settings().qx.s141 != 0;
+        break;
+    case 1:
+    case 3:
+        repeaterOn = false;
+        break;
+    case 2: // Trimtalk: a slave repeats nothing
+        workModeOn = true;
+        repeaterOn = workMode != 2;
+        break;
+    default:
+        break;
+    }
+    m_ui->workModeCombo->setEnabled(workModeOn);
+    m_ui->repeaterTxCombo->setEnabled(repeaterOn);
+    m_ui->repeaterRxCombo->setEnabled(repeaterOn);
+}
+
+void CQxSettingsDlg::OnSelchangeProtocol() {
+    RefreshData();
+    // The work mode as the module reported it, whatever the page shows now.
+    ApplyEnablingRule(m_values.protocolIndex, Settings().qx.s101);
+}
+
+void CQxSettingsDlg::OnSelchangeWorkMode() {
+    RefreshData();
+    const bool repeaterOn = m_values.workModeIndex != 2;
+    m_ui->repeaterTxCombo->setEnabled(repeaterOn);
+    m_ui->repeaterRxCombo->setEnabled(repeaterOn);
+}
+
+void CQxSettingsDlg::OnSelchangePower() {
+    RefreshData();
+    Settings().qxPowerEdited = 1;
+}
+
+// ---- The channel list.
+
+void CQxSettingsDlg::OnClickChannelList(const QPoint& pos) {
+    QTableView& list = *m_ui->channelList;
+    const QModelIndex cell = list.indexAt(pos);
+    // A channel not in use takes the usual bandwidth and direction once it is touched.
+    const int mark = list.currentIndex().row();
+    if (m_model->RowEmpty(mark)) {
+        m_model->SetText(mark, CQxChannelModel::kBandwidth, QString::fromLatin1(kDefaultBandwidth));
+        m_model->SetText(mark, CQxChannelModel::kDirection, QString::fromLatin1(kDefaultDirection));
+    }
+    if (cell.isValid() && cell.column() != CQxChannelModel::kChannel && !WriteRunning()) {
+        m_editRow = cell.row();
+        m_editColumn = cell.column();
+        list.edit(cell);
+    }
+    m_deleteOn = true;
+    m_ui->deleteButton->setEnabled(!WriteRunning());
+}
+
+void CQxSettingsDlg::OnFrequencyCommitted(int row) {
+    const QString text = m_model->Text(row, CQxChannelModel::kFrequency);
+    if (const std::optional<QString> normalised = ValidateFrequency(text)) {
+        m_model->SetText(row, CQxChannelModel::kFrequency, *normalised);
+    }
+}
+
+std::optional<QString> CQxSettingsDlg::ValidateFrequency(const QString& text) {
+    const FrequencyText::FrequencyVerdict verdict =
+        QxPageLogic::ValidateFrequency(text.toStdString());
+    if (verdict.fault != FrequencyText::FrequencyFault::None) {
+        Prompts::Current().ShowMessage(kMessageCaption,
+                                       FrequencyText::FrequencyMessage(verdict.fault, false),
+                                       PromptIcon::Warning);
+        return std::nullopt;
+    }
+    if (verdict.normalised) {
+        return QString::fromStdString(*verdict.normalised);
+    }
+    return std::nullopt;
+}
+
+void CQxSettingsDlg::OnDeleteRow() {
+    const int mark = m_ui->channelList->currentIndex().row();
+    if (mark >= 0) {
+        m_model->ClearRow(mark);
+    }
+}
+
+void CQxSettingsDlg::OnClearList() {
+    m_model->ClearAll();
+}
+
+void CQxSettingsDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        // Commits an open editor; never reaches the dialog's default button or closes the page.
+        m_delegate->CommitOpenEditor();
+        event->accept();
+        return;
+    default:
+        CPage::keyPressEvent(event);
+    }
+}
+
+bool CQxSettingsDlg::eventFilter(QObject* object, QEvent* event) {
+    QTableView& list = *m_ui->channelList;
+    if (object == list.viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+        QMetaObject::invokeMethod(
+            this, [this, pos] { OnClickChannelList(pos); }, Qt::QueuedConnection);
+    } else if (object == &list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Up || key == Qt::Key_Down) && !list.currentIndex().isValid()) {
+            // Arrows start from the first row when none is selected.
+            list.setCurrentIndex(m_model->index(0, 0));
+            list.scrollTo(m_model->index(0, 0));
+        }
+    }
+    return CPage::eventFilter(object, event);
+}
+
+// ---- The channel table files.
+
+void CQxSettingsDlg::OnExportList() {
+    // The dialogs' titles are the same in both languages.
+    const std::optional<std::string> name =
+        Prompts::Current().ChooseSaveFile({"输出通道列表", kTableFilter, "", "txt"});
+    if (!name) {
+        return;
+    }
+    const std::string bytes = QxTableFile::EncodeFile(m_model->Rows());
+    if (!WriteFileReadOnly(QString::fromStdString(*name),
+                           QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())))) {
+        Tell(Msg::kCannotOpenFile);
+    }
+}
+
+void CQxSettingsDlg::OnImportList() {
+    const std::optional<std::string> name =
+        Prompts::Current().ChooseOpenFile({"输入通道列表", kTableFilter, "", "txt"});
+    if (!name) {
+        return;
+    }
+    QFile file(QString::fromStdString(*name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        Tell(Msg::kCannotOpenFile);
+        return;
+    }
+    const QByteArray bytes = file.read(kMostTableBytes);
+    if (file.error() != QFileDevice::NoError) {
+        Tell(Msg::kCannotOpenFile);
+        return;
+    }
+    // Applied to a copy, so that the list changes only once the file has been read.
+    QxTableFile::ListRows rows = m_model->Rows();
+    QxTableFile::ImportFile(bytes.toStdString(), rows);
+    m_model->SetRows(rows);
+}
+
+// ---- Set and leaving.
+
+void CQxSettingsDlg::OnSet() {
+    if (WriteRunning() || Owner().Session().Writing()) {
+        return;
+    }
+    m_delegate->CommitOpenEditor();
+    RadioSettings& settings = Settings();
+    QxPageLogic::QxSetInput input;
+    input.rows = m_model->Rows();
+    input.values = m_values;
+    input.s141 = settings.qx.s141;
+    const QxPageLogic::QxSetPreparation prepared = QxPageLogic::PrepareSet(input);
+    if (!prepared.Writable()) {
+        // Nothing is sent: the module is never left half-written.
+        for (const SetProblem& problem : prepared.problems) {
+            Prompts::Current().ShowMessage(kMessageCaption, problem.Text(Owner().English()),
+                                           PromptIcon::Warning);
+        }
+        return;
+    }
+    settings.qxProgram = prepared.plan.program;
+    BeginWrite(prepared.plan);
+}
+
+void CQxSettingsDlg::EnableWriteControls(bool enabled) {
+    if (!enabled) {
+        m_delegate->CommitOpenEditor();
+    }
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_ui->setButton, m_ui->channelList, m_ui->importButton, m_ui->clearButton}) {
+        control->setEnabled(enabled);
+    }
+    m_ui->deleteButton->setEnabled(m_deleteOn && enabled);
+}
+
+std::optional<int> CQxSettingsDlg::EditedPowerIndex() const {
+    if (const_cast<CQxSettingsDlg*>(this)->Settings().qxPowerEdited != 0) {
+        return m_values.powerIndex;
+    }
+    return std::nullopt;
+}
