@@ -3,6 +3,7 @@
 // Sets against the simulated radio (saved, refused, silent), with the bytes on the wire compared
 // to those of the widget-free path.
 
+#include "cli/DocumentSet.h"
 #include "exchange/RadioExchange.h"
 #include "orvpage/OrvChannelList.h"
 #include "orvpage/OrvPageLogic.h"
@@ -555,6 +556,18 @@ TEST_F(OrvSetTest, ASetIsSavedPutsThePlainWritesBytesOnTheWireAndReadsBack) {
     SimRadio sim({"--family", "orv", "--announce-delay", "200", "--no-pace", "--log", log});
     COrvSettingsDlg* page = ReadIntoPage(sim);
     ASSERT_NE(page, nullptr);
+    {
+        // What was read, written back unchanged: the page's Set and the command-line client's
+        // write of the same document put the same bytes on the wire.
+        const SettingsDocument document{FAMILY_ORV, main->Session().Settings()};
+        const Cli::PreparedWrite cli = Cli::PrepareWrite(document);
+        const OrvPageLogic::OrvSetPreparation fromPage = OrvPageLogic::PrepareSet(page->SetInput());
+        ASSERT_TRUE(cli.problems.isEmpty() && fromPage.Writable());
+        const CPlainWrite cliWire(cli.orv);
+        const CPlainWrite pageWire(fromPage.plan);
+        ASSERT_TRUE(cliWire.saved && pageWire.saved);
+        EXPECT_EQ(cliWire.wire, pageWire.wire);
+    }
     Change(page);
     ASSERT_EQ(page->ChannelModel().Cell(2, 1), "433.125000");
     const OrvPageLogic::OrvSetPreparation expected = OrvPageLogic::PrepareSet(page->SetInput());

@@ -6,6 +6,7 @@
 #include "app/MainDlg.h"
 #include "base/Prompts.h"
 #include "base/Timing.h"
+#include "cli/DocumentSet.h"
 #include "connect/RadioSession.h"
 #include "connect/pages/LinkModeDlg.h"
 #include "connect/pages/PageOwner.h"
@@ -14,6 +15,7 @@
 #include "qxpage/QxChannelModel.h"
 #include "qxpage/QxSettingsDlg.h"
 #include "tests/gui/GuiSupport.h"
+#include "tests/support/SimLink.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -514,6 +516,48 @@ protected:
     std::unique_ptr<CMainDlg> main;
     std::unique_ptr<QTimer> poll;
 };
+
+// What was read, set back unchanged: the page's Set puts on the wire exactly what the
+// command-line client's write of the same document sends.
+TEST_F(QxRoadTest, ThePagesSetAndTheClientsWriteOfTheSameValuesSendTheSameBytes) {
+    QTemporaryDir dir;
+    const QString log = dir.filePath("sim.log");
+    SimRadio sim({"--family", "qx", "--announce-delay", "200", "--no-pace", "--log", log});
+    CQxSettingsDlg* page = Read(sim.port);
+    ASSERT_NE(page, nullptr);
+    const Cli::PreparedWrite cli =
+        Cli::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
+    ASSERT_TRUE(cli.problems.isEmpty()) << cli.problems.join('\n').toStdString();
+    CSimRadio radio(FAMILY_QX);
+    CSimLink link(radio, FAMILY_QX);
+    link.Escape(); // the start answer: the link reads the radio first
+    const std::size_t readCommands = link.commands.size();
+    ASSERT_TRUE(link.Write(cli.qx));
+    ASSERT_EQ(link.saved, 1);
+    std::string expected;
+    for (std::size_t n = readCommands; n < link.commands.size(); ++n) {
+        expected += link.commands[n];
+    }
+
+    page->findChild<QPushButton*>(QStringLiteral("setButton"))->click();
+    ASSERT_TRUE(PtyPair::PumpUntil([this] { return !prompts.texts.empty(); }, kWaitMs));
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{"保存完毕！"});
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    std::string written; // the bytes the radio took, from its log's "in" lines
+    while (!file.atEnd()) {
+        const QStringList words =
+            QString::fromUtf8(file.readLine()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (qsizetype i = 4;
+             words.size() >= 5 && words[2] == "in" && i < words.size() && words[i].size() == 2;
+             ++i) {
+            written.push_back(static_cast<char>(words[i].toInt(nullptr, 16)));
+        }
+    }
+    const std::size_t from = written.find("ATP0=\r");
+    ASSERT_NE(from, std::string::npos);
+    EXPECT_EQ(written.substr(from, expected.size()), expected);
+}
 
 // Protocol, power, a channel's frequency, bandwidth and direction changed; Set runs with the
 // saving page up and the editors held back, ends in the radio's confirmation, and the next read
