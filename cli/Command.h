@@ -23,6 +23,14 @@ public:
     // Runs the subcommand with the arguments after its name; returns the exit status.
     virtual int Execute(const QStringList& args) = 0;
 
+    // How a command is written and explained, and the message for each option given empty.
+    struct Syntax {
+        QString synopsis;    // the options as the usage line shows them
+        QString description; // what the command does
+        QString epilogue;    // after the options: the exit statuses
+        QMap<QString, QString> missingValue;
+    };
+
 protected:
     QTextStream& Out() { return m_out; }
     QTextStream& Err() { return m_err; }
@@ -31,12 +39,6 @@ protected:
     // the command is done (help shown, or bad usage reported), nothing when it goes on.
     // missingValue gives, by option name, what to say when an option ends the line without
     // its value.
-    struct Syntax {
-        QString synopsis;    // the options as the usage line shows them
-        QString description; // what the command does
-        QString epilogue;    // after the options: the exit statuses
-        QMap<QString, QString> missingValue;
-    };
     std::optional<int> Parse(QCommandLineParser& parser, const Syntax& syntax,
                              const QStringList& args);
 

@@ -44,6 +44,19 @@ std::optional<RadioFamily> FamilyOf(const QCommandLineParser& parser,
     return std::nullopt;
 }
 
+// What is wrong with the arguments every table command shares (no stray words, a family), or
+// an empty text.
+QString SharedArgumentProblem(const QCommandLineParser& parser, const QCommandLineOption& family,
+                              const CCommand::Syntax& syntax) {
+    if (!parser.positionalArguments().isEmpty()) {
+        return QStringLiteral("unknown option %1").arg(parser.positionalArguments().constFirst());
+    }
+    if (!parser.isSet(family)) {
+        return QStringLiteral("--family is required");
+    }
+    return FamilyOf(parser, family) ? QString() : syntax.missingValue.value("family");
+}
+
 // As the pages leave an exported table: read-only, so that a later export does not replace it.
 QString MakeReadOnly(const QString& path) {
     const QFileInfo info(path);
@@ -83,17 +96,10 @@ int CExportCommand::Execute(const QStringList& args) {
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        return UsageError(
-            QStringLiteral("unknown option %1").arg(parser.positionalArguments().constFirst()));
+    if (const QString problem = SharedArgumentProblem(parser, family, syntax); !problem.isEmpty()) {
+        return UsageError(problem);
     }
     const std::optional<RadioFamily> radioFamily = FamilyOf(parser, family);
-    if (!parser.isSet(family)) {
-        return UsageError(QStringLiteral("--family is required"));
-    }
-    if (!radioFamily) {
-        return UsageError(syntax.missingValue["family"]);
-    }
     for (const auto* option : {&settings, &output}) {
         const QString name = option->names().constFirst();
         if (parser.value(*option).isEmpty()) {
@@ -163,17 +169,10 @@ int CImportCommand::Execute(const QStringList& args) {
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        return UsageError(
-            QStringLiteral("unknown option %1").arg(parser.positionalArguments().constFirst()));
+    if (const QString problem = SharedArgumentProblem(parser, family, syntax); !problem.isEmpty()) {
+        return UsageError(problem);
     }
     const std::optional<RadioFamily> radioFamily = FamilyOf(parser, family);
-    if (!parser.isSet(family)) {
-        return UsageError(QStringLiteral("--family is required"));
-    }
-    if (!radioFamily) {
-        return UsageError(syntax.missingValue["family"]);
-    }
     for (const auto* option : {&table, &settings, &output}) {
         const QString name = option->names().constFirst();
         if (parser.isSet(*option) && parser.value(*option).isEmpty()) {

@@ -4,6 +4,7 @@
 #include "cli/CliCommands.h"
 #include "base/Version.h"
 #include "cli/CheckedOutput.h"
+#include "tests/support/CliRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,18 +22,10 @@ void PrintTo(const QString& text, std::ostream* os) {
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Result = CliRunResult;
 
 Result RunCli(const QStringList& args) {
-    Result result;
-    QTextStream out(&result.out);
-    QTextStream err(&result.err);
-    result.status = Cli::Run(args, out, err);
-    return result;
+    return RunCliInProcess(args);
 }
 
 // A device that takes the first `room` bytes and then fails, as a full disk does.

@@ -6,6 +6,7 @@
 #include "cli/SettingsJson.h"
 #include "orvpage/OrvTableFile.h"
 #include "qxpage/QxTableFile.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/JsonEdit.h"
 
 #include <QFile>
@@ -20,18 +21,10 @@
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Result = CliRunResult;
 
 Result RunCli(const QStringList& args) {
-    Result result;
-    QTextStream out(&result.out);
-    QTextStream err(&result.err);
-    result.status = Cli::Run(args, out, err);
-    return result;
+    return RunCliInProcess(args);
 }
 
 QByteArray Contents(const QString& path) {
