@@ -1,10 +1,9 @@
 #include "app/ConfApp.h"
 
+#include "app/Language.h"
 #include "app/MainDlg.h"
 #include "base/Version.h"
 #include "connect/pages/LinkModeDlg.h"
-
-#include <memory>
 
 CConfApp::CConfApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("ORVCONF"));
@@ -14,8 +13,9 @@ CConfApp::CConfApp(int& argc, char** argv) : QApplication(argc, argv) {
 int CConfApp::Run() {
     int status = 0;
     {
-        auto mainDlg = std::make_unique<CMainDlg>();
-        mainDlg->show();
+        // The language commands re-create the window inside the host.
+        CMainWindowHost host;
+        host.Create();
         status = exec();
     }
     CLinkModeDlg::ReleaseInstance();

@@ -1,12 +1,27 @@
 #include "app/Language.h"
 
+#include "app/MainDlg.h"
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QStandardPaths>
 #include <QTranslator>
 
 namespace Language {
 
 namespace {
 QTranslator* g_english = nullptr;
+QString g_englishSource = QStringLiteral(":/i18n/orvconf_en.qm");
+} // namespace
+
+void SetEnglishSource(const QString& path) {
+    if (g_english != nullptr) {
+        QCoreApplication::removeTranslator(g_english);
+        delete g_english;
+        g_english = nullptr;
+    }
+    g_englishSource = path;
 }
 
 bool UseEnglishForms(bool english) {
@@ -19,7 +34,7 @@ bool UseEnglishForms(bool english) {
     if (g_english == nullptr) {
         // Owned by the application object, so it goes with it.
         auto* translator = new QTranslator(QCoreApplication::instance());
-        if (!translator->load(QStringLiteral(":/i18n/orvconf_en.qm"))) {
+        if (!translator->load(g_englishSource)) {
             delete translator;
             return false;
         }
@@ -28,4 +43,63 @@ bool UseEnglishForms(bool english) {
     return QCoreApplication::installTranslator(g_english);
 }
 
+QStringList InstructionsCandidates(const QString& programDir) {
+    const QString name = QStringLiteral("instructions.txt");
+    QStringList places{QDir(programDir).filePath(name),
+                       QDir(programDir).filePath(QStringLiteral("../share/orvconf/") + name)};
+    for (const QString& data :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        places << QDir(data).filePath(QStringLiteral("orvconf/") + name);
+    }
+    places << QStringLiteral("/usr/share/orvconf/") + name;
+    for (QString& place : places) {
+        place = QDir::cleanPath(place);
+    }
+    places.removeDuplicates();
+    return places;
+}
+
 } // namespace Language
+
+namespace {
+CMainWindowHost* g_host = nullptr;
+}
+
+CMainWindowHost::CMainWindowHost() {
+    g_host = this;
+}
+
+CMainWindowHost::~CMainWindowHost() {
+    m_window.reset();
+    if (g_host == this) {
+        g_host = nullptr;
+    }
+}
+
+CMainWindowHost* CMainWindowHost::Current() {
+    return g_host;
+}
+
+CMainDlg& CMainWindowHost::Create() {
+    m_window = std::make_unique<CMainDlg>();
+    m_window->show();
+    return *m_window;
+}
+
+bool CMainWindowHost::ChooseLanguage(bool english) {
+    // A failed load keeps the forms in use; the window is re-created and the messages switch
+    // all the same.
+    const bool loaded = Language::UseEnglishForms(english);
+
+    // The old window goes first (its pages stop and its port closes, so the new one lists that
+    // port as free); the program must not end while no window is open.
+    const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    m_window.reset();
+    Create();
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
+
+    m_window->SetEnglish(english);
+    m_window->MarkLanguage(english);
+    return loaded;
+}

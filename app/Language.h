@@ -1,6 +1,13 @@
 #pragma once
 // The language of the dialogs, menus and captions: Chinese is built in, English comes from a
-// translation compiled into the program.
+// translation compiled into the program. Choosing a language re-creates the main window.
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class CMainDlg;
 
 namespace Language {
 
@@ -8,4 +15,35 @@ namespace Language {
 // Returns false when the English translation cannot be loaded.
 bool UseEnglishForms(bool english);
 
+// Where the English translation is loaded from; tests point it at a missing file.
+void SetEnglishSource(const QString& path);
+
+// The places the instructions file is looked for, best first: beside the program (the build
+// tree), then the installed data folders.
+QStringList InstructionsCandidates(const QString& programDir);
+
 } // namespace Language
+
+// Holds the one main window and re-creates it when the user chooses a language.
+class CMainWindowHost {
+public:
+    CMainWindowHost();
+    ~CMainWindowHost();
+    CMainWindowHost(const CMainWindowHost&) = delete;
+    CMainWindowHost& operator=(const CMainWindowHost&) = delete;
+
+    // The host the language commands of the main window use (null when none exists).
+    static CMainWindowHost* Current();
+
+    // Creates and shows the main window (the first one, in Chinese).
+    CMainDlg& Create();
+    CMainDlg* Window() const { return m_window.get(); }
+
+    // Loads the language's forms (leaving them as they were when that fails), destroys the
+    // window with its pages and creates it afresh, then sets its message language and the
+    // check mark. Returns false when the translation could not be loaded.
+    bool ChooseLanguage(bool english);
+
+private:
+    std::unique_ptr<CMainDlg> m_window;
+};

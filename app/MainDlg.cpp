@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/DialogUnits.h"
+#include "app/Language.h"
 #include "app/PortDiagnosis.h"
 #include "app/TrafficLogMenu.h"
 #include "base/Prompts.h"
@@ -20,9 +21,13 @@
 #include "serial/PortEnumerator.h"
 #include "ui_MainDlg.h"
 
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -30,6 +35,18 @@ constexpr int kPortBaud = 9600;
 // The pauses around the hiding of the reading page at the end of a read.
 constexpr int kAfterReadMs = 200;
 constexpr int kAfterHideMs = 100;
+
+const Bilingual kNoInstructions{"找不到使用说明文件。", "The instructions file cannot be found."};
+
+// The window is destroyed by the language command, so the command runs after the menu's signal
+// has returned.
+void ChooseLanguageLater(bool english) {
+    QTimer::singleShot(0, QCoreApplication::instance(), [english] {
+        if (CMainWindowHost* host = CMainWindowHost::Current()) {
+            host->ChooseLanguage(english);
+        }
+    });
+}
 
 } // namespace
 
@@ -47,6 +64,9 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     connect(m_orvButton, &QPushButton::clicked, this, &CMainDlg::OnOrvButton);
     connect(m_qxButton, &QPushButton::clicked, this, &CMainDlg::OnQxButton);
     connect(m_ui->aboutAction, &QAction::triggered, this, &CMainDlg::OnAbout);
+    connect(m_ui->instructionsAction, &QAction::triggered, this, &CMainDlg::OnInstructions);
+    connect(m_ui->chineseAction, &QAction::triggered, this, &CMainDlg::OnChinese);
+    connect(m_ui->englishAction, &QAction::triggered, this, &CMainDlg::OnEnglish);
     PortDiagnosis::AddEntry(*m_portCombo, [this] { return m_english; });
     TrafficLogMenu::Install(*this, *m_ui->menu129, m_session, [this] { return m_english; });
 
@@ -147,6 +167,38 @@ void CMainDlg::PlaceControls() {
     client->setFixedSize(client_size);
     adjustSize();
     setFixedSize(sizeHint());
+}
+
+void CMainDlg::OnInstructions() {
+    QString found;
+    for (const QString& place :
+         Language::InstructionsCandidates(QCoreApplication::applicationDirPath())) {
+        if (QFileInfo(place).isFile()) {
+            found = place;
+            break;
+        }
+    }
+    if (found.isEmpty()) {
+        Tell(kNoInstructions);
+        return;
+    }
+    // The path goes to the editor whole, blanks and all.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(found))) {
+        Prompts::Current().ShowMessage(kMessageCaption, "创建进程失败", PromptIcon::Warning);
+    }
+}
+
+void CMainDlg::OnChinese() {
+    ChooseLanguageLater(false);
+}
+
+void CMainDlg::OnEnglish() {
+    ChooseLanguageLater(true);
+}
+
+void CMainDlg::MarkLanguage(bool english) {
+    m_ui->chineseAction->setChecked(!english);
+    m_ui->englishAction->setChecked(english);
 }
 
 QString CMainDlg::PortFromCombo() const {

@@ -46,6 +46,12 @@ public:
     void OnOrvButton();
     void OnQxButton();
     void OnAbout();
+    // Menu 129: the instructions, and the language commands (the window is re-created).
+    void OnInstructions();
+    void OnChinese();
+    void OnEnglish();
+    // The check mark on the language chosen last.
+    void MarkLanguage(bool english);
 
     // What the radio session reports.
     void OnReadStarted(RadioFamily family);

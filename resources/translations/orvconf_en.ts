@@ -117,6 +117,157 @@
     </message>
 </context>
 <context>
+    <name>COrvSettingsDlg</name>
+    <message>
+        <source>ORV电台设置</source>
+        <translation>ORV Radio Settings</translation>
+    </message>
+    <message>
+        <source>协议设置</source>
+        <translation>Protocol</translation>
+    </message>
+    <message>
+        <source>BMK透明传输协议</source>
+        <translation>BMK transparent protocol</translation>
+    </message>
+    <message>
+        <source>2FSK 4800bps 12.5k带宽</source>
+        <translation>2FSK 4800bps 12.5k bandwidth</translation>
+    </message>
+    <message>
+        <source>2FSK 9600bps 25k带宽</source>
+        <translation>2FSK 9600bps 25k bandwidth</translation>
+    </message>
+    <message>
+        <source>4FSK 9600bps 12.5k带宽</source>
+        <translation>4FSK 9600bps 12.5k bandwidth</translation>
+    </message>
+    <message>
+        <source>4FSK 19200bps 25k带宽</source>
+        <translation>4FSK 19200bps 25k bandwidth</translation>
+    </message>
+    <message>
+        <source>Trimtalk450S协议</source>
+        <translation>Trimtalk450S protocol</translation>
+    </message>
+    <message>
+        <source>2FSK 9600bps 25k带宽 中继台</source>
+        <translation>2FSK 9600bps 25k bandwidth repeater</translation>
+    </message>
+    <message>
+        <source>2FSK 9600bps 25k带宽 中继模式二</source>
+        <translation>2FSK 9600bps 25k bandwidth repeater mode 2</translation>
+    </message>
+    <message>
+        <source>2FSK 9600bps 25k带宽 基站中继模式</source>
+        <translation>2FSK 9600bps 25k bandwidth base repeater mode</translation>
+    </message>
+    <message>
+        <source>Satel 3AS协议</source>
+        <translation>Satel 3AS protocol</translation>
+    </message>
+    <message>
+        <source>4FSK 9600bps 12.5k带宽 模式一</source>
+        <translation>4FSK 9600bps 12.5k bandwidth mode 1</translation>
+    </message>
+    <message>
+        <source>4FSK 19200bps 25k带宽 模式一</source>
+        <translation>4FSK 19200bps 25k bandwidth mode 1</translation>
+    </message>
+    <message>
+        <source>QZ 透明传输协议</source>
+        <translation>QZ transparent protocol</translation>
+    </message>
+    <message>
+        <source>BMK FST协议</source>
+        <translation>BMK FST protocol</translation>
+    </message>
+    <message>
+        <source>4FSK 9600bps 12.5k带宽 模式二</source>
+        <translation>4FSK 9600bps 12.5k bandwidth mode 2</translation>
+    </message>
+    <message>
+        <source>4FSK 19200bps 25k带宽 模式二</source>
+        <translation>4FSK 19200bps 25k bandwidth mode 2</translation>
+    </message>
+    <message>
+        <source>检测到未知的协议</source>
+        <translation>Unknown protocol detected</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Modify</translation>
+    </message>
+    <message>
+        <source>串口速率</source>
+        <translation>Serial port rate</translation>
+    </message>
+    <message>
+        <source>230400</source>
+        <translation>230400</translation>
+    </message>
+    <message>
+        <source>115200</source>
+        <translation>115200</translation>
+    </message>
+    <message>
+        <source>57600</source>
+        <translation>57600</translation>
+    </message>
+    <message>
+        <source>38400</source>
+        <translation>38400</translation>
+    </message>
+    <message>
+        <source>28800</source>
+        <translation>28800</translation>
+    </message>
+    <message>
+        <source>19200</source>
+        <translation>19200</translation>
+    </message>
+    <message>
+        <source>14400</source>
+        <translation>14400</translation>
+    </message>
+    <message>
+        <source>9600</source>
+        <translation>9600</translation>
+    </message>
+    <message>
+        <source>4800</source>
+        <translation>4800</translation>
+    </message>
+    <message>
+        <source>电台地址码</source>
+        <translation>Radio address</translation>
+    </message>
+    <message>
+        <source>（1-255）</source>
+        <translation>(1-255)</translation>
+    </message>
+    <message>
+        <source>关闭地址</source>
+        <translation>Address off</translation>
+    </message>
+    <message>
+        <source>导出频率表</source>
+        <translation>Export table</translation>
+    </message>
+    <message>
+        <source>导入频率表</source>
+        <translation>Import table</translation>
+    </message>
+    <message>
+        <source>退出设置状态并返回首页</source>
+        <translation>Exit Settings and Return Home</translation>
+    </message>
+</context>
+<context>
     <name>CPowerOnWaitDlg</name>
     <message>
         <source>连接好电台数据线，在关机状态下，按电源键开机。</source>
