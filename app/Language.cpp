@@ -1,6 +1,7 @@
 #include "app/Language.h"
 
 #include "app/MainDlg.h"
+#include "connect/pages/LinkModeDlg.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -96,6 +97,9 @@ bool CMainWindowHost::ChooseLanguage(bool english) {
     const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
     QGuiApplication::setQuitOnLastWindowClosed(false);
     m_window.reset();
+    // The connection-method dialog lives on between uses; the next use builds it from the
+    // forms now in use.
+    CLinkModeDlg::ReleaseInstance();
     Create();
     QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
 

@@ -1,0 +1,323 @@
+// The two languages: the English translation covers every text of every form, and the language
+// commands of menu 129 re-create the main window in the chosen language with its check mark.
+
+#include "app/Language.h"
+#include "app/AboutDlg.h"
+#include "app/MainDlg.h"
+#include "base/Prompts.h"
+#include "connect/pages/ConfigKeyDlg.h"
+#include "connect/pages/LinkModeDlg.h"
+#include "connect/pages/NoRadioDlg.h"
+#include "connect/pages/PowerOnWaitDlg.h"
+#include "connect/pages/ReadingDlg.h"
+#include "connect/pages/SavingDlg.h"
+#include "connect/pages/SoftDiagDlg.h"
+#include "orvpage/OrvSettingsDlg.h"
+#include "qxpage/QxSettingsDlg.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMap>
+#include <QMenu>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+#include <QUrl>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+QString SourcePath(const QString& relative) {
+    return QDir(QStringLiteral(ORVCONF_SOURCE_DIR)).filePath(relative);
+}
+
+// The translation file: for each context, its source texts and whether each is finished.
+struct TsFile {
+    QMap<QString, QSet<QString>> sources;
+    QStringList unfinished;
+};
+
+TsFile ReadTs(const QString& path) {
+    TsFile ts;
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    QXmlStreamReader xml(&file);
+    QString context;
+    QString source;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) {
+            continue;
+        }
+        if (xml.name() == QLatin1String("name")) {
+            context = xml.readElementText();
+        } else if (xml.name() == QLatin1String("source")) {
+            source = xml.readElementText();
+            ts.sources[context].insert(source);
+        } else if (xml.name() == QLatin1String("translation")) {
+            const bool unfinished =
+                xml.attributes().value(QLatin1String("type")) == QLatin1String("unfinished");
+            const bool empty = xml.readElementText().trimmed().isEmpty();
+            if (unfinished || empty) {
+                ts.unfinished << context + QStringLiteral(": ") + source;
+            }
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return ts;
+}
+
+// Every translatable text of a form, with the form's class (the translation context).
+struct FormTexts {
+    QString context;
+    QStringList texts;
+};
+
+FormTexts ReadForm(const QString& path) {
+    FormTexts form;
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    QXmlStreamReader xml(&file);
+    int depth = 0;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement) {
+            continue;
+        }
+        ++depth;
+        if (depth == 2 && xml.name() == QLatin1String("class")) {
+            form.context = xml.readElementText();
+            --depth;
+        } else if (xml.name() == QLatin1String("string")) {
+            const bool notr =
+                xml.attributes().value(QLatin1String("notr")) == QLatin1String("true");
+            const QString text = xml.readElementText();
+            --depth;
+            if (!notr && !text.isEmpty()) {
+                form.texts << text;
+            }
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << path.toStdString();
+    return form;
+}
+
+TEST(Translation, EveryFormTextHasAFinishedEnglishTranslation) {
+    const TsFile ts = ReadTs(SourcePath(QStringLiteral("resources/translations/orvconf_en.ts")));
+    EXPECT_TRUE(ts.unfinished.isEmpty()) << ts.unfinished.join(QLatin1Char('\n')).toStdString();
+
+    const QDir forms(SourcePath(QStringLiteral("resources/forms")));
+    const QStringList names = forms.entryList({QStringLiteral("*.ui")}, QDir::Files);
+    ASSERT_FALSE(names.isEmpty());
+    for (const QString& name : names) {
+        const FormTexts form = ReadForm(forms.filePath(name));
+        ASSERT_FALSE(form.context.isEmpty()) << name.toStdString();
+        EXPECT_TRUE(ts.sources.contains(form.context))
+            << name.toStdString() << " has no translations (run the lupdate target)";
+        for (const QString& text : form.texts) {
+            EXPECT_TRUE(ts.sources.value(form.context).contains(text))
+                << name.toStdString() << ": \"" << text.toStdString()
+                << "\" is not in the translation (run the lupdate target)";
+        }
+    }
+}
+
+class SilentPrompts : public IPrompts {
+public:
+    void ShowMessage(const std::string&, const std::string& text, PromptIcon) override {
+        texts.push_back(text);
+    }
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return {}; }
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return {}; }
+    std::vector<std::string> texts;
+};
+
+// Every text of a window and its children that comes from its form (the channel lists' titles
+// follow the message language when a page is filled).
+QStringList VisibleTexts(QWidget& root) {
+    QStringList texts{root.windowTitle()};
+    QList<QWidget*> widgets = root.findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            texts << label->text();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            texts << button->text();
+        } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+            texts << group->title();
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            for (int i = 0; i < combo->count(); ++i) {
+                texts << combo->itemText(i);
+            }
+        } else if (auto* menu = qobject_cast<QMenu*>(w)) {
+            texts << menu->title();
+        }
+    }
+    for (QAction* action : root.findChildren<QAction*>()) {
+        texts << action->text();
+    }
+    return texts;
+}
+
+QStringList WithHan(const QStringList& texts) {
+    static const QRegularExpression han(QStringLiteral("\\p{Han}"));
+    QStringList found;
+    for (const QString& text : texts) {
+        // The Chinese language item names itself in Chinese in both languages.
+        if (han.match(text).hasMatch() && !text.startsWith(QStringLiteral("中文"))) {
+            found << text;
+        }
+    }
+    return found;
+}
+
+// Every page and dialog of the program, created now (so in the forms now in use).
+std::vector<std::unique_ptr<QWidget>> CreateEveryPage(CMainDlg& main) {
+    std::vector<std::unique_ptr<QWidget>> pages;
+    pages.push_back(std::make_unique<CConfigKeyDlg>(main));
+    pages.push_back(std::make_unique<CNoRadioDlg>(main));
+    pages.push_back(std::make_unique<CPowerOnWaitDlg>(main));
+    pages.push_back(std::make_unique<CReadingDlg>(main));
+    pages.push_back(std::make_unique<CSavingDlg>(main));
+    pages.push_back(std::make_unique<CSoftDiagDlg>(main));
+    pages.push_back(std::make_unique<COrvSettingsDlg>(main));
+    pages.push_back(std::make_unique<CQxSettingsDlg>(main));
+    pages.push_back(std::make_unique<CAboutDlg>(QIcon(), &main));
+    return pages;
+}
+
+QAction* Action(CMainDlg& main, const char* name) {
+    return main.findChild<QAction*>(QString::fromLatin1(name));
+}
+
+class LanguageSwitch : public ::testing::Test {
+protected:
+    void SetUp() override { Prompts::Install(&prompts); }
+    void TearDown() override {
+        host.reset();
+        CLinkModeDlg::ReleaseInstance();
+        Language::SetEnglishSource(QStringLiteral(":/i18n/orvconf_en.qm"));
+        Language::UseEnglishForms(false);
+        Prompts::Install(nullptr);
+    }
+
+    // Chooses a language through its menu item and waits for the window to be re-created.
+    CMainDlg& Choose(const char* actionName) {
+        QPointer<CMainDlg> old = host->Window();
+        Action(*old, actionName)->trigger();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return old.isNull(); }, kWaitMs));
+        return *host->Window();
+    }
+
+    void ExpectFreshHome(CMainDlg& main, bool english) {
+        EXPECT_EQ(main.English(), english);
+        EXPECT_EQ(main.Family(), FAMILY_QX);
+        EXPECT_FALSE(main.PortOpen());
+        EXPECT_FALSE(main.findChild<QAbstractButton*>(QStringLiteral("orvButton"))->isEnabled());
+        EXPECT_FALSE(main.findChild<QAbstractButton*>(QStringLiteral("qxButton"))->isEnabled());
+        EXPECT_EQ(main.findChild<QComboBox*>(QStringLiteral("portCombo"))->currentIndex(), -1);
+        EXPECT_EQ(Action(main, "englishAction")->isChecked(), english);
+        EXPECT_EQ(Action(main, "chineseAction")->isChecked(), !english);
+        EXPECT_TRUE(main.isVisible());
+    }
+
+    SilentPrompts prompts;
+    std::unique_ptr<CMainWindowHost> host = std::make_unique<CMainWindowHost>();
+};
+
+TEST_F(LanguageSwitch, EnglishAndBackRecreateTheWindowInThatLanguage) {
+    CMainDlg& first = host->Create();
+    EXPECT_FALSE(Action(first, "englishAction")->isChecked());
+    EXPECT_FALSE(Action(first, "chineseAction")->isChecked());
+
+    struct Step {
+        const char* action;
+        bool english;
+    };
+    // The language in use chosen again re-creates the window all the same.
+    for (const Step step : {Step{"englishAction", true}, Step{"englishAction", true},
+                            Step{"chineseAction", false}, Step{"chineseAction", false}}) {
+        SCOPED_TRACE(step.action);
+        CMainDlg& main = Choose(step.action);
+        ExpectFreshHome(main, step.english);
+
+        QStringList texts = VisibleTexts(main);
+        for (const auto& page : CreateEveryPage(main)) {
+            texts << VisibleTexts(*page);
+        }
+        texts << VisibleTexts(CLinkModeDlg::Instance());
+        if (step.english) {
+            EXPECT_TRUE(WithHan(texts).isEmpty())
+                << "Chinese left in the English dialogs: "
+                << WithHan(texts).join(QStringLiteral(" | ")).toStdString();
+        } else {
+            EXPECT_TRUE(texts.contains(QStringLiteral("QX电台设置")));
+            EXPECT_TRUE(texts.contains(QStringLiteral("ORV电台设置")));
+            EXPECT_FALSE(texts.contains(QStringLiteral("QX Radio Settings")));
+            EXPECT_FALSE(texts.contains(QStringLiteral("ORV Radio Settings")));
+        }
+    }
+}
+
+TEST_F(LanguageSwitch, AMissingTranslationKeepsChineseFormsButSwitchesMessages) {
+    Language::SetEnglishSource(QStringLiteral(":/i18n/missing.qm"));
+    host->Create();
+    CMainDlg& main = Choose("englishAction");
+    ExpectFreshHome(main, true);
+    const QStringList texts = VisibleTexts(main);
+    EXPECT_TRUE(texts.contains(QStringLiteral("选择串口")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("Serial port")));
+}
+
+// Records the files the desktop is asked to open instead of starting an editor.
+class OpenRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+TEST_F(LanguageSwitch, InstructionsOpenTheFileBesideTheProgram) {
+    CMainDlg& main = host->Create();
+    OpenRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
+    Action(main, "instructionsAction")->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    const QStringList places =
+        Language::InstructionsCandidates(QCoreApplication::applicationDirPath());
+    const bool any = std::any_of(places.begin(), places.end(),
+                                 [](const QString& p) { return QFile::exists(p); });
+    if (any) {
+        ASSERT_EQ(recorder.opened.size(), 1);
+        EXPECT_TRUE(QFile::exists(recorder.opened.front().toLocalFile()));
+        EXPECT_TRUE(prompts.texts.empty());
+    } else {
+        EXPECT_TRUE(recorder.opened.isEmpty());
+        ASSERT_EQ(prompts.texts.size(), 1U);
+    }
+}
+
+} // namespace
+
+#include "LanguageTest.moc"
