@@ -132,19 +132,19 @@
     </message>
     <message>
         <source>2FSK 4800bps 12.5k带宽</source>
-        <translation>2FSK 4800bps 12.5k bandwidth</translation>
+        <translation>2FSK 4800bps 12.5kHz</translation>
     </message>
     <message>
         <source>2FSK 9600bps 25k带宽</source>
-        <translation>2FSK 9600bps 25k bandwidth</translation>
+        <translation>2FSK 9600bps 25kHz</translation>
     </message>
     <message>
         <source>4FSK 9600bps 12.5k带宽</source>
-        <translation>4FSK 9600bps 12.5k bandwidth</translation>
+        <translation>4FSK 9600bps 12.5kHz</translation>
     </message>
     <message>
         <source>4FSK 19200bps 25k带宽</source>
-        <translation>4FSK 19200bps 25k bandwidth</translation>
+        <translation>4FSK 19200bps 25kHz</translation>
     </message>
     <message>
         <source>Trimtalk450S协议</source>
@@ -152,15 +152,15 @@
     </message>
     <message>
         <source>2FSK 9600bps 25k带宽 中继台</source>
-        <translation>2FSK 9600bps 25k bandwidth repeater</translation>
+        <translation>2FSK 9600bps 25kHz repeater</translation>
     </message>
     <message>
         <source>2FSK 9600bps 25k带宽 中继模式二</source>
-        <translation>2FSK 9600bps 25k bandwidth repeater mode 2</translation>
+        <translation>2FSK 9600bps 25kHz repeater 2</translation>
     </message>
     <message>
         <source>2FSK 9600bps 25k带宽 基站中继模式</source>
-        <translation>2FSK 9600bps 25k bandwidth base repeater mode</translation>
+        <translation>2FSK 9600bps 25kHz base repeater</translation>
     </message>
     <message>
         <source>Satel 3AS协议</source>
@@ -168,11 +168,11 @@
     </message>
     <message>
         <source>4FSK 9600bps 12.5k带宽 模式一</source>
-        <translation>4FSK 9600bps 12.5k bandwidth mode 1</translation>
+        <translation>4FSK 9600bps 12.5kHz mode 1</translation>
     </message>
     <message>
         <source>4FSK 19200bps 25k带宽 模式一</source>
-        <translation>4FSK 19200bps 25k bandwidth mode 1</translation>
+        <translation>4FSK 19200bps 25kHz mode 1</translation>
     </message>
     <message>
         <source>QZ 透明传输协议</source>
@@ -184,11 +184,11 @@
     </message>
     <message>
         <source>4FSK 9600bps 12.5k带宽 模式二</source>
-        <translation>4FSK 9600bps 12.5k bandwidth mode 2</translation>
+        <translation>4FSK 9600bps 12.5kHz mode 2</translation>
     </message>
     <message>
         <source>4FSK 19200bps 25k带宽 模式二</source>
-        <translation>4FSK 19200bps 25k bandwidth mode 2</translation>
+        <translation>4FSK 19200bps 25kHz mode 2</translation>
     </message>
     <message>
         <source>检测到未知的协议</source>
