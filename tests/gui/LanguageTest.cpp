@@ -248,6 +248,8 @@ TEST_F(LanguageSwitch, EnglishAndBackRecreateTheWindowInThatLanguage) {
     CMainDlg& first = host->Create();
     EXPECT_FALSE(Action(first, "englishAction")->isChecked());
     EXPECT_FALSE(Action(first, "chineseAction")->isChecked());
+    // The connection-method dialog, once created in Chinese, must not stay Chinese.
+    CLinkModeDlg::Instance();
 
     struct Step {
         const char* action;
