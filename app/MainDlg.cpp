@@ -44,6 +44,13 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     m_icon.addFile(QStringLiteral(":/images/icon128.png"));
 
     connect(m_portCombo, &QComboBox::currentIndexChanged, this, &CMainDlg::OnPortSelChange);
+    // A typed name or device path is a choice as good as a listed one.
+    connect(m_portCombo, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        if (!text.trimmed().isEmpty()) {
+            m_orvButton->setEnabled(true);
+            m_qxButton->setEnabled(true);
+        }
+    });
     connect(m_orvButton, &QPushButton::clicked, this, &CMainDlg::OnOrvButton);
     connect(m_qxButton, &QPushButton::clicked, this, &CMainDlg::OnQxButton);
     connect(m_ui->aboutAction, &QAction::triggered, this, &CMainDlg::OnAbout);

@@ -44,6 +44,14 @@ TEST_F(HomePageTest, FamilyButtonsWaitForAPortAndTheAboutBoxOpens) {
     EXPECT_EQ(versionText, QString("ORVCONF %1版").arg(kOrvconfVersion));
 }
 
+TEST_F(HomePageTest, ATypedPortEnablesTheFamilyButtons) {
+    CreateMain();
+    QTest::keyClicks(PortCombo()->lineEdit(), " ");
+    EXPECT_FALSE(HomeButton(kOrv)->isEnabled() || HomeButton(kQx)->isEnabled());
+    QTest::keyClicks(PortCombo()->lineEdit(), "/dev/ttyUSB7");
+    EXPECT_TRUE(HomeButton(kOrv)->isEnabled() && HomeButton(kQx)->isEnabled());
+}
+
 TEST_F(HomePageTest, ThePortListOffersTheDiagnosisOfThePortInIt) {
     CreateMain();
     PortCombo()->setEditText("ttyORVCONF_ABSENT");
