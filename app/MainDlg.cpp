@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/DialogUnits.h"
+#include "app/PortCombo.h"
 #include "app/PortDiagnosis.h"
 #include "app/TrafficLogMenu.h"
 #include "base/Prompts.h"
@@ -23,6 +24,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -54,6 +56,8 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     connect(m_orvButton, &QPushButton::clicked, this, &CMainDlg::OnOrvButton);
     connect(m_qxButton, &QPushButton::clicked, this, &CMainDlg::OnQxButton);
     connect(m_ui->aboutAction, &QAction::triggered, this, &CMainDlg::OnAbout);
+    // Adapters plugged in and radios started after the start are found when the list opens.
+    connect(m_ui->portCombo, &CPortCombo::aboutToShowPopup, this, &CMainDlg::RefreshPorts);
     PortDiagnosis::AddEntry(*m_portCombo, [this] { return m_english; });
     TrafficLogMenu::Install(*this, *m_ui->menu129, m_session, [this] { return m_english; });
 
@@ -92,7 +96,7 @@ void CMainDlg::InitDialog() {
     setWindowIcon(m_icon);
     m_orvButton->setEnabled(false);
     m_qxButton->setEnabled(false);
-    FillPortCombo(CPortEnumerator::FreePortNames());
+    FillPortCombo(FreePorts());
     m_session.DiscardReceived();
     m_portName.clear();
     m_radioFamily = FAMILY_QX;
@@ -107,10 +111,32 @@ void CMainDlg::InitDialog() {
     }
 }
 
+QList<PortInfo> CMainDlg::FreePorts() {
+    QList<PortInfo> ports = CPortEnumerator::Enumerate();
+    ports.removeIf([](const PortInfo& port) { return !port.free; });
+    return ports;
+}
+
 void CMainDlg::FillPortCombo(const QStringList& names) {
-    const QSignalBlocker blocker(m_portCombo);
+    QList<PortInfo> ports;
+    for (const QString& name : names) {
+        ports.append(PortInfo{name, QString(), true});
+    }
+    FillPortCombo(ports);
+}
+
+void CMainDlg::ListPorts(const QList<PortInfo>& ports) {
     m_portCombo->clear();
-    m_portCombo->addItems(names);
+    for (const PortInfo& port : ports) {
+        m_portCombo->addItem(port.name);
+        m_portCombo->setItemData(m_portCombo->count() - 1, port.description,
+                                 CPortCombo::kDescriptionRole);
+    }
+}
+
+void CMainDlg::FillPortCombo(const QList<PortInfo>& ports) {
+    const QSignalBlocker blocker(m_portCombo);
+    ListPorts(ports);
     m_portCombo->setCurrentIndex(-1);
     m_portCombo->clearEditText();
     m_orvButton->setEnabled(false);
@@ -139,9 +165,10 @@ void CMainDlg::PlaceControls() {
     placeNatural(m_ui->portLabel, 7, 163);
 
     // The drop-down height of the template covers its list; the field itself is one line high.
+    // It is as wide as the longest port name, up to the width of the home page.
     m_portCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     QRect combo(QPoint(du.X(5), du.Y(178)), m_portCombo->sizeHint());
-    combo.setWidth(std::max(du.X(48), combo.width()));
+    combo.setWidth(std::clamp(combo.width(), du.X(48), du.X(kClientWidthDlu - 5 - 7)));
     m_portCombo->setGeometry(combo);
 
     // The client area holds every control with the template's margin to its right and bottom.
@@ -154,6 +181,21 @@ void CMainDlg::PlaceControls() {
     client->setFixedSize(client_size);
     adjustSize();
     setFixedSize(sizeHint());
+}
+
+void CMainDlg::RefreshPorts() {
+    if (m_session.PortOpen()) {
+        return; // probing would disturb the connection in progress
+    }
+    const QString chosen = m_portCombo->currentText();
+    {
+        const QSignalBlocker blocker(m_portCombo);
+        ListPorts(FreePorts());
+        // The user's choice stays, listed or typed.
+        m_portCombo->setCurrentIndex(m_portCombo->findText(chosen));
+        m_portCombo->setEditText(chosen);
+    }
+    PlaceControls();
 }
 
 QString CMainDlg::PortFromCombo() const {

@@ -7,10 +7,12 @@
 #include "base/Version.h"
 #include "tests/gui/GuiSupport.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
 #include <QSerialPort>
+#include <QStyledItemDelegate>
 #include <gtest/gtest.h>
 
 namespace {
@@ -50,6 +52,47 @@ TEST_F(HomePageTest, ATypedPortEnablesTheFamilyButtons) {
     EXPECT_FALSE(HomeButton(kOrv)->isEnabled() || HomeButton(kQx)->isEnabled());
     QTest::keyClicks(PortCombo()->lineEdit(), "/dev/ttyUSB7");
     EXPECT_TRUE(HomeButton(kOrv)->isEnabled() && HomeButton(kQx)->isEnabled());
+}
+
+// A radio started after the window is found when the list opens, with its description in the
+// list and its bare name in the box; the user's typed choice survives the refresh.
+TEST_F(HomePageTest, OpeningThePortListFindsNewPortsWithTheirDescriptions) {
+    CreateMain();
+    QTest::keyClicks(PortCombo()->lineEdit(), "ttyTYPED9");
+    SimRadio sim({"--family", "qx"});
+    ASSERT_FALSE(sim.port.isEmpty()) << "orvconf-sim did not start";
+    ASSERT_LT(PortCombo()->findText(sim.port), 0);
+
+    PortCombo()->showPopup();
+    const int row = PortCombo()->findText(sim.port);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(PortCombo()->currentText(), "ttyTYPED9");
+    EXPECT_TRUE(HomeButton(kOrv)->isEnabled() && HomeButton(kQx)->isEnabled());
+
+    // What the list draws for the row: the name and the description.
+    QStyleOptionViewItem option;
+    option.initFrom(PortCombo()->view());
+    QAbstractItemDelegate* delegate = PortCombo()->view()->itemDelegate();
+    auto* styled = dynamic_cast<QStyledItemDelegate*>(delegate);
+    ASSERT_NE(styled, nullptr);
+    const QModelIndex index = PortCombo()->model()->index(row, 0);
+    const QSize shown = styled->sizeHint(option, index);
+    const QFontMetrics metrics(PortCombo()->view()->font());
+    EXPECT_GE(shown.width(), metrics.horizontalAdvance(sim.port + "simulated QX260 module"));
+    EXPECT_GE(PortCombo()->view()->width(), shown.width());
+    PortCombo()->hidePopup();
+
+    // Choosing it puts the bare name in the box, which is wide enough for it.
+    PortCombo()->setCurrentIndex(row);
+    EXPECT_EQ(PortCombo()->currentText(), sim.port);
+    int widest = 0;
+    for (int i = 0; i < PortCombo()->count(); ++i) {
+        widest = std::max(widest,
+                          PortCombo()->fontMetrics().horizontalAdvance(PortCombo()->itemText(i)));
+    }
+    EXPECT_GE(PortCombo()->lineEdit()->width(),
+              std::min(widest, main->centralWidget()->width() / 2));
+    EXPECT_TRUE(main->centralWidget()->rect().contains(PortCombo()->geometry()));
 }
 
 TEST_F(HomePageTest, ThePortListOffersTheDiagnosisOfThePortInIt) {
