@@ -53,6 +53,9 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
             m_qxButton->setEnabled(true);
         }
     });
+    // Enter presses the focused family button, as in the dialogs.
+    m_orvButton->setAutoDefault(true);
+    m_qxButton->setAutoDefault(true);
     connect(m_orvButton, &QPushButton::clicked, this, &CMainDlg::OnOrvButton);
     connect(m_qxButton, &QPushButton::clicked, this, &CMainDlg::OnQxButton);
     connect(m_ui->aboutAction, &QAction::triggered, this, &CMainDlg::OnAbout);

@@ -95,6 +95,19 @@ TEST_F(HomePageTest, OpeningThePortListFindsNewPortsWithTheirDescriptions) {
     EXPECT_TRUE(main->centralWidget()->rect().contains(PortCombo()->geometry()));
 }
 
+TEST_F(HomePageTest, EnterPressesTheFocusedFamilyButton) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        CreateMain();
+        prompts.texts.clear();
+        PortCombo()->setEditText("ttyORVCONF_ABSENT");
+        HomeButton(kOrv)->setFocus();
+        QTest::keyClick(HomeButton(kOrv), key);
+        // The button acted: the absent port was tried and reported.
+        ASSERT_FALSE(prompts.texts.empty()) << key;
+        EXPECT_NE(prompts.texts[0].find("没有发现此串口或被占用"), std::string::npos);
+    }
+}
+
 TEST_F(HomePageTest, ThePortListOffersTheDiagnosisOfThePortInIt) {
     CreateMain();
     PortCombo()->setEditText("ttyORVCONF_ABSENT");
