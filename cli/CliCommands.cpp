@@ -126,6 +126,9 @@ private:
 
     void WireSession() {
         QObject::connect(&m_session, &CRadioSession::readStarted, [this](int) {
+            // One road at a time: no countdown goes on printing over the read.
+            m_detector.Stop();
+            m_configKey.Stop();
             m_err << "\nReading the settings...\n";
             m_err.flush();
         });
@@ -211,6 +214,9 @@ private:
                 kPortUnavailable,
                 QString("Cannot re-open serial port %1 at the radio's rate.").arg(m_options.port));
         });
+        QObject::connect(&m_detector, &CPowerOnDetector::wrongFamily, [this] {
+            Finish(kNoRadio, "This port has a QX260 module; use --family qx.");
+        });
         m_detector.Start();
         return true;
     }
@@ -226,6 +232,9 @@ private:
         QObject::connect(&m_configKey, &CConfigKeyConnector::timedOut, [this] {
             Finish(kNoRadio, "No module answered: it was not powered on with CONFIG held in "
                              "time.");
+        });
+        QObject::connect(&m_configKey, &CConfigKeyConnector::wrongFamily, [this] {
+            Finish(kNoRadio, "This port has an ORV radio; use --family orv.");
         });
         m_configKey.Start();
         return true;

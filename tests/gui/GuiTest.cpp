@@ -352,6 +352,28 @@ TEST_F(RoadTest, QxSoftDiagnosisFindsTheModuleAtItsRate) {
 class TimeOutTest : public GuiTest {};
 
 // ORV: page 132, the way back to the wait page, a second detection, and home.
+// The radio of the other family on the port is named within moments, and the way leads home.
+TEST_F(RoadTest, TheOtherFamilysRadioIsNamedAndLeadsHome) {
+    struct Case {
+        const char* simFamily;
+        const char* button;
+        const char* linkRadio;
+        const char* message;
+    };
+    for (const Case& c : {Case{"qx", kOrv, nullptr, "此串口接的是 QX260 模块，请使用 QX260 按钮。"},
+                          Case{"orv", kQx, kPowerOn, "此串口接的是 ORV 电台，请使用 ORV 按钮。"}}) {
+        SimRadio sim(
+            {"--family", c.simFamily, "--rate", "9600", "--announce-delay", "200", "--no-pace"});
+        ASSERT_FALSE(sim.port.isEmpty()) << "orvconf-sim did not start";
+        prompts.texts.clear();
+        Start(sim.port, c.button, c.linkRadio);
+        ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); })) << c.simFamily;
+        EXPECT_EQ(prompts.texts.front(), c.message);
+        EXPECT_TRUE(BackHome()) << c.simFamily;
+        EXPECT_FALSE(Shown(g_readingDlg));
+    }
+}
+
 TEST_F(TimeOutTest, OrvNoRadioPageAndTheWayBack) {
     PtyPair line;
     ASSERT_TRUE(line.Ok());
