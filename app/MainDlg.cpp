@@ -9,6 +9,7 @@
 #include "base/Timing.h"
 #include "connect/pages/ConfigKeyDlg.h"
 #include "connect/pages/LinkModeDlg.h"
+#include "connect/pages/NoRadioDlg.h"
 #include "connect/pages/PageSlots.h"
 #include "connect/pages/PowerOnWaitDlg.h"
 #include "connect/pages/ReadingDlg.h"
@@ -270,6 +271,22 @@ void CMainDlg::PresentReadingPage() {
 }
 
 void CMainDlg::OnReadStarted(RadioFamily family) {
+    // One road at a time: once the read runs, no countdown or search goes on behind it. After
+    // the procedures had their say on this start answer (one may name the wrong family).
+    QTimer::singleShot(0, this, [this] {
+        if (!m_session.Reading()) {
+            return;
+        }
+        for (CPage* page :
+             {static_cast<CPage*>(g_powerOnWaitDlg.data()),
+              static_cast<CPage*>(g_noRadioDlg.data()), static_cast<CPage*>(g_configKeyDlg.data()),
+              static_cast<CPage*>(g_softDiagDlg.data())}) {
+            if (page != nullptr) {
+                page->Stop();
+                page->hide();
+            }
+        }
+    });
     // An ORV read is announced by the power-on page, which shows the reading page itself.
     if (family == FAMILY_QX || g_readingDlg == nullptr || !g_readingDlg->isVisible()) {
         PresentReadingPage();

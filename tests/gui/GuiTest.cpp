@@ -351,7 +351,6 @@ TEST_F(RoadTest, QxSoftDiagnosisFindsTheModuleAtItsRate) {
 
 class TimeOutTest : public GuiTest {};
 
-// ORV: page 132, the way back to the wait page, a second detection, and home.
 // The radio of the other family on the port is named within moments, and the way leads home.
 TEST_F(RoadTest, TheOtherFamilysRadioIsNamedAndLeadsHome) {
     struct Case {
@@ -374,6 +373,22 @@ TEST_F(RoadTest, TheOtherFamilysRadioIsNamedAndLeadsHome) {
     }
 }
 
+// A start answer after the ORV wait gave up starts a read; the "no radio" page gives way to it.
+TEST_F(TimeOutTest, AReadStopsEveryOtherConnectionPage) {
+    PtyPair line;
+    ASSERT_TRUE(line.Ok());
+    Start(line.SlaveName(), kOrv);
+    QPointer<CPowerOnWaitDlg> wait = g_powerOnWaitDlg.data();
+    ASSERT_TRUE(WaitUntil([] { return Shown(g_noRadioDlg); }));
+    line.Write("\r\nNO CARRIER\r\nOK\r\n");
+    ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
+    ASSERT_TRUE(WaitUntil([&wait] { return !Shown(wait) && !Shown(g_noRadioDlg); }));
+    QTest::qWait(50);
+    EXPECT_FALSE(Shown(wait) || Shown(g_noRadioDlg));
+    EXPECT_TRUE(Shown(g_readingDlg));
+}
+
+// ORV: page 132, the way back to the wait page, a second detection, and home.
 TEST_F(TimeOutTest, OrvNoRadioPageAndTheWayBack) {
     PtyPair line;
     ASSERT_TRUE(line.Ok());
