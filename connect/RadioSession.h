@@ -64,6 +64,7 @@ public:
 signals:
     void readStarted(RadioFamily family);
     void readFinished(RadioFamily family);
+    void readProgress(int done, int total);
     void noAnswer();
     void replyRejected();
     // The read ended without its settings; command is the read command concerned ("ATS132?").
@@ -78,6 +79,7 @@ private:
     void SendCommand(const std::string& text) override;
     void ReadStarted(RadioFamily family) override;
     void ReadFinished(RadioFamily family) override;
+    void ReadProgress(int done, int total) override { emit readProgress(done, total); }
     void SetWatchdog(int ms) override;
     void ExpectAnswer(const std::string& command, int holdMs) override;
     void NoAnswer() override;

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
+#include <QProgressBar>
 #include <QSerialPort>
 #include <QStyledItemDelegate>
 #include <gtest/gtest.h>
@@ -274,6 +275,21 @@ TEST_F(RoadTest, OrvReadsTheRadioIntoItsPageAndLeavesForHome) {
 
 // Cancel, Escape, the caption's close button, a radio falling silent or vanishing mid-read: each
 // leads home with the port closed, telling why where the user did not choose it.
+// The reading page's bar moves with every step of the read and is full at its end.
+TEST_F(RoadTest, TheReadingPageShowsTheReadMoving) {
+    SimRadio sim({"--family", "orv", "--announce-delay", "200", "--no-pace"});
+    StartOrvRead(sim);
+    auto* bar = Control<QProgressBar>(g_readingDlg, "progressBar");
+    ASSERT_NE(bar, nullptr);
+    std::vector<int> values;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&values](int v) { values.push_back(v); });
+    ASSERT_TRUE(WaitUntil([] { return Shown(g_orvPage); }));
+    ASSERT_GE(values.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    EXPECT_EQ(values.back(), bar->maximum());
+    EXPECT_GT(bar->maximum(), 3);
+}
+
 TEST_F(RoadTest, OrvEveryEarlyEndOfTheReadLeadsHome) {
     struct Way {
         const char* name;
