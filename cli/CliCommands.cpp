@@ -14,15 +14,34 @@
 #include "serial/PortEnumerator.h"
 #include "serial/TrafficLog.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 
 namespace Cli {
+namespace {
+
+bool StderrIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+} // namespace
+
 namespace {
 
 struct ReadOptions {
@@ -132,6 +151,15 @@ private:
             m_err << "\nReading the settings...\n";
             m_err.flush();
         });
+        // The steps of the read, for a person watching; logs and pipes get nothing extra.
+        if (StderrIsTerminal()) {
+            QObject::connect(&m_session, &CRadioSession::readProgress, [this](int done, int total) {
+                Progress(QString("read step %1 of %2").arg(done).arg(total));
+                if (done == total) {
+                    m_err << '\n';
+                }
+            });
+        }
         QObject::connect(&m_session, &CRadioSession::readFinished, [this](int family) {
             if (m_options.write != nullptr) {
                 BeginWrite();
