@@ -54,6 +54,7 @@ public:
     bool StartWrite(const QxWritePlan& plan) { return m_exchange.StartWrite(plan); }
     bool Writing() const { return m_exchange.Write().Running(); }
     bool Reading() const { return m_exchange.Reading(); }
+    const CWriteSequence& WriteSequence() const { return m_exchange.Write(); }
 
     // The bytes received since the last command or discard, as text (the ORV power-on report is
     // looked for in it).
