@@ -1,5 +1,6 @@
 #include "app/ConfApp.h"
 
+#include "app/Language.h"
 #include "app/MainDlg.h"
 #include "base/Version.h"
 #include "connect/pages/LinkModeDlg.h"
@@ -14,6 +15,8 @@ CConfApp::CConfApp(int& argc, char** argv) : QApplication(argc, argv) {
 int CConfApp::Run() {
     int status = 0;
     {
+        // The program starts in Chinese; Qt's own texts too.
+        Language::UseEnglishForms(false);
         auto mainDlg = std::make_unique<CMainDlg>();
         mainDlg->show();
         status = exec();
