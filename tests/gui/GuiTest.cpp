@@ -5,6 +5,7 @@
 #include "app/AboutDlg.h"
 #include "app/Language.h"
 #include "base/Version.h"
+#include "connect/pages/QtPrompts.h"
 #include "tests/gui/GuiSupport.h"
 
 #include <QAbstractItemView>
@@ -107,6 +108,21 @@ TEST_F(HomePageTest, EnterPressesTheFocusedFamilyButton) {
         ASSERT_FALSE(prompts.texts.empty()) << key;
         EXPECT_NE(prompts.texts[0].find("没有发现此串口或被占用"), std::string::npos);
     }
+}
+
+// A one-word message still leaves its caption room beside the title-bar buttons.
+TEST_F(HomePageTest, MessageBoxesAreWideEnoughForTheirCaption) {
+    CreateMain();
+    CQtPrompts real;
+    int width = 0;
+    int captionWidth = 0;
+    WhenModal([&](QWidget* box) {
+        width = box->width();
+        captionWidth = box->fontMetrics().horizontalAdvance(box->windowTitle());
+        box->close();
+    });
+    real.ShowMessage("ORVCONF", "OK", PromptIcon::Warning);
+    EXPECT_GE(width, captionWidth + 150);
 }
 
 TEST_F(HomePageTest, ThePortListOffersTheDiagnosisOfThePortInIt) {
