@@ -13,7 +13,9 @@ CConfApp::CConfApp(int& argc, char** argv) : QApplication(argc, argv) {
 int CConfApp::Run() {
     int status = 0;
     {
-        // The language commands re-create the window inside the host.
+        // The program starts in Chinese, Qt's own texts too; the language commands re-create
+        // the window inside the host.
+        Language::UseEnglishForms(false);
         CMainWindowHost host;
         host.Create();
         status = exec();

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QStandardPaths>
 #include <QTranslator>
 
@@ -14,6 +15,29 @@ namespace Language {
 namespace {
 QTranslator* g_english = nullptr;
 QString g_englishSource = QStringLiteral(":/i18n/orvconf_en.qm");
+QTranslator* g_qtChinese = nullptr;
+
+// Qt's own texts (standard buttons, file dialogs) follow the interface: its source texts are
+// English, so only the Chinese interface needs a translation. Without the package the
+// standard texts stay English.
+void UseQtChinese(bool chinese) {
+    if (!chinese) {
+        if (g_qtChinese != nullptr) {
+            QCoreApplication::removeTranslator(g_qtChinese);
+        }
+        return;
+    }
+    if (g_qtChinese == nullptr) {
+        auto* translator = new QTranslator(QCoreApplication::instance());
+        if (!translator->load(QStringLiteral("qtbase_zh_CN"),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            delete translator;
+            return;
+        }
+        g_qtChinese = translator;
+    }
+    QCoreApplication::installTranslator(g_qtChinese);
+}
 } // namespace
 
 void SetEnglishSource(const QString& path) {
@@ -26,6 +50,7 @@ void SetEnglishSource(const QString& path) {
 }
 
 bool UseEnglishForms(bool english) {
+    UseQtChinese(!english);
     if (!english) {
         if (g_english != nullptr) {
             QCoreApplication::removeTranslator(g_english);

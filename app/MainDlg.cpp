@@ -3,12 +3,14 @@
 #include "app/AboutDlg.h"
 #include "app/DialogUnits.h"
 #include "app/Language.h"
+#include "app/PortCombo.h"
 #include "app/PortDiagnosis.h"
 #include "app/TrafficLogMenu.h"
 #include "base/Prompts.h"
 #include "base/Timing.h"
 #include "connect/pages/ConfigKeyDlg.h"
 #include "connect/pages/LinkModeDlg.h"
+#include "connect/pages/NoRadioDlg.h"
 #include "connect/pages/PageSlots.h"
 #include "connect/pages/PowerOnWaitDlg.h"
 #include "connect/pages/ReadingDlg.h"
@@ -28,6 +30,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -61,12 +64,24 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     m_icon.addFile(QStringLiteral(":/images/icon128.png"));
 
     connect(m_portCombo, &QComboBox::currentIndexChanged, this, &CMainDlg::OnPortSelChange);
+    // A typed name or device path is a choice as good as a listed one.
+    connect(m_portCombo, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        if (!text.trimmed().isEmpty()) {
+            m_orvButton->setEnabled(true);
+            m_qxButton->setEnabled(true);
+        }
+    });
+    // Enter presses the focused family button, as in the dialogs.
+    m_orvButton->setAutoDefault(true);
+    m_qxButton->setAutoDefault(true);
     connect(m_orvButton, &QPushButton::clicked, this, &CMainDlg::OnOrvButton);
     connect(m_qxButton, &QPushButton::clicked, this, &CMainDlg::OnQxButton);
     connect(m_ui->aboutAction, &QAction::triggered, this, &CMainDlg::OnAbout);
     connect(m_ui->instructionsAction, &QAction::triggered, this, &CMainDlg::OnInstructions);
     connect(m_ui->chineseAction, &QAction::triggered, this, &CMainDlg::OnChinese);
     connect(m_ui->englishAction, &QAction::triggered, this, &CMainDlg::OnEnglish);
+    // Adapters plugged in and radios started after the start are found when the list opens.
+    connect(m_ui->portCombo, &CPortCombo::aboutToShowPopup, this, &CMainDlg::RefreshPorts);
     PortDiagnosis::AddEntry(*m_portCombo, [this] { return m_english; });
     TrafficLogMenu::Install(*this, *m_ui->menu129, m_session, [this] { return m_english; });
 
@@ -105,7 +120,7 @@ void CMainDlg::InitDialog() {
     setWindowIcon(m_icon);
     m_orvButton->setEnabled(false);
     m_qxButton->setEnabled(false);
-    FillPortCombo(CPortEnumerator::FreePortNames());
+    FillPortCombo(FreePorts());
     m_session.DiscardReceived();
     m_portName.clear();
     m_radioFamily = FAMILY_QX;
@@ -120,10 +135,32 @@ void CMainDlg::InitDialog() {
     }
 }
 
+QList<PortInfo> CMainDlg::FreePorts() {
+    QList<PortInfo> ports = CPortEnumerator::Enumerate();
+    ports.removeIf([](const PortInfo& port) { return !port.free; });
+    return ports;
+}
+
 void CMainDlg::FillPortCombo(const QStringList& names) {
-    const QSignalBlocker blocker(m_portCombo);
+    QList<PortInfo> ports;
+    for (const QString& name : names) {
+        ports.append(PortInfo{name, QString(), true});
+    }
+    FillPortCombo(ports);
+}
+
+void CMainDlg::ListPorts(const QList<PortInfo>& ports) {
     m_portCombo->clear();
-    m_portCombo->addItems(names);
+    for (const PortInfo& port : ports) {
+        m_portCombo->addItem(port.name);
+        m_portCombo->setItemData(m_portCombo->count() - 1, port.description,
+                                 CPortCombo::kDescriptionRole);
+    }
+}
+
+void CMainDlg::FillPortCombo(const QList<PortInfo>& ports) {
+    const QSignalBlocker blocker(m_portCombo);
+    ListPorts(ports);
     m_portCombo->setCurrentIndex(-1);
     m_portCombo->clearEditText();
     m_orvButton->setEnabled(false);
@@ -152,9 +189,10 @@ void CMainDlg::PlaceControls() {
     placeNatural(m_ui->portLabel, 7, 163);
 
     // The drop-down height of the template covers its list; the field itself is one line high.
+    // It is as wide as the longest port name, up to the width of the home page.
     m_portCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     QRect combo(QPoint(du.X(5), du.Y(178)), m_portCombo->sizeHint());
-    combo.setWidth(std::max(du.X(48), combo.width()));
+    combo.setWidth(std::clamp(combo.width(), du.X(48), du.X(kClientWidthDlu - 5 - 7)));
     m_portCombo->setGeometry(combo);
 
     // The client area holds every control with the template's margin to its right and bottom.
@@ -199,6 +237,21 @@ void CMainDlg::OnEnglish() {
 void CMainDlg::MarkLanguage(bool english) {
     m_ui->chineseAction->setChecked(!english);
     m_ui->englishAction->setChecked(english);
+}
+
+void CMainDlg::RefreshPorts() {
+    if (m_session.PortOpen()) {
+        return; // probing would disturb the connection in progress
+    }
+    const QString chosen = m_portCombo->currentText();
+    {
+        const QSignalBlocker blocker(m_portCombo);
+        ListPorts(FreePorts());
+        // The user's choice stays, listed or typed.
+        m_portCombo->setCurrentIndex(m_portCombo->findText(chosen));
+        m_portCombo->setEditText(chosen);
+    }
+    PlaceControls();
 }
 
 QString CMainDlg::PortFromCombo() const {
@@ -270,6 +323,22 @@ void CMainDlg::PresentReadingPage() {
 }
 
 void CMainDlg::OnReadStarted(RadioFamily family) {
+    // One road at a time: once the read runs, no countdown or search goes on behind it. After
+    // the procedures had their say on this start answer (one may name the wrong family).
+    QTimer::singleShot(0, this, [this] {
+        if (!m_session.Reading()) {
+            return;
+        }
+        for (CPage* page :
+             {static_cast<CPage*>(g_powerOnWaitDlg.data()),
+              static_cast<CPage*>(g_noRadioDlg.data()), static_cast<CPage*>(g_configKeyDlg.data()),
+              static_cast<CPage*>(g_softDiagDlg.data())}) {
+            if (page != nullptr) {
+                page->Stop();
+                page->hide();
+            }
+        }
+    });
     // An ORV read is announced by the power-on page, which shows the reading page itself.
     if (family == FAMILY_QX || g_readingDlg == nullptr || !g_readingDlg->isVisible()) {
         PresentReadingPage();

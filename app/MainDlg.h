@@ -4,6 +4,7 @@
 
 #include "connect/RadioSession.h"
 #include "connect/pages/PageOwner.h"
+#include "serial/PortEnumerator.h"
 
 #include <QIcon>
 #include <QMainWindow>
@@ -63,13 +64,18 @@ public:
     void OnWriteFailed(RadioFamily family);
 
     // Lists the free ports in combo 1004, with no selection and both family buttons disabled.
+    void FillPortCombo(const QList<PortInfo>& ports);
     void FillPortCombo(const QStringList& names);
+    // Lists the free ports again, keeping what the box holds.
+    void RefreshPorts();
 
 private:
     void InitDialog();
     // Puts the home page's controls where their dialog-unit positions say, in this font.
     void PlaceControls();
     QString PortFromCombo() const;
+    static QList<PortInfo> FreePorts();
+    void ListPorts(const QList<PortInfo>& ports);
     void Tell(const Bilingual& message);
     // The end of a read: the family's settings page is created, filled and shown.
     void PresentSettingsPage();

@@ -14,15 +14,34 @@
 #include "serial/PortEnumerator.h"
 #include "serial/TrafficLog.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 
 namespace Cli {
+namespace {
+
+bool StderrIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+} // namespace
+
 namespace {
 
 struct ReadOptions {
@@ -126,9 +145,21 @@ private:
 
     void WireSession() {
         QObject::connect(&m_session, &CRadioSession::readStarted, [this](int) {
+            // One road at a time: no countdown goes on printing over the read.
+            m_detector.Stop();
+            m_configKey.Stop();
             m_err << "\nReading the settings...\n";
             m_err.flush();
         });
+        // The steps of the read, for a person watching; logs and pipes get nothing extra.
+        if (StderrIsTerminal()) {
+            QObject::connect(&m_session, &CRadioSession::readProgress, [this](int done, int total) {
+                Progress(QString("read step %1 of %2").arg(done).arg(total));
+                if (done == total) {
+                    m_err << '\n';
+                }
+            });
+        }
         QObject::connect(&m_session, &CRadioSession::readFinished, [this](int family) {
             if (m_options.write != nullptr) {
                 BeginWrite();
@@ -211,6 +242,9 @@ private:
                 kPortUnavailable,
                 QString("Cannot re-open serial port %1 at the radio's rate.").arg(m_options.port));
         });
+        QObject::connect(&m_detector, &CPowerOnDetector::wrongFamily, [this] {
+            Finish(kNoRadio, "This port has a QX260 module; use --family qx.");
+        });
         m_detector.Start();
         return true;
     }
@@ -226,6 +260,9 @@ private:
         QObject::connect(&m_configKey, &CConfigKeyConnector::timedOut, [this] {
             Finish(kNoRadio, "No module answered: it was not powered on with CONFIG held in "
                              "time.");
+        });
+        QObject::connect(&m_configKey, &CConfigKeyConnector::wrongFamily, [this] {
+            Finish(kNoRadio, "This port has an ORV radio; use --family orv.");
         });
         m_configKey.Start();
         return true;

@@ -2,6 +2,7 @@
 
 #include "base/Timing.h"
 #include "connect/RadioSession.h"
+#include "exchange/PowerOnReport.h"
 #include "exchange/RadioSettings.h"
 
 CConfigKeyConnector::CConfigKeyConnector(CRadioSession& session, QObject* parent)
@@ -30,6 +31,12 @@ void CConfigKeyConnector::Stop() {
 }
 
 void CConfigKeyConnector::OnTick() {
+    if (ParsePowerOnReport(m_session.ReceivedText()).valid) {
+        Stop();
+        m_session.ClosePort();
+        emit wrongFamily();
+        return;
+    }
     emit tick(m_secondsLeft);
     const int shown = m_secondsLeft--;
     if (shown != 0) {

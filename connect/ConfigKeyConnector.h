@@ -28,6 +28,8 @@ signals:
     void tick(int secondsShown);
     // The module answered: the read has begun.
     void connected();
+    // An ORV radio reported its power-on instead: the port has been closed.
+    void wrongFamily();
     // No answer in time; the port has been closed.
     void timedOut();
 

@@ -12,10 +12,20 @@ CPowerOnDetector::CPowerOnDetector(CRadioSession& session, QObject* parent)
     connect(&m_reopenWait, &QTimer::timeout, this, &CPowerOnDetector::Reopen);
     m_beforePlus.setSingleShot(true);
     connect(&m_beforePlus, &QTimer::timeout, this, &CPowerOnDetector::SendPlus);
+    connect(&m_session, &CRadioSession::readStarted, this, [this] {
+        const bool waiting =
+            m_tick.isActive() || m_reopenWait.isActive() || m_beforePlus.isActive();
+        if (waiting && !m_plusSent) {
+            Stop();
+            m_session.LeaveCommandMode();
+            emit wrongFamily();
+        }
+    });
 }
 
 void CPowerOnDetector::Start() {
     Stop();
+    m_plusSent = false;
     m_secondsLeft = kCountdownSeconds;
     m_tick.start(Timing::ScaledMs(kTickMs));
 }
@@ -72,6 +82,7 @@ void CPowerOnDetector::SendPlus() {
     if (!m_session.PortOpen()) {
         return;
     }
+    m_plusSent = true;
     m_session.SendWatched("+++");
     emit plusSent();
 }

@@ -42,6 +42,9 @@ signals:
     void timedOut();
     // The port could not be re-opened at the radio's rate; it is closed now.
     void reopenFailed();
+    // A start answer came without "+++": a QX module in command mode is on the port. The port
+    // has been told to leave command mode and is closed.
+    void wrongFamily();
 
 private:
     void OnTick();
@@ -55,4 +58,5 @@ private:
     QTimer m_beforePlus;
     int m_secondsLeft = kCountdownSeconds;
     int m_reopenBaud = 0;
+    bool m_plusSent = false;
 };

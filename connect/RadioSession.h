@@ -53,6 +53,8 @@ public:
     bool StartWrite(const OrvWritePlan& plan) { return m_exchange.StartWrite(plan); }
     bool StartWrite(const QxWritePlan& plan) { return m_exchange.StartWrite(plan); }
     bool Writing() const { return m_exchange.Write().Running(); }
+    bool Reading() const { return m_exchange.Reading(); }
+    const CWriteSequence& WriteSequence() const { return m_exchange.Write(); }
 
     // The bytes received since the last command or discard, as text (the ORV power-on report is
     // looked for in it).
@@ -63,6 +65,7 @@ public:
 signals:
     void readStarted(RadioFamily family);
     void readFinished(RadioFamily family);
+    void readProgress(int done, int total);
     void noAnswer();
     void replyRejected();
     // The read ended without its settings; command is the read command concerned ("ATS132?").
@@ -77,6 +80,7 @@ private:
     void SendCommand(const std::string& text) override;
     void ReadStarted(RadioFamily family) override;
     void ReadFinished(RadioFamily family) override;
+    void ReadProgress(int done, int total) override { emit readProgress(done, total); }
     void SetWatchdog(int ms) override;
     void ExpectAnswer(const std::string& command, int holdMs) override;
     void NoAnswer() override;

@@ -23,6 +23,8 @@ public:
     // reading page here.
     virtual void ReadStarted(RadioFamily family) = 0;
 
+    // The read has come done steps of total (0 at the start answer, total with the listing).
+    virtual void ReadProgress(int /*done*/, int /*total*/) {}
     // The channel listing has been parsed: the read of this family is complete.
     virtual void ReadFinished(RadioFamily family) = 0;
 

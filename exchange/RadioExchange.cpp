@@ -230,6 +230,9 @@ void CRadioExchange::RunReadSteps() {
             if (step.store != nullptr) {
                 step.store(m_settings, ValueText(m_reply.text, step.rule));
             }
+            // Every register is a step, and the listing the last one.
+            m_host.ReadProgress(static_cast<int>(&step - steps.data()) + 1,
+                                static_cast<int>(steps.size()) + 1);
             AdvanceRead(step.next, step.holdMs);
             return;
         }
@@ -239,12 +242,19 @@ void CRadioExchange::RunReadSteps() {
     }
 }
 
+int CRadioExchange::ReadStepCount() const {
+    const std::size_t registers =
+        m_radioFamily == FAMILY_ORV ? std::size(kOrvSteps) : std::size(kQxSteps);
+    return static_cast<int>(registers) + 1;
+}
+
 void CRadioExchange::StartRead() {
     m_reply.Reset();
     // Rows of an earlier radio must never be shown for this one, nor written into it.
     m_settings.channels.fill(ChannelEntry{});
     m_reading = true;
     m_host.ReadStarted(m_radioFamily);
+    m_host.ReadProgress(0, ReadStepCount());
     SendCommand("ATS128?\r");
 }
 
@@ -265,6 +275,7 @@ void CRadioExchange::FinishRead() {
     m_reading = false;
     m_awaitingAnswer = false;
     m_host.SetWatchdog(0);
+    m_host.ReadProgress(ReadStepCount(), ReadStepCount());
     m_host.ReadFinished(m_radioFamily);
 }
 

@@ -74,6 +74,8 @@ private:
     void TakeByte(unsigned char byte);
     void RunReadSteps();
     void StartRead();
+    // The registers of this family's read and its listing.
+    int ReadStepCount() const;
     // A register reply was taken: empties the buffer, sends the next command, holds if asked.
     void AdvanceRead(const std::string& next, int holdMs);
     void FinishRead();

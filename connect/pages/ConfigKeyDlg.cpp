@@ -9,6 +9,8 @@ CConfigKeyDlg::CConfigKeyDlg(IPageOwner& owner)
     connect(&m_connector, &CConfigKeyConnector::tick, this, &CConfigKeyDlg::OnTick);
     connect(&m_connector, &CConfigKeyConnector::connected, this, &CConfigKeyDlg::OnConnected);
     connect(&m_connector, &CConfigKeyConnector::timedOut, this, &CConfigKeyDlg::OnTimedOut);
+    connect(&m_connector, &CConfigKeyConnector::wrongFamily, this,
+            [this] { Owner().ReturnHome(&Msg::kOrvOnQxButton); });
 }
 
 CConfigKeyDlg::~CConfigKeyDlg() = default;

@@ -44,6 +44,11 @@ inline constexpr Bilingual kNoAnswerWhileSaving{
     "Set again."};
 // A file the user chose cannot be opened or created (the same text in both languages).
 inline constexpr Bilingual kCannotOpenFile{"无法打开文件", "无法打开文件"};
+// The family button does not match the radio on the port.
+inline constexpr Bilingual kQxOnOrvButton{"此串口接的是 QX260 模块，请使用 QX260 按钮。",
+                                          "This port has a QX260 module; use the QX260 button."};
+inline constexpr Bilingual kOrvOnQxButton{"此串口接的是 ORV 电台，请使用 ORV 按钮。",
+                                          "This port has an ORV radio; use the ORV button."};
 
 } // namespace Msg
 

@@ -17,6 +17,8 @@ CPowerOnWaitDlg::CPowerOnWaitDlg(IPageOwner& owner)
     connect(&m_detector, &CPowerOnDetector::timedOut, this, &CPowerOnWaitDlg::OnTimedOut);
     connect(&m_detector, &CPowerOnDetector::reopened, this, &CPowerOnWaitDlg::OnReopened);
     connect(&m_detector, &CPowerOnDetector::reopenFailed, this, &CPowerOnWaitDlg::OnReopenFailed);
+    connect(&m_detector, &CPowerOnDetector::wrongFamily, this,
+            [this] { Owner().ReturnHome(&Msg::kQxOnOrvButton); });
 }
 
 CPowerOnWaitDlg::~CPowerOnWaitDlg() = default;

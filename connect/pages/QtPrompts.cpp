@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSpacerItem>
 
 namespace {
 
@@ -37,11 +39,23 @@ QMessageBox::Icon BoxIcon(PromptIcon icon) {
 
 } // namespace
 
+namespace {
+// The window icon and the minimise, maximise and close buttons of a title bar, generously.
+constexpr int kTitleBarRoom = 200;
+} // namespace
+
 void CQtPrompts::ShowMessage(const std::string& caption, const std::string& text, PromptIcon icon) {
     QPointer<QMessageBox> box =
         new QMessageBox(BoxIcon(icon), QString::fromStdString(caption),
                         QString::fromStdString(text), QMessageBox::Ok, OwnerWindow());
     box->setAttribute(Qt::WA_DeleteOnClose, false);
+    // A short text would leave the box too narrow for its caption beside the title-bar buttons.
+    if (auto* grid = box->findChild<QGridLayout*>()) {
+        const int captionRoom =
+            box->fontMetrics().horizontalAdvance(QString::fromStdString(caption)) + kTitleBarRoom;
+        grid->addItem(new QSpacerItem(captionRoom, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box->exec();
     delete box.data(); // its owner may have gone while it was up
 }

@@ -5,12 +5,16 @@
 #include "app/AboutDlg.h"
 #include "app/Language.h"
 #include "base/Version.h"
+#include "connect/pages/QtPrompts.h"
 #include "tests/gui/GuiSupport.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
+#include <QProgressBar>
 #include <QSerialPort>
+#include <QStyledItemDelegate>
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,6 +46,83 @@ TEST_F(HomePageTest, FamilyButtonsWaitForAPortAndTheAboutBoxOpens) {
     EXPECT_TRUE(aboutWithIcon);
     // The version the build was made from, the same one every --version names.
     EXPECT_EQ(versionText, QString("ORVCONF %1版").arg(kOrvconfVersion));
+}
+
+TEST_F(HomePageTest, ATypedPortEnablesTheFamilyButtons) {
+    CreateMain();
+    QTest::keyClicks(PortCombo()->lineEdit(), " ");
+    EXPECT_FALSE(HomeButton(kOrv)->isEnabled() || HomeButton(kQx)->isEnabled());
+    QTest::keyClicks(PortCombo()->lineEdit(), "/dev/ttyUSB7");
+    EXPECT_TRUE(HomeButton(kOrv)->isEnabled() && HomeButton(kQx)->isEnabled());
+}
+
+// A radio started after the window is found when the list opens, with its description in the
+// list and its bare name in the box; the user's typed choice survives the refresh.
+TEST_F(HomePageTest, OpeningThePortListFindsNewPortsWithTheirDescriptions) {
+    CreateMain();
+    QTest::keyClicks(PortCombo()->lineEdit(), "ttyTYPED9");
+    SimRadio sim({"--family", "qx"});
+    ASSERT_FALSE(sim.port.isEmpty()) << "orvconf-sim did not start";
+    ASSERT_LT(PortCombo()->findText(sim.port), 0);
+
+    PortCombo()->showPopup();
+    const int row = PortCombo()->findText(sim.port);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(PortCombo()->currentText(), "ttyTYPED9");
+    EXPECT_TRUE(HomeButton(kOrv)->isEnabled() && HomeButton(kQx)->isEnabled());
+
+    // What the list draws for the row: the name and the description.
+    QStyleOptionViewItem option;
+    option.initFrom(PortCombo()->view());
+    QAbstractItemDelegate* delegate = PortCombo()->view()->itemDelegate();
+    auto* styled = dynamic_cast<QStyledItemDelegate*>(delegate);
+    ASSERT_NE(styled, nullptr);
+    const QModelIndex index = PortCombo()->model()->index(row, 0);
+    const QSize shown = styled->sizeHint(option, index);
+    const QFontMetrics metrics(PortCombo()->view()->font());
+    EXPECT_GE(shown.width(), metrics.horizontalAdvance(sim.port + "simulated QX260 module"));
+    EXPECT_GE(PortCombo()->view()->width(), shown.width());
+    PortCombo()->hidePopup();
+
+    // Choosing it puts the bare name in the box, which is wide enough for it.
+    PortCombo()->setCurrentIndex(row);
+    EXPECT_EQ(PortCombo()->currentText(), sim.port);
+    int widest = 0;
+    for (int i = 0; i < PortCombo()->count(); ++i) {
+        widest = std::max(widest,
+                          PortCombo()->fontMetrics().horizontalAdvance(PortCombo()->itemText(i)));
+    }
+    EXPECT_GE(PortCombo()->lineEdit()->width(),
+              std::min(widest, main->centralWidget()->width() / 2));
+    EXPECT_TRUE(main->centralWidget()->rect().contains(PortCombo()->geometry()));
+}
+
+TEST_F(HomePageTest, EnterPressesTheFocusedFamilyButton) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        CreateMain();
+        prompts.texts.clear();
+        PortCombo()->setEditText("ttyORVCONF_ABSENT");
+        HomeButton(kOrv)->setFocus();
+        QTest::keyClick(HomeButton(kOrv), key);
+        // The button acted: the absent port was tried and reported.
+        ASSERT_FALSE(prompts.texts.empty()) << key;
+        EXPECT_NE(prompts.texts[0].find("没有发现此串口或被占用"), std::string::npos);
+    }
+}
+
+// A one-word message still leaves its caption room beside the title-bar buttons.
+TEST_F(HomePageTest, MessageBoxesAreWideEnoughForTheirCaption) {
+    CreateMain();
+    CQtPrompts real;
+    int width = 0;
+    int captionWidth = 0;
+    WhenModal([&](QWidget* box) {
+        width = box->width();
+        captionWidth = box->fontMetrics().horizontalAdvance(box->windowTitle());
+        box->close();
+    });
+    real.ShowMessage("ORVCONF", "OK", PromptIcon::Warning);
+    EXPECT_GE(width, captionWidth + 150);
 }
 
 TEST_F(HomePageTest, ThePortListOffersTheDiagnosisOfThePortInIt) {
@@ -210,6 +291,21 @@ TEST_F(RoadTest, OrvReadsTheRadioIntoItsPageAndLeavesForHome) {
 
 // Cancel, Escape, the caption's close button, a radio falling silent or vanishing mid-read: each
 // leads home with the port closed, telling why where the user did not choose it.
+// The reading page's bar moves with every step of the read and is full at its end.
+TEST_F(RoadTest, TheReadingPageShowsTheReadMoving) {
+    SimRadio sim({"--family", "orv", "--announce-delay", "200", "--no-pace"});
+    StartOrvRead(sim);
+    auto* bar = Control<QProgressBar>(g_readingDlg, "progressBar");
+    ASSERT_NE(bar, nullptr);
+    std::vector<int> values;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&values](int v) { values.push_back(v); });
+    ASSERT_TRUE(WaitUntil([] { return Shown(g_orvPage); }));
+    ASSERT_GE(values.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    EXPECT_EQ(values.back(), bar->maximum());
+    EXPECT_GT(bar->maximum(), 3);
+}
+
 TEST_F(RoadTest, OrvEveryEarlyEndOfTheReadLeadsHome) {
     struct Way {
         const char* name;
@@ -286,6 +382,43 @@ TEST_F(RoadTest, QxSoftDiagnosisFindsTheModuleAtItsRate) {
 // ---- Lines where no radio ever answers.
 
 class TimeOutTest : public GuiTest {};
+
+// The radio of the other family on the port is named within moments, and the way leads home.
+TEST_F(RoadTest, TheOtherFamilysRadioIsNamedAndLeadsHome) {
+    struct Case {
+        const char* simFamily;
+        const char* button;
+        const char* linkRadio;
+        const char* message;
+    };
+    for (const Case& c : {Case{"qx", kOrv, nullptr, "此串口接的是 QX260 模块，请使用 QX260 按钮。"},
+                          Case{"orv", kQx, kPowerOn, "此串口接的是 ORV 电台，请使用 ORV 按钮。"}}) {
+        SimRadio sim(
+            {"--family", c.simFamily, "--rate", "9600", "--announce-delay", "200", "--no-pace"});
+        ASSERT_FALSE(sim.port.isEmpty()) << "orvconf-sim did not start";
+        prompts.texts.clear();
+        Start(sim.port, c.button, c.linkRadio);
+        ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); })) << c.simFamily;
+        EXPECT_EQ(prompts.texts.front(), c.message);
+        EXPECT_TRUE(BackHome()) << c.simFamily;
+        EXPECT_FALSE(Shown(g_readingDlg));
+    }
+}
+
+// A start answer after the ORV wait gave up starts a read; the "no radio" page gives way to it.
+TEST_F(TimeOutTest, AReadStopsEveryOtherConnectionPage) {
+    PtyPair line;
+    ASSERT_TRUE(line.Ok());
+    Start(line.SlaveName(), kOrv);
+    QPointer<CPowerOnWaitDlg> wait = g_powerOnWaitDlg.data();
+    ASSERT_TRUE(WaitUntil([] { return Shown(g_noRadioDlg); }));
+    line.Write("\r\nNO CARRIER\r\nOK\r\n");
+    ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
+    ASSERT_TRUE(WaitUntil([&wait] { return !Shown(wait) && !Shown(g_noRadioDlg); }));
+    QTest::qWait(50);
+    EXPECT_FALSE(Shown(wait) || Shown(g_noRadioDlg));
+    EXPECT_TRUE(Shown(g_readingDlg));
+}
 
 // ORV: page 132, the way back to the wait page, a second detection, and home.
 TEST_F(TimeOutTest, OrvNoRadioPageAndTheWayBack) {

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QTableView>
 
@@ -584,11 +585,17 @@ TEST_F(OrvSetTest, ASetIsSavedPutsThePlainWritesBytesOnTheWireAndReadsBack) {
     Click(Control(page, "setButton"));
     ASSERT_TRUE(Shown(g_savingDlg));
     EXPECT_TRUE(page->WriteRunning());
+    // The saving page's bar moves with the rows written.
+    std::vector<int> barValues;
+    QObject::connect(Control<QProgressBar>(g_savingDlg, "progressBar"), &QProgressBar::valueChanged,
+                     [&barValues](int v) { barValues.push_back(v); });
     EXPECT_FALSE(Control(page, "setButton")->isEnabled() ||
                  Control<QWidget>(page, "channelList")->isEnabled());
     ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
     EXPECT_EQ(prompts.texts, std::vector<std::string>{"保存完毕！"});
     EXPECT_TRUE(setHeldBack);
+    EXPECT_GE(barValues.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(barValues.begin(), barValues.end()));
     // Then the export offer, taken: the table just written.
     EXPECT_EQ(QFileInfo(table).size(), 1044);
     EXPECT_TRUE(Control(page, "setButton")->isEnabled() && page->isVisible());
