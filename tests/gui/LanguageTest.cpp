@@ -23,8 +23,10 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMap>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSet>
@@ -323,3 +325,21 @@ TEST_F(LanguageSwitch, InstructionsOpenTheFileBesideTheProgram) {
 } // namespace
 
 #include "LanguageTest.moc"
+
+// Qt's own texts follow the interface: standard buttons say "确定" in Chinese and "OK" in
+// English. Needs Qt's translation package (installed by scripts/setup).
+TEST(QtOwnTexts, StandardButtonsFollowTheInterfaceLanguage) {
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_zh_CN.qm")) {
+        GTEST_SKIP() << "Qt's translation package is not installed";
+    }
+    const auto okText = [] {
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Ok);
+        return box.button(QMessageBox::Ok)->text();
+    };
+    Language::UseEnglishForms(false);
+    EXPECT_EQ(okText(), "确定");
+    Language::UseEnglishForms(true);
+    EXPECT_EQ(okText(), "OK");
+    Language::UseEnglishForms(false);
+}
