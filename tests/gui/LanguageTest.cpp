@@ -26,12 +26,16 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -215,6 +219,52 @@ QStringList EnglishLeft(const QStringList& texts) {
     return found;
 }
 
+// The texts a shown window cuts off: a label, button or list item wider than the room its
+// control gives it. An editable list shows its choice with the current-setting mark in front.
+QStringList CutOff(QWidget& root) {
+    QStringList cut;
+    for (QWidget* w : root.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&root)) {
+            continue;
+        }
+        const QFontMetrics metrics(w->font());
+        const auto check = [&](QString text, int room) {
+            text.remove(QLatin1Char('&'));
+            if (!text.isEmpty() && metrics.horizontalAdvance(text) > room) {
+                cut << w->objectName() + QStringLiteral(": ") + text;
+            }
+        };
+        QStyle* style = w->style();
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (!label->wordWrap()) {
+                check(label->text(), label->contentsRect().width());
+            }
+        } else if (auto* push = qobject_cast<QPushButton*>(w)) {
+            check(push->text(), push->width() - 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth,
+                                                                       nullptr, push));
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            check(button->text(),
+                  button->width() - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) -
+                      style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w));
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            option.editable = combo->isEditable();
+            const int room = combo->lineEdit() != nullptr
+                                 ? combo->lineEdit()->width()
+                                 : style
+                                       ->subControlRect(QStyle::CC_ComboBox, &option,
+                                                        QStyle::SC_ComboBoxEditField, combo)
+                                       .width();
+            for (int i = 0; i < combo->count(); ++i) {
+                check((combo->isEditable() ? QStringLiteral("*") : QString()) + combo->itemText(i),
+                      room);
+            }
+        }
+    }
+    return cut;
+}
+
 // Every page and dialog of the program, created now (so in the forms now in use).
 std::vector<std::unique_ptr<QWidget>> CreateEveryPage(CMainDlg& main) {
     std::vector<std::unique_ptr<QWidget>> pages;
@@ -322,6 +372,21 @@ TEST_F(LanguageSwitch, TheChineseStartShowsNoEnglishFormText) {
     ASSERT_NE(set, nullptr);
     set->setText(QStringLiteral("Set"));
     EXPECT_EQ(EnglishLeft(VisibleTexts(*pages[7])), QStringList{QStringLiteral("Set")});
+}
+
+TEST_F(LanguageSwitch, NoTextIsCutOffInEitherLanguage) {
+    host->Create();
+    for (const char* action : {"englishAction", "chineseAction"}) {
+        SCOPED_TRACE(action);
+        CMainDlg& main = Choose(action);
+        QStringList cut = CutOff(main);
+        for (const auto& page : CreateEveryPage(main)) {
+            page->show();
+            QTest::qWait(0);
+            cut << CutOff(*page);
+        }
+        EXPECT_TRUE(cut.isEmpty()) << cut.join(QStringLiteral(" | ")).toStdString();
+    }
 }
 
 // The command line's language starts the window as the menu item would, the first time.
