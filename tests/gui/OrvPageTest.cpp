@@ -3,7 +3,7 @@
 // Sets against the simulated radio (saved, refused, silent), with the bytes on the wire compared
 // to those of the widget-free path.
 
-#include "cli/DocumentSet.h"
+#include "document/DocumentSet.h"
 #include "exchange/RadioExchange.h"
 #include "orvpage/OrvChannelList.h"
 #include "orvpage/OrvPageLogic.h"
@@ -468,8 +468,8 @@ TEST_F(OrvSetTest, ASetIsSavedPutsThePlainWritesBytesOnTheWireAndReadsBack) {
     {
         // What was read, written back unchanged: the page's Set and the command-line client's
         // write of the same document put the same bytes on the wire.
-        const Cli::PreparedWrite cli =
-            Cli::PrepareWrite(SettingsDocument{FAMILY_ORV, main->Session().Settings()});
+        const Doc::PreparedWrite cli =
+            Doc::PrepareWrite(SettingsDocument{FAMILY_ORV, main->Session().Settings()});
         const OrvPageLogic::OrvSetPreparation fromPage = OrvPageLogic::PrepareSet(page->SetInput());
         ASSERT_TRUE(cli.problems.isEmpty() && fromPage.Writable());
         const std::string cliWire = WireOfWrite(FAMILY_ORV, cli.orv);

@@ -3,7 +3,7 @@
 // against the simulated radio (orvconf-sim).
 
 #include "app/Language.h"
-#include "cli/DocumentSet.h"
+#include "document/DocumentSet.h"
 #include "connect/pages/PageOwner.h"
 #include "qxpage/QxChannelModel.h"
 #include "qxpage/QxSettingsDlg.h"
@@ -463,8 +463,8 @@ TEST_F(QxRoadTest, SetSendsTheClientsBytesAndTheNextReadShowsEveryChange) {
     CQxSettingsDlg* page = Read(sim.port);
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(prompts.texts.empty());
-    const Cli::PreparedWrite cli =
-        Cli::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
+    const Doc::PreparedWrite cli =
+        Doc::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
     ASSERT_TRUE(cli.problems.isEmpty()) << cli.problems.join('\n').toStdString();
     const std::string expected = WireOfWrite(FAMILY_QX, cli.qx);
     ASSERT_FALSE(expected.empty());
