@@ -144,11 +144,15 @@ TEST_F(BadInput, PortsThatAreNoSerialPort) {
     ASSERT_TRUE(held.Ok());
     QSerialPort holder(held.SlavePath());
     ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-    const QString gone = [] {
-        // A port that was there when listed and is gone when opened.
+    // An adapter that was listed (by its link, as /dev/serial/by-id gives it) and was pulled
+    // out before it was opened: link and device are gone. A bare pseudo-terminal's number would
+    // soon be taken by another one.
+    const QString gone = QDir(dir.path()).filePath("usb-adapter-if00");
+    {
         PtyPair pty;
-        return pty.SlavePath();
-    }();
+        ASSERT_TRUE(QFile::link(pty.SlavePath(), gone));
+    }
+    ASSERT_TRUE(QFile::remove(gone));
 
     struct PortCase {
         QString port;

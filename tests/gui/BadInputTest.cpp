@@ -3,6 +3,7 @@
 
 #include "tests/gui/GuiSupport.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace {
@@ -21,10 +22,15 @@ TEST_F(BadPortTest, APortThatIsNoSerialPortIsToldAndTheHomePageStays) {
     ASSERT_TRUE(held.Ok());
     QSerialPort holder(held.SlavePath());
     ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-    const QString gone = [] {
-        PtyPair pty; // listed, then gone before it is opened
-        return pty.SlavePath();
-    }();
+    // An adapter that was listed (by its link, as /dev/serial/by-id gives it) and was pulled
+    // out before it was opened: link and device are gone. A bare pseudo-terminal's number would
+    // soon be taken by another one.
+    const QString gone = QDir(dir.path()).filePath("usb-adapter-if00");
+    {
+        PtyPair pty;
+        ASSERT_TRUE(QFile::link(pty.SlavePath(), gone));
+    }
+    ASSERT_TRUE(QFile::remove(gone));
 
     for (const QString& port :
          {file, dir.path(), QStringLiteral("/dev/null"), gone, held.SlavePath()}) {
