@@ -8,6 +8,7 @@
 
 namespace {
 
+using namespace guitest;
 using BadPortTest = GuiTest;
 
 TEST_F(BadPortTest, APortThatIsNoSerialPortIsToldAndTheHomePageStays) {
