@@ -6,6 +6,7 @@
 #include "connect/pages/QtPrompts.h"
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 int main(int argc, char** argv) {
@@ -37,6 +38,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     CConfApp app(argc, argv);
+    // Qt has taken its own options (-platform, -style, ...); anything left is not ours either.
+    if (argc > 1) {
+        std::string rest;
+        for (int i = 1; i < argc; ++i) {
+            rest += std::string(rest.empty() ? "" : " ") + argv[i];
+        }
+        std::fprintf(stderr, "orvconf: unknown option or argument: %s (see orvconf --help)\n",
+                     rest.c_str());
+        return 1;
+    }
     CQtPrompts prompts;
     Prompts::Install(&prompts);
     const int status = app.Run(language.english);

@@ -4,6 +4,7 @@
 #include "base/Version.h"
 #include "cli/CheckedOutput.h"
 #include "cli/DoctorCommand.h"
+#include "cli/PortProblem.h"
 #include "connect/ConfigKeyConnector.h"
 #include "connect/PowerOnDetector.h"
 #include "connect/RadioSession.h"
@@ -251,8 +252,8 @@ private:
         if (m_session.OpenPort(9600)) {
             return true;
         }
-        m_err << "Cannot open serial port " << m_options.port
-              << ": it does not exist or another program is using it.\n";
+        m_err << "Cannot open serial port " << m_options.port << ": "
+              << WhyPortNotOpened(m_options.port) << ".\n";
         return false;
     }
 
@@ -320,10 +321,8 @@ private:
             m_err.flush();
         });
         QObject::connect(&m_softDiag, &CSoftDiagnosis::portUnavailable, [this] {
-            Finish(kPortUnavailable,
-                   QString("Cannot open serial port %1: it does not exist or another program is "
-                           "using it.")
-                       .arg(m_options.port));
+            Finish(kPortUnavailable, QString("Cannot open serial port %1: %2.")
+                                         .arg(m_options.port, WhyPortNotOpened(m_options.port)));
         });
         QObject::connect(&m_softDiag, &CSoftDiagnosis::exhausted, [this] {
             m_softDiag.Finish();

@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 
+#include <cctype>
 #include <utility>
 
 namespace {
@@ -29,11 +30,12 @@ bool ParseHex(const QString& text, std::string* bytes) {
     }
     std::string out;
     for (int i = 0; i < digits.size(); i += 2) {
-        bool ok = false;
-        const int byte = digits.mid(i, 2).toInt(&ok, 16);
-        if (!ok) {
+        // Two hex digits each: toInt alone would take "-1" or "+f" as a byte.
+        const auto hex = [](QChar c) { return c.unicode() < 128 && std::isxdigit(c.unicode()); };
+        if (!hex(digits.at(i)) || !hex(digits.at(i + 1))) {
             return false;
         }
+        const int byte = digits.mid(i, 2).toInt(nullptr, 16);
         out += static_cast<char>(byte);
     }
     *bytes = out;
@@ -155,6 +157,20 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
     if (!parser.positionalArguments().isEmpty()) {
         return fail(QStringLiteral("unexpected argument \"%1\"")
                         .arg(parser.positionalArguments().constFirst()));
+    }
+
+    // An empty value would quietly switch the option off (or, for a command, match them all).
+    for (const QCommandLineOption* option : {&state, &log}) {
+        if (parser.isSet(*option) && parser.value(*option).isEmpty()) {
+            return fail(QStringLiteral("--%1 needs a file name").arg(option->names().constFirst()));
+        }
+    }
+    for (const QCommandLineOption* option :
+         {&noiseOn, &valueNoiseOn, &resetOn, &errorOn, &silentOn}) {
+        if (parser.isSet(*option) && parser.value(*option).isEmpty()) {
+            return fail(QStringLiteral("--%1 needs the start of a command, such as ATS104?")
+                            .arg(option->names().constFirst()));
+        }
     }
 
     SimOptions result;
