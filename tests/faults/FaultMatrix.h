@@ -34,6 +34,7 @@ inline const Sequence kSequences[] = {
 struct Step {
     std::string name;
     int reply;
+    bool command = false; // a command of the read or write, not a step of the connection
 };
 
 // Both plans keep the radio's serial rate, so that a second attempt finds it where it was.
@@ -133,7 +134,7 @@ inline std::vector<Step> Steps(const Sequence& seq) {
             }
             name = "row " + std::to_string(row + 1) + " " + fields[answer % 4] + " " + name;
         }
-        steps.push_back({name, static_cast<int>(i) + shift});
+        steps.push_back({name, static_cast<int>(i) + shift, true});
     }
     return steps;
 }
