@@ -108,8 +108,8 @@ TEST(FaultEndToEnd, OneCellPerFaultKind) {
             file.write(got.out);
         }
         {
-            const QStringList fault{"--fault", c.fault, "--fault-at",
-                                    QString::number(ReplyOf(seq, c.step))};
+            const int reply = ReplyOf(seq, c.step);
+            const QStringList fault{"--fault", c.fault, "--fault-at", QString::number(reply)};
             CSimProcess sim(ORVCONF_SIM, SimArgs(seq, fault));
             ASSERT_FALSE(sim.Port().isEmpty());
             const CliResult got = RunCli(CliArgs(seq, sim.Port(), document));
@@ -117,9 +117,9 @@ TEST(FaultEndToEnd, OneCellPerFaultKind) {
             const QByteArray last = got.err.trimmed().split('\n').last();
             EXPECT_FALSE(last.trimmed().isEmpty()) << "no message";
             EXPECT_LT(got.ms, kTimeoutMs / 2) << "the client took too long";
-            std::printf("end to end, %-8s at %-26s of %-22s: status %d, %lld ms: %s\n", c.fault,
-                        c.step, c.sequence, got.status, static_cast<long long>(got.ms),
-                        last.constData());
+            std::printf("end to end, %-8s at %-26s (reply %d) of %-22s: status %d, %lld ms: %s\n",
+                        c.fault, c.step, reply, c.sequence, got.status,
+                        static_cast<long long>(got.ms), last.constData());
         }
         CSimProcess healthy(ORVCONF_SIM, SimArgs(seq));
         const CliResult again = RunCli(CliArgs(seq, healthy.Port(), document));
