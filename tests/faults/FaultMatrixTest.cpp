@@ -83,7 +83,7 @@ struct Attempt {
     int ends = 0;
     bool idle = false;       // nothing reading or writing at the end
     bool valuesKept = true;  // the write's rows still those the user gave
-    bool portClosed = false; // after the window's clean-up
+    bool portClosed = false; // by the session itself, before the window's clean-up
     RadioSettings settings;
     qint64 ms = 0;
 };
@@ -143,7 +143,6 @@ public:
         }
         // Anything still to come from this attempt shows as a second end.
         LoopUntil([] { return false; }, 5);
-        m_attempt.portClosed = !m_session.PortOpen();
         m_attempt.ms = clock.elapsed();
         return m_attempt;
     }
@@ -164,6 +163,7 @@ private:
         m_attempt.end = why;
         m_attempt.ok = ok;
         m_attempt.idle = !m_session.Reading() && !m_session.Writing();
+        m_attempt.portClosed = !m_session.PortOpen();
         const RadioSettings& s = m_session.Settings();
         m_attempt.valuesKept =
             !m_seq.write || (m_seq.family == FAMILY_ORV ? s.orvProgram == m_orvPlan.program
@@ -291,8 +291,8 @@ Cell RunCell(const Sequence& seq, const Step& step, SimStepFault fault, const Re
         if (!a.idle) {
             return at + "still reading or writing";
         }
-        if (!a.portClosed) {
-            return at + "port left open";
+        if (a.end == std::string("port lost") && !a.portClosed) {
+            return at + "the lost port was left open";
         }
         if (a.ok && !right(a)) {
             return at + "success reported with a wrong result";
