@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-// How the one reply a step fault picks is spoiled.
+// How the one reply a step fault picks is spoiled. Only the reply is: the radio has taken the
+// command all the same.
 enum class SimStepFault {
     None,
     Error,    // "ERROR" in place of the answer (after the echo, where the answer has one)
