@@ -128,6 +128,20 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
                                         QStringLiteral("Fault: list this many lines beyond the "
                                                        "64 channels."),
                                         QStringLiteral("n"));
+    // One spoiled reply, picked by its number since the radio's power-on.
+    const QCommandLineOption stepFault(
+        QStringLiteral("fault"),
+        QStringLiteral("Fault: spoil the reply --fault-at names: error (ERROR instead), silence "
+                       "(no reply, none after it), noise (bytes in front), cut (half of it), "
+                       "overlong (filler in its middle, longer than any answer), vanish (the "
+                       "port is closed under the tool and the program ends)."),
+        QStringLiteral("kind"));
+    const QCommandLineOption stepFaultAt(
+        QStringLiteral("fault-at"),
+        QStringLiteral("The reply --fault spoils: 0 the power-on announcement, n the n-th reply "
+                       "after it (default 0)."),
+        QStringLiteral("n"));
+    parser.addOptions({stepFault, stepFaultAt});
     parser.addOptions({help,         family,       rate,       state,        log,
                        delay,        noPace,       noise,      noiseOn,      valueNoise,
                        valueNoiseOn, powerOnNoise, errorOn,    resetOn,      silentAfter,
@@ -235,6 +249,23 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
     if (parser.isSet(dropChannel) &&
         !ParseCount(parser.value(dropChannel), 0, &faults.dropChannel, SimState::kChannels - 1)) {
         return fail(QStringLiteral("--drop-channel needs a channel number from 0 to 63"));
+    }
+    if (parser.isSet(stepFault)) {
+        const std::string name = parser.value(stepFault).trimmed().toLower().toStdString();
+        for (const SimStepFaultName& known : kSimStepFaultNames) {
+            if (known.name == name) {
+                faults.stepFault = known.fault;
+            }
+        }
+        if (faults.stepFault == SimStepFault::None) {
+            return fail(QStringLiteral("--fault must be error, silence, noise, cut, overlong or "
+                                       "vanish, not \"%1\"")
+                            .arg(parser.value(stepFault)));
+        }
+    }
+    if (parser.isSet(stepFaultAt) &&
+        !ParseCount(parser.value(stepFaultAt), 0, &faults.stepFaultAt)) {
+        return fail(QStringLiteral("--fault-at needs a reply number, 0 or more"));
     }
     *options = result;
     return SimOptionsResult::Run;
