@@ -6,6 +6,8 @@
 #include "fuzz/ExchangeFuzzHost.h"
 #include "sim/SimRadio.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -131,13 +133,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(healthy.count(command) == 1);
     }
     FUZZ_CHECK(host.writeEnds <= 1);
-    // "Saved" only once every row and register has gone out, the save last.
+    // "Saved" only after the dialogue was opened and closed and every command after it went
+    // out in order, the save last. Inside the dialogue the radio asks and each prompt is answered
+    // as it comes, so which answers went out there is the radio's doing.
     if (host.saved > 0) {
-        for (const auto& [command, count] : healthy) {
-            const auto it = sent.find(command);
-            FUZZ_CHECK(it != sent.end() && it->second >= count);
+        const std::vector<std::string>& all = Healthy().commands;
+        FUZZ_CHECK(host.commands.size() >= 2 && host.commands[0] == all[0] &&
+                   host.commands[1] == all[1]);
+        const auto esc = std::find(all.begin(), all.end(), std::string(1, CWriteSequence::kEsc));
+        FUZZ_CHECK(esc != all.end());
+        auto from = host.commands.begin();
+        for (auto wanted = esc; wanted != all.end(); ++wanted) {
+            from = std::find(from, host.commands.end(), *wanted);
+            FUZZ_CHECK(from != host.commands.end());
+            ++from;
         }
-        FUZZ_CHECK(host.commands.back() == Healthy().commands.back());
+        FUZZ_CHECK(host.commands.back() == all.back());
     }
     if (kFamily == FAMILY_ORV) {
         FUZZ_CHECK(host.settings.orvProgram == OrvPlan().program);
