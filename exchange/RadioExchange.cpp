@@ -200,6 +200,11 @@ void CRadioExchange::TakeByte(unsigned char byte) {
 void CRadioExchange::RunReadSteps() {
     const std::string_view text = m_reply.text;
     if (text == kStartText) {
+        // A radio restarting in the middle of a write has left the write's dialogue: the write
+        // ends as it would without the answer it waits for, and no read starts beside it.
+        if (m_write.Running()) {
+            return;
+        }
         if (!m_reading) {
             m_restarts = 0;
         } else if (++m_restarts > kMaxRestarts) {
