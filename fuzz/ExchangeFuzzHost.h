@@ -30,6 +30,7 @@ public:
     int readStarts = 0;
     int readEnds = 0; // ReadFinished, ReadFailed, or NoAnswer during a read
     int writeEnds = 0;
+    std::size_t commandsAtWriteEnd = 0; // commands sent up to the end of the write
     int saved = 0;
     int lastDone = 0;
 
@@ -126,6 +127,7 @@ private:
     void EndWrite() {
         ++writeEnds;
         FUZZ_CHECK(writeEnds == 1);
+        commandsAtWriteEnd = commands.size();
         FUZZ_CHECK(!exchange.Write().Running());
     }
 

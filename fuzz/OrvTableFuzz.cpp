@@ -4,6 +4,8 @@
 #include "fuzz/FuzzCheck.h"
 #include "orvpage/OrvTableFile.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
