@@ -200,6 +200,11 @@ void CRadioExchange::TakeByte(unsigned char byte) {
 void CRadioExchange::RunReadSteps() {
     const std::string_view text = m_reply.text;
     if (text == kStartText) {
+        // A radio restarting in the middle of a write has left the write's dialogue: the write
+        // ends as it would without the answer it waits for, and no read starts beside it.
+        if (m_write.Running()) {
+            return;
+        }
         if (!m_reading) {
             m_restarts = 0;
         } else if (++m_restarts > kMaxRestarts) {
@@ -216,13 +221,17 @@ void CRadioExchange::RunReadSteps() {
     }
     // Every step below needs "OK\r\n" at the end; most bytes stop here. A recognised step
     // empties the buffer, so no later step of the same call could match: leave at once.
-    if (!EndsWithOk(text)) {
+    // Register replies and the listing belong to a running read: one that comes late, after
+    // the read ended, must not send the next command of a read nobody is waiting for.
+    if (!m_reading || !EndsWithOk(text)) {
         return;
     }
     const std::span<const ReadStep> steps =
         m_radioFamily == FAMILY_ORV ? std::span<const ReadStep>(kOrvSteps) : kQxSteps;
     for (const ReadStep& step : steps) {
-        if (StartsWith(text, step.echo)) {
+        // Only the answer to the command sent last moves the read on: a stray reply of another
+        // step would skip registers and report a read whose values were never read.
+        if (step.echo == m_lastCommandName && StartsWith(text, step.echo)) {
             if (!ValueWellFormed(m_reply.text, step.rule)) {
                 FailRead(ReadFailure::Garbled, std::string(step.echo));
                 return;
@@ -237,7 +246,7 @@ void CRadioExchange::RunReadSteps() {
             return;
         }
     }
-    if (StartsWith(text, kListingEcho)) {
+    if (m_lastCommandName == kListingEcho && StartsWith(text, kListingEcho)) {
         FinishRead();
     }
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <tuple>
@@ -262,6 +263,70 @@ TEST_F(ReadFailures, StartAnswersInARunningReadRestartItTwiceThenEndIt) {
     EXPECT_TRUE(exchange.Reading());
 }
 
+// However a read ended, an answer that comes after it (a slow radio answering past the
+// watchdog, say) neither sends a command nor reports anything: the read stays ended.
+TEST_F(ReadFailures, LateRepliesAfterTheEndOfAReadAreNotTaken) {
+    const std::pair<const char*, std::function<void(CRadioExchange&)>> ends[] = {
+        {"no answer", [](CRadioExchange& e) { e.OnWatchdogExpired(); }},
+        {"refused", [](CRadioExchange& e) { Feed(e, "ATS186?\r\nERROR\r\n"); }},
+        {"garbled", [](CRadioExchange& e) { Feed(e, Register("ATS186?", "x")); }},
+        {"finished",
+         [](CRadioExchange& e) {
+             Feed(e, RepliesBefore(FAMILY_QX, "ATP0?").substr(Register("ATS128?", "1").size()) +
+                         Listing({}));
+         }},
+    };
+    for (const auto& [name, end] : ends) {
+        SCOPED_TRACE(name);
+        RecordingHost fresh;
+        RadioSettings held;
+        CRadioExchange e(fresh, held);
+        e.SetFamily(FAMILY_QX);
+        Feed(e, kStart + Register("ATS128?", "1"));
+        end(e);
+        ASSERT_FALSE(e.Reading());
+        const std::vector<std::string> log = fresh.log;
+        const RadioSettings before = held;
+        Feed(e, Register("ATS186?", "2") + Register("ATS110?", "1") +
+                    Listing({ChannelLine({"3", "433.125000", "12.5 KHz", "Rx"})}));
+        EXPECT_EQ(fresh.log, log);
+        EXPECT_FALSE(e.AwaitingAnswer());
+        EXPECT_TRUE(held == before);
+    }
+}
+
+// A whole reply with the echo of another step than the command sent last (a late answer, a
+// radio that misheard) neither stores a value nor moves the read on; the right answer then does.
+TEST_F(ReadFailures, OnlyTheAnswerToTheLastCommandMovesTheReadOn) {
+    const std::tuple<int, std::string, std::string> cases[] = {
+        // family, the command awaited, the stray reply
+        {FAMILY_ORV, "ATS186?", Register("ATS190?", "1")},
+        {FAMILY_ORV, "ATS105?", Listing({ChannelLine({"3", "433.125000", "12.5 KHz", "Rx"})})},
+        {FAMILY_QX, "ATS101?", Register("ATS128?", "1")},
+        {FAMILY_QX, "ATS110?", Register("ATS108?", "33")},
+        {FAMILY_QX, "ATP0?", Register("ATS110?", "3")},
+    };
+    for (const auto& [family, awaited, stray] : cases) {
+        SCOPED_TRACE(awaited);
+        RecordingHost fresh;
+        RadioSettings held;
+        CRadioExchange e(fresh, held);
+        e.SetFamily(static_cast<RadioFamily>(family));
+        Feed(e, kStart + RepliesBefore(family, awaited));
+        ASSERT_EQ(fresh.commands.back(), awaited + "\r");
+        const RadioSettings before = held;
+        const std::size_t sent = fresh.commands.size();
+        Feed(e, stray);
+        EXPECT_EQ(fresh.commands.size(), sent);
+        EXPECT_EQ(fresh.Count("finished"), 0);
+        EXPECT_TRUE(held == before);
+        e.Buffer().Reset();
+        Feed(e, awaited == "ATP0?" ? Listing({}) : Register(awaited, "1"));
+        EXPECT_EQ(fresh.commands.size(), awaited == "ATP0?" ? sent : sent + 1);
+        EXPECT_TRUE(e.Reading() || fresh.Count("finished") == 1);
+    }
+}
+
 TEST_F(ReadSequence, OrvReadsNineRegistersAndTheListing) {
     // Each value is one character longer than its rule takes, so that every step's rule shows.
     const Answers answers = {{"ATS128?", "71"}, {"ATS186?", "42"}, {"ATS127?", "23"},
@@ -317,7 +382,7 @@ TEST_F(Recognition, OnlyWholeRepliesAreTaken) {
     EXPECT_EQ(settings.orv.s186, 0);
 
     settings.orv.s105 = "old";
-    Feed(exchange, Register("ATS105?", ""));
+    Feed(exchange, kStart + RepliesBefore(FAMILY_ORV, "ATS105?") + Register("ATS105?", ""));
     EXPECT_EQ(settings.orv.s105, "") << "an empty value is taken as empty";
 
     EXPECT_EQ(CRadioExchange::ValueLength("ATS105?\r\n123\r\n", 9), 3);

@@ -190,3 +190,30 @@ TEST(WriteSteps, OnlyTheAnswerToTheLastCommandMovesTheChain) {
     e.Feed("AT&F57\r\n\r\nOK\r\n");
     EXPECT_EQ(e.host.commands.back(), "ats105=255\r");
 }
+
+// A radio that restarts in the middle of a write says what it says after "+++": that must not
+// start a read beside the write (which would then wait forever and refill the page). The write
+// goes on waiting for its answer and ends in "no answer".
+TEST(WriteSteps, AStartAnswerDuringAWriteStartsNoRead) {
+    const std::pair<RadioFamily, std::string> cases[] = {
+        {FAMILY_ORV, "ATP0=\r"},
+        {FAMILY_ORV, std::string("\r\n") + CWriteSequence::kChannelPrompt},
+        {FAMILY_QX, "ATP0=\r"},
+        {FAMILY_QX, ""},
+    };
+    for (const auto& [family, before] : cases) {
+        SCOPED_TRACE(family);
+        Exchange e(family);
+        ASSERT_TRUE(family == FAMILY_ORV ? e.exchange.StartWrite(GoodOrvPlan())
+                                         : e.exchange.StartWrite(GoodQxPlan()));
+        e.Feed(before);
+        const std::vector<std::string> sent = e.host.commands;
+        e.Feed(CRadioExchange::kStartAnswer);
+        EXPECT_EQ(e.host.commands, sent);
+        EXPECT_FALSE(e.exchange.Reading());
+        EXPECT_TRUE(e.exchange.Write().Running());
+        e.exchange.OnWatchdogExpired();
+        EXPECT_EQ(e.host.ends, std::vector<std::string>{"no answer"});
+        EXPECT_FALSE(e.exchange.Write().Running());
+    }
+}

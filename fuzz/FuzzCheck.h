@@ -1,0 +1,14 @@
+#pragma once
+// An invariant every input must keep. A broken one aborts, so libFuzzer keeps the input as a
+// crash, with the reason printed above its report.
+
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)
