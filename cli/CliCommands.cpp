@@ -4,12 +4,12 @@
 #include "base/Version.h"
 #include "cli/CheckedOutput.h"
 #include "cli/DoctorCommand.h"
-#include "cli/DocumentSet.h"
-#include "cli/SettingsJson.h"
 #include "connect/ConfigKeyConnector.h"
 #include "connect/PowerOnDetector.h"
 #include "connect/RadioSession.h"
 #include "connect/SoftDiagnosis.h"
+#include "document/DocumentSet.h"
+#include "document/SettingsJson.h"
 #include "exchange/ReadFailureText.h"
 #include "serial/PortEnumerator.h"
 #include "serial/TrafficLog.h"
@@ -52,7 +52,7 @@ struct ReadOptions {
     QString trace; // the traffic log's file, or empty
     // For a write: the document and what Set prepared from it; nothing for a read.
     const SettingsDocument* document = nullptr;
-    const PreparedWrite* write = nullptr;
+    const Doc::PreparedWrite* write = nullptr;
 };
 
 // As the page appears only after the read's last answer has settled, the write's first command
@@ -331,7 +331,7 @@ private:
             return;
         }
         m_writeClock.start();
-        const PreparedWrite& write = *m_options.write;
+        const Doc::PreparedWrite& write = *m_options.write;
         const bool started = write.family == FAMILY_ORV ? m_session.StartWrite(write.orv)
                                                         : m_session.StartWrite(write.qx);
         if (!started) {
@@ -509,11 +509,11 @@ int CReadCommand::Connect(const QStringList& args, bool write) {
     // Everything that can be known about the document is checked before the port is opened, so
     // that the radio is never left half-written by it.
     SettingsDocument document;
-    PreparedWrite prepared;
+    Doc::PreparedWrite prepared;
     if (write) {
-        QStringList problems = LoadDocument(settingsPath, options.family, &document);
+        QStringList problems = Doc::LoadDocument(settingsPath, options.family, &document);
         if (problems.isEmpty()) {
-            prepared = PrepareWrite(document);
+            prepared = Doc::PrepareWrite(document);
             problems = prepared.problems;
         }
         if (!problems.isEmpty()) {

@@ -3,7 +3,7 @@
 
 #include "cli/CheckedOutput.h"
 #include "cli/CliCommands.h"
-#include "cli/DocumentSet.h"
+#include "document/DocumentSet.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -111,7 +111,7 @@ int CExportCommand::Execute(const QStringList& args) {
     const QString tablePath = parser.value(output);
 
     SettingsDocument document;
-    if (const QStringList problems = LoadDocument(settingsPath, *radioFamily, &document);
+    if (const QStringList problems = Doc::LoadDocument(settingsPath, *radioFamily, &document);
         !problems.isEmpty()) {
         ReportProblems(Err(),
                        QStringLiteral("The settings in %1 cannot be exported; nothing was "
@@ -129,7 +129,7 @@ int CExportCommand::Execute(const QStringList& args) {
               << ": it is read-only (an earlier export is never replaced).\n";
         return kOutputFailed;
     }
-    const std::string bytes = TableFileOf(document);
+    const std::string bytes = Doc::TableFileOf(document);
     QString failure = WriteOutput(QByteArray::fromStdString(bytes), tablePath, Out());
     if (failure.isEmpty()) {
         failure = MakeReadOnly(tablePath);
@@ -183,10 +183,10 @@ int CImportCommand::Execute(const QStringList& args) {
         return UsageError(QStringLiteral("--table is required"));
     }
 
-    SettingsDocument document = EmptyDocument(*radioFamily);
+    SettingsDocument document = Doc::EmptyDocument(*radioFamily);
     if (parser.isSet(settings)) {
         if (const QStringList problems =
-                LoadDocument(parser.value(settings), *radioFamily, &document);
+                Doc::LoadDocument(parser.value(settings), *radioFamily, &document);
             !problems.isEmpty()) {
             ReportProblems(
                 Err(),
@@ -205,7 +205,7 @@ int CImportCommand::Execute(const QStringList& args) {
         Err() << "Cannot read " << parser.value(table) << ": " << file.errorString() << '\n';
         return kInvalidDocument;
     }
-    ImportTableFile(bytes.toStdString(), document);
+    Doc::ImportTableFile(bytes.toStdString(), document);
     const QByteArray json = SettingsToJson(document.settings, document.family);
     if (const QString failure = WriteOutput(json, parser.value(output), Out());
         !failure.isEmpty()) {

@@ -2,8 +2,8 @@
 // port is opened, and export / import against the pages' table-file functions.
 
 #include "cli/CliCommands.h"
-#include "cli/DocumentSet.h"
-#include "cli/SettingsJson.h"
+#include "document/DocumentSet.h"
+#include "document/SettingsJson.h"
 #include "orvpage/OrvTableFile.h"
 #include "qxpage/QxTableFile.h"
 #include "tests/support/CliRun.h"
@@ -164,7 +164,7 @@ TEST(CliDocuments, AnInvalidDocumentIsRefusedBeforeThePortWithEveryFieldNamed) {
 // controls the page fills from it.
 TEST(CliDocuments, TheWriteIsPreparedFromTheDocumentAsThePageWould) {
     SettingsDocument orv{FAMILY_ORV, OrvRadio()};
-    const Cli::PreparedWrite orvWrite = Cli::PrepareWrite(orv);
+    const Doc::PreparedWrite orvWrite = Doc::PrepareWrite(orv);
     ASSERT_TRUE(orvWrite.problems.isEmpty()) << orvWrite.problems.join('\n').toStdString();
     EXPECT_EQ(orvWrite.orv.program[0], (ChannelEntry{"0", "433125000", "2", "2"}));
     EXPECT_EQ(orvWrite.orv.program[1], (ChannelEntry{"1", "434500000", "1", "0"}));
@@ -179,10 +179,10 @@ TEST(CliDocuments, TheWriteIsPreparedFromTheDocumentAsThePageWould) {
 
     // Port-rate code 9 (4800) is the list's last item.
     orv.settings.orvPortRate = 9;
-    EXPECT_EQ(Cli::PrepareWrite(orv).orv.portRateIndex, 8);
+    EXPECT_EQ(Doc::PrepareWrite(orv).orv.portRateIndex, 8);
 
     const SettingsDocument qx{FAMILY_QX, QxRadio()};
-    const Cli::PreparedWrite qxWrite = Cli::PrepareWrite(qx);
+    const Doc::PreparedWrite qxWrite = Doc::PrepareWrite(qx);
     ASSERT_TRUE(qxWrite.problems.isEmpty()) << qxWrite.problems.join('\n').toStdString();
     EXPECT_EQ(qxWrite.qx.program[3], (ChannelEntry{"3", "433125000", "2", "2"}));
     EXPECT_EQ(qxWrite.qx.program[9], (ChannelEntry{"9", "0", "0", "0"}));
@@ -315,7 +315,7 @@ TEST(CliDocuments, AnOrvImportFillsTheRowsOfTheDocumentsLayout) {
     repeater.orv.s141 = 1;
     repeater.orv.s105 = "1";
     repeater.orvCurrentChannel = 1;
-    ASSERT_TRUE(Cli::OrvRepeaterLayoutOf(repeater));
+    ASSERT_TRUE(Doc::OrvRepeaterLayoutOf(repeater));
     OrvTableFile::Frequencies hertz{};
     for (std::size_t j = 0; j < hertz.size(); ++j) {
         hertz[j] = static_cast<std::int32_t>(410000000 + 1250 * j);

@@ -1,4 +1,4 @@
-#include "cli/SettingsJson.h"
+#include "document/SettingsJson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

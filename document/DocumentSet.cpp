@@ -1,4 +1,4 @@
-#include "cli/DocumentSet.h"
+#include "document/DocumentSet.h"
 
 #include "orvpage/OrvTableFile.h"
 #include "qxpage/QxTableFile.h"
@@ -11,7 +11,7 @@
 
 #include <cstddef>
 
-namespace Cli {
+namespace Doc {
 namespace {
 
 // The pages name a problem of the whole mode or preset by what it is; a document holds it in
@@ -181,4 +181,4 @@ SettingsDocument EmptyDocument(RadioFamily family) {
     return document;
 }
 
-} // namespace Cli
+} // namespace Doc

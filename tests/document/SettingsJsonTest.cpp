@@ -1,7 +1,7 @@
 // The settings document: valid JSON whatever the radio sent, read back to the same settings, and
 // every bad field of a hand-edited document named.
 
-#include "cli/SettingsJson.h"
+#include "document/SettingsJson.h"
 #include "tests/support/JsonEdit.h"
 
 #include <QJsonArray>

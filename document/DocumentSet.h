@@ -1,0 +1,52 @@
+#pragma once
+// A settings document as the settings pages would hold it after showing it: what their Set
+// prepares from it, and what their channel table export writes and import changes. The client
+// uses the same widget-free functions as the pages, so a document written here reaches the
+// radio, or a file, with the same bytes as through the window.
+
+#include "document/SettingsJson.h"
+#include "exchange/WritePlan.h"
+#include "orvpage/OrvPageLogic.h"
+#include "qxpage/QxPageLogic.h"
+
+#include <QStringList>
+
+#include <string>
+
+namespace Doc {
+
+// What the ORV page's controls hold once filled from the document: the listed frequencies in
+// the cells, the protocol and mode the registers name, the layout that mode asks for (the
+// normal one when it names none), the address, the close-address box, the port-rate item.
+OrvPageLogic::OrvSetInput OrvSetInputOf(const RadioSettings& settings);
+bool OrvRepeaterLayoutOf(const RadioSettings& settings);
+
+// What the QX page's list and value members hold once filled from the document.
+QxPageLogic::QxSetInput QxSetInputOf(const RadioSettings& settings);
+
+// A document's write, prepared by the page's Set logic, or every reason it cannot be written,
+// each as "field: message" with the field named as in the document.
+struct PreparedWrite {
+    RadioFamily family = FAMILY_ORV;
+    OrvWritePlan orv;
+    QxWritePlan qx;
+    QStringList problems;
+};
+PreparedWrite PrepareWrite(const SettingsDocument& document);
+
+// The channel table file of the document's 64 channels, as the family's page exports it.
+std::string TableFileOf(const SettingsDocument& document);
+
+// A channel table file put into the document's channels as the family's page imports it into
+// its list (the ORV page in the layout the document's mode asks for).
+void ImportTableFile(const std::string& bytes, SettingsDocument& document);
+
+// Reads the document in path and checks it for the family the command line names. Returns one
+// message per bad field (or why the file cannot be read); only when there is none is document
+// filled.
+QStringList LoadDocument(const QString& path, RadioFamily family, SettingsDocument* document);
+
+// A document of a family with nothing in it, as a radio with no channels would be read.
+SettingsDocument EmptyDocument(RadioFamily family);
+
+} // namespace Doc
