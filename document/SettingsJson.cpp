@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -263,6 +264,7 @@ public:
 QByteArray SettingsToJson(const RadioSettings& settings, RadioFamily family) {
     QJsonObject root;
     QJsonObject registers;
+    root.insert(QStringLiteral("format"), kDocumentFormat);
     if (family == FAMILY_ORV) {
         root.insert(QStringLiteral("family"), QStringLiteral("orv"));
         root.insert(QStringLiteral("orvCurrentChannel"), settings.orvCurrentChannel);
@@ -295,18 +297,32 @@ QStringList SettingsFromJson(const QByteArray& json, SettingsDocument* document)
         return {QStringLiteral("not a settings document: it must be one JSON object")};
     }
     const QJsonObject root = parsed.object();
+    // A newer program may have changed what the fields mean: refuse rather than guess.
+    if (const QJsonValue format = root.value(QStringLiteral("format")); !format.isUndefined()) {
+        const double version = format.toDouble(std::nan(""));
+        if (!format.isDouble() || std::floor(version) != version || version < 1) {
+            return {QStringLiteral("format: must be a whole number from 1")};
+        }
+        if (version > kDocumentFormat) {
+            return {QStringLiteral("format: this document is version %1; this program reads "
+                                   "version %2 and older")
+                        .arg(static_cast<qint64>(std::min(version, 1e15)))
+                        .arg(kDocumentFormat)};
+        }
+    }
     CDocumentReader reader;
     SettingsDocument result;
     RadioSettings& settings = result.settings;
     const QString family = root.value(QStringLiteral("family")).toString();
-    QStringList known{QStringLiteral("family"), QStringLiteral("channels")};
+    QStringList known{QStringLiteral("format"), QStringLiteral("family"),
+                      QStringLiteral("channels")};
     if (family == QLatin1String("orv")) {
         result.family = FAMILY_ORV;
         known << QStringLiteral("orvCurrentChannel") << QStringLiteral("orvPortRate")
               << QStringLiteral("orv");
         // As the radio's power-on report gives them: channel 1..16, rate code 0..9.
-        reader.Int(root, known[2], known[2], &settings.orvCurrentChannel, 1, 16);
-        reader.Int(root, known[3], known[3], &settings.orvPortRate, 0, 9);
+        reader.Int(root, known[3], known[3], &settings.orvCurrentChannel, 1, 16);
+        reader.Int(root, known[4], known[4], &settings.orvPortRate, 0, 9);
         reader.Registers(root, FAMILY_ORV, &settings);
     } else if (family == QLatin1String("qx")) {
         result.family = FAMILY_QX;

@@ -7,10 +7,14 @@
 #include <QByteArray>
 #include <QStringList>
 
-// {"family": "orv", "orvCurrentChannel": …, "orvPortRate": …, "orv": {…}, "channels": […]}
-// or {"family": "qx", "qx": {…}, "channels": […]}; 64 channel objects, index = row. Texts from
-// the radio become strings whatever bytes they hold: valid UTF-8 as it is, any other byte as
-// the Latin-1 character of its value.
+// The version of the document's layout written in its "format" field. A document without the
+// field is version 1; a newer version is refused.
+inline constexpr int kDocumentFormat = 1;
+
+// {"format": 1, "family": "orv", "orvCurrentChannel": …, "orvPortRate": …, "orv": {…}, "channels":
+// […]} or {"format": 1, "family": "qx", "qx": {…}, "channels": […]}; 64 channel objects, index =
+// row. Texts from the radio become strings whatever bytes they hold: valid UTF-8 as it is, any
+// other byte as the Latin-1 character of its value.
 QByteArray SettingsToJson(const RadioSettings& settings, RadioFamily family);
 
 struct SettingsDocument {

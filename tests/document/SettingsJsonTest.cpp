@@ -98,6 +98,15 @@ TEST(SettingsJson, EveryBadFieldIsNamed) {
          {"orvCurrentChannel: must be a whole number from 1 to 16",
           "orvPortRate: must be a whole number from 0 to 9"}},
         {"no registers", [](QJsonObject& r) { r.remove("orv"); }, {"orv: missing"}},
+        {"a newer layout, whatever else is wrong",
+         [](QJsonObject& r) {
+             r["format"] = 2;
+             r.remove("orv");
+         },
+         {"format: this document is version 2; this program reads version 1 and older"}},
+        {"a layout version that is no number",
+         [](QJsonObject& r) { r["format"] = "1"; },
+         {"format: must be a whole number from 1"}},
         {"registers not an object",
          [](QJsonObject& r) { r["orv"] = QJsonArray{1}; },
          {"orv: must be an object"}},
@@ -160,6 +169,15 @@ TEST(SettingsJson, OnlyAnOrvRow63MayCarryChannel61) {
             EXPECT_EQ(document.settings.channels[63].channel, "61");
         }
     }
+}
+
+TEST(SettingsJson, ADocumentWithoutItsLayoutVersionIsTheFirstVersion) {
+    QJsonObject root = Parse(SettingsToJson(QxSample(), FAMILY_QX));
+    ASSERT_EQ(root.value("format"), QJsonValue(kDocumentFormat));
+    root.remove("format");
+    SettingsDocument document;
+    EXPECT_TRUE(SettingsFromJson(QJsonDocument(root).toJson(), &document).isEmpty());
+    EXPECT_TRUE(document.settings == QxSample());
 }
 
 TEST(SettingsJson, AFileThatIsNoDocumentSaysSo) {
