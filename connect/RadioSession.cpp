@@ -55,6 +55,14 @@ void CRadioSession::LeaveCommandMode() {
     ClosePort();
 }
 
+bool CRadioSession::ReadAgain(RadioFamily family) {
+    if (!m_portOpen || m_exchange.Reading() || m_exchange.Write().Running()) {
+        return false;
+    }
+    m_exchange.SetFamily(family);
+    return m_exchange.ReadAgain();
+}
+
 void CRadioSession::SendCommand(const std::string& text) {
     m_port.Send(text);
 }

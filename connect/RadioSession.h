@@ -53,6 +53,10 @@ public:
     bool StartWrite(const OrvWritePlan& plan) { return m_exchange.StartWrite(plan); }
     bool StartWrite(const QxWritePlan& plan) { return m_exchange.StartWrite(plan); }
     bool Writing() const { return m_exchange.Write().Running(); }
+    // Reads the radio of family again from the command mode it is still in after a write (no
+    // "+++", no start answer): readStarted, readProgress, then readFinished or readFailed (or
+    // noAnswer). False, with nothing sent, when the port is closed or a read or write runs.
+    bool ReadAgain(RadioFamily family);
     bool Reading() const { return m_exchange.Reading(); }
     const CWriteSequence& WriteSequence() const { return m_exchange.Write(); }
 

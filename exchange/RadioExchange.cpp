@@ -258,6 +258,15 @@ void CRadioExchange::StartRead() {
     SendCommand("ATS128?\r");
 }
 
+bool CRadioExchange::ReadAgain() {
+    if (m_reading || m_write.Running()) {
+        return false;
+    }
+    m_restarts = 0;
+    StartRead();
+    return true;
+}
+
 void CRadioExchange::AdvanceRead(const std::string& next, int holdMs) {
     m_reply.Reset();
     SendCommand(next);

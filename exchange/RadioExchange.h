@@ -59,6 +59,10 @@ public:
     bool AwaitingAnswer() const { return m_awaitingAnswer; }
     // True from the start answer until the read finishes, fails or is abandoned.
     bool Reading() const { return m_reading; }
+    // Reads the radio again from the command mode it is still in (after a saved write): the
+    // family's read sequence from its first command, as after the start answer. False, with
+    // nothing sent, while a read or a write runs.
+    bool ReadAgain();
 
     // Starts writing the plan into the radio: its rows become the program table of the settings
     // and "ATP0=\r" opens the channel-programming dialogue; from then on the radio's answers

@@ -41,10 +41,14 @@ struct SimFaults {
     // An empty line at the end of the listing, before the closing "OK".
     bool listingEmptyLine = false;
 
+    // The channel-programming dialogue takes every row of this channel and answers as usual,
+    // but the channel keeps what it held (a radio that silently loses a write); -1: none.
+    int dropChannel = -1;
+
     bool Any() const {
         return !noise.empty() || !valueNoise.empty() || !powerOnNoise.empty() || !errorOn.empty() ||
                !resetOn.empty() || silentAfter >= 0 || !silentOn.empty() ||
                truncateListingAt >= 0 || extraListingLines > 0 || !listingNoise.empty() ||
-               listingEmptyLine;
+               listingEmptyLine || dropChannel >= 0;
     }
 };

@@ -130,6 +130,11 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
                        delay,        noPace,       noise,      noiseOn,      valueNoise,
                        valueNoiseOn, powerOnNoise, errorOn,    resetOn,      silentAfter,
                        silentOn,     truncate,     extraLines, listingNoise, listingEmptyLine});
+    const QCommandLineOption dropChannel(QStringLiteral("drop-channel"),
+                                         QStringLiteral("Fault: acknowledge the write of this "
+                                                        "channel but keep what it held."),
+                                         QStringLiteral("n"));
+    parser.addOption(dropChannel);
     const QCommandLineOption version = parser.addVersionOption();
 
     auto fail = [message](const QString& text) {
@@ -210,6 +215,10 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
     if (parser.isSet(extraLines) &&
         !ParseCount(parser.value(extraLines), 0, &faults.extraListingLines, 1000)) {
         return fail(QStringLiteral("--extra-listing-lines needs a number of lines up to 1000"));
+    }
+    if (parser.isSet(dropChannel) &&
+        !ParseCount(parser.value(dropChannel), 0, &faults.dropChannel, SimState::kChannels - 1)) {
+        return fail(QStringLiteral("--drop-channel needs a channel number from 0 to 63"));
     }
     *options = result;
     return SimOptionsResult::Run;

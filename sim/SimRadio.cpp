@@ -430,8 +430,8 @@ void CSimRadio::HandleAnswer(const std::string& answer, std::string& out) {
         ok = number && value <= 2;
         m_row.direction = static_cast<int>(value);
         m_row.programmed = m_row.frequencyHz != 0;
-        if (ok) {
-            // Frequency 0 deletes the channel.
+        // Frequency 0 deletes the channel; a dropped channel keeps what it held.
+        if (ok && m_rowChannel != m_faults.dropChannel) {
             SetChannel(m_rowChannel, m_row.programmed ? m_row : SimChannel{});
         }
         m_prompt = Prompt::Channel;
