@@ -24,7 +24,8 @@
 namespace {
 
 constexpr const char* kVerifyKey = "verifyAfterWriting";
-constexpr const char* kDocumentFilter = QT_TRANSLATE_NOOP("CMainDlg", "设置文件 (*.json);;All Files(*)");
+constexpr const char* kDocumentFilter =
+    QT_TRANSLATE_NOOP("CMainDlg", "设置文件 (*.json);;All Files(*)");
 // No settings document comes near this; a larger file is not one.
 constexpr qint64 kMostDocumentBytes = 4 << 20;
 // The newest reads the menu lists; older ones are opened through "打开设置文件…".

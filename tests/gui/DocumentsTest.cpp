@@ -92,7 +92,7 @@ protected:
         if (family == FAMILY_ORV) {
             StartOrvRead(sim);
         } else {
-            Start(sim.port, kQx, kPowerOn);
+            Start(sim.port, kQx, kSoftDiag);
         }
         CSettingsPage* page = nullptr;
         EXPECT_TRUE(WaitUntil([&page, family] {
@@ -253,7 +253,7 @@ TEST_F(DocumentsTest, AnOfflineSetReadsTheRadioThenWritesWhatASetAfterAReadWould
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(page->Offline());
 
-    AnswerLinkMode(kPowerOn, "okButton");
+    AnswerLinkMode(kSoftDiag, "okButton");
     Set(page);
     EXPECT_EQ(prompts.texts, std::vector<std::string>{"保存完毕！"});
     EXPECT_TRUE(Shown(page) && !page->Offline());
@@ -274,15 +274,18 @@ TEST_F(DocumentsTest, AnOfflineSetReadsTheRadioThenWritesWhatASetAfterAReadWould
 // A failed connection gives the offline page back with what the user prepared.
 TEST_F(DocumentsTest, AnOfflineSetWithoutARadioKeepsThePage) {
     CreateMain();
-    const QString path = dir.filePath("empty.json");
-    WriteBytes(path, SettingsToJson(RadioSettings{}, FAMILY_QX));
+    RadioSettings settings; // every list on its first item: a writable page
+    settings.qx.s108 = 20;
+    settings.qx.s110 = 1;
+    const QString path = dir.filePath("first-items.json");
+    WriteBytes(path, SettingsToJson(settings, FAMILY_QX));
     auto* page = qobject_cast<CQxSettingsDlg*>(OpenDocument(path));
     ASSERT_NE(page, nullptr);
     page->ChannelModel().SetText(3, CQxChannelModel::kFrequency, "433.000000");
 
     // No port chosen yet: said so, with the home page up beside the page.
     Click(Control(page, "setButton"));
-    ASSERT_EQ(prompts.texts.size(), 1U);
+    ASSERT_EQ(prompts.texts.size(), 1U) << prompts.texts.back();
     EXPECT_TRUE(main->isVisible() && Shown(page) && page->Offline());
 
     // A port that is not there.
@@ -345,7 +348,7 @@ TEST_F(DocumentsTest, VerifyAfterWritingCatchesADroppedChannelAndPassesAHealthyR
         ASSERT_EQ(prompts.texts.size(), 2U);
         const QString verdict = QString::fromStdString(prompts.texts[1]);
         EXPECT_EQ(verdict.startsWith("校验完毕"), c.holds) << verdict.toStdString();
-        EXPECT_EQ(verdict.contains("440.55"), !c.holds) << verdict.toStdString();
+        EXPECT_EQ(verdict.contains("信道9"), !c.holds) << verdict.toStdString();
         // Back to the page as after Set, the radio still in its command mode.
         EXPECT_TRUE(Shown(page) && main->PortOpen() && !Shown(g_readingDlg));
         EXPECT_TRUE(Control(page, "setButton")->isEnabled());
