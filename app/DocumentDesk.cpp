@@ -35,6 +35,7 @@ constexpr int kRecentShown = 30;
 constexpr int kProblemsNamed = 5;
 constexpr int kDifferencesNamed = 12;
 
+// The menu and its dialogs speak the language of the forms, as menu 129 does.
 QString Tr(const char* text) {
     return QCoreApplication::translate("CMainDlg", text);
 }
@@ -64,18 +65,18 @@ QStringList DifferenceLines(const QList<Doc::Difference>& differences, bool engl
 } // namespace
 
 CDocumentDesk::CDocumentDesk(CMainDlg& window) : QObject(&window), m_window(window) {
-    m_menu = new QMenu(Tr("文件"), &window);
+    m_menu = new QMenu(QCoreApplication::translate("CMainDlg", "文件"), &window);
     m_menu->setObjectName(QStringLiteral("fileMenu"));
-    m_open = m_menu->addAction(Tr("打开设置文件…"));
+    m_open = m_menu->addAction(QCoreApplication::translate("CMainDlg", "打开设置文件…"));
     m_open->setObjectName(QStringLiteral("openSettingsAction"));
-    m_save = m_menu->addAction(Tr("保存设置文件…"));
+    m_save = m_menu->addAction(QCoreApplication::translate("CMainDlg", "保存设置文件…"));
     m_save->setObjectName(QStringLiteral("saveSettingsAction"));
-    m_recent = m_menu->addMenu(Tr("最近读取"));
+    m_recent = m_menu->addMenu(QCoreApplication::translate("CMainDlg", "最近读取"));
     m_recent->setObjectName(QStringLiteral("recentReadsMenu"));
     m_menu->addSeparator();
-    m_review = m_menu->addAction(Tr("查看更改…"));
+    m_review = m_menu->addAction(QCoreApplication::translate("CMainDlg", "查看更改…"));
     m_review->setObjectName(QStringLiteral("reviewChangesAction"));
-    m_verify = m_menu->addAction(Tr("写入后校验"));
+    m_verify = m_menu->addAction(QCoreApplication::translate("CMainDlg", "写入后校验"));
     m_verify->setObjectName(QStringLiteral("verifyAfterWritingAction"));
     m_verify->setCheckable(true);
     m_verify->setChecked(QSettings().value(QLatin1String(kVerifyKey), false).toBool());
@@ -117,6 +118,7 @@ void CDocumentDesk::AttachTo(CSettingsPage& page) {
     bar->setObjectName(QStringLiteral("pageMenuBar"));
     bar->addMenu(m_menu);
     page.layout()->setMenuBar(bar);
+    bar->show();
     UpdateActions();
 }
 
@@ -159,7 +161,7 @@ void CDocumentDesk::FillRecent() {
     m_recent->clear();
     const QList<Doc::HistoryEntry> entries = Doc::ListHistory();
     if (entries.isEmpty()) {
-        m_recent->addAction(Tr("（无）"))->setEnabled(false);
+        m_recent->addAction(QCoreApplication::translate("CMainDlg", "（无）"))->setEnabled(false);
         return;
     }
     for (qsizetype i = 0; i < entries.size() && i < kRecentShown; ++i) {
@@ -178,7 +180,8 @@ void CDocumentDesk::FillRecent() {
 
 void CDocumentDesk::OnOpen() {
     const std::optional<std::string> path = Prompts::Current().ChooseOpenFile(
-        {Tr("打开设置文件").toStdString(), Tr(kDocumentFilter).toStdString(), "", "json"});
+        {QCoreApplication::translate("CMainDlg", "打开设置文件").toStdString(),
+         Tr(kDocumentFilter).toStdString(), "", "json"});
     if (path) {
         OpenFile(QString::fromStdString(*path));
     }
@@ -249,7 +252,8 @@ void CDocumentDesk::OnSave() {
                                           ? Doc::DocumentAfterWrite(plan.orv, Of(family).from)
                                           : Doc::DocumentAfterWrite(plan.qx, Of(family).from);
     const std::optional<std::string> path = Prompts::Current().ChooseSaveFile(
-        {Tr("保存设置文件").toStdString(), Tr(kDocumentFilter).toStdString(), "", "json"});
+        {QCoreApplication::translate("CMainDlg", "保存设置文件").toStdString(),
+         Tr(kDocumentFilter).toStdString(), "", "json"});
     if (!path) {
         return;
     }

@@ -363,21 +363,19 @@ void CMainDlg::OnReadEnd() {
 }
 
 CSettingsPage* CMainDlg::PresentSettingsPage(RadioFamily family) {
-    CSettingsPage* shown = nullptr;
     if (family == FAMILY_ORV) {
         COrvSettingsDlg* page = PageSlots::Put(g_orvPage, new COrvSettingsDlg(*this));
+        m_documents->AttachTo(*page);
         page->Present();
         page->FillFromSettings();
         page->RebuildChannelList();
-        shown = page;
-    } else {
-        CQxSettingsDlg* page = PageSlots::Put(g_qxPage, new CQxSettingsDlg(*this));
-        page->Present();
-        page->FillFromSettings();
-        shown = page;
+        return page;
     }
-    m_documents->AttachTo(*shown);
-    return shown;
+    CQxSettingsDlg* page = PageSlots::Put(g_qxPage, new CQxSettingsDlg(*this));
+    m_documents->AttachTo(*page);
+    page->Present();
+    page->FillFromSettings();
+    return page;
 }
 
 void CMainDlg::ConnectThenSet(CSettingsPage& page) {

@@ -24,4 +24,6 @@ CReviewDlg::CReviewDlg(const QStringList& changes, QWidget* parent) : QDialog(pa
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
+    // Room for the caption beside the title-bar buttons when there is little to list.
+    setMinimumWidth(360);
 }
