@@ -319,7 +319,10 @@ void CDocumentDesk::FinishOfflineRead(RadioFamily family) {
 }
 
 void CDocumentDesk::RoadEnded() {
-    m_checking.clear();
+    if (CSettingsPage* page = m_checking.data()) {
+        page->setEnabled(true); // the check went home with the read's failure
+        m_checking.clear();
+    }
     if (CSettingsPage* page = m_offlineSet.data()) {
         // The connection did not come about: the page comes back with what the user prepared.
         m_offlineSet.clear();
@@ -340,6 +343,8 @@ bool CDocumentDesk::CheckAfterSave(CSettingsPage& page) {
                                       : Doc::DocumentAfterWrite(plan.qx, Of(family).read);
     m_beforeCheck = m_window.Session().Settings();
     m_checking = &page;
+    // Nothing on the page may start a write while the radio is being read.
+    page.setEnabled(false);
     // Once the write's last answer has been dealt with.
     QTimer::singleShot(0, this, [this, family] {
         if (m_checking == nullptr) {
@@ -348,6 +353,7 @@ bool CDocumentDesk::CheckAfterSave(CSettingsPage& page) {
         if (!m_window.Session().ReadAgain(family)) {
             CSettingsPage* page = m_checking.data();
             m_checking.clear();
+            page->setEnabled(true);
             page->FinishSaved();
         }
     });
@@ -361,6 +367,7 @@ void CDocumentDesk::FinishCheck(RadioFamily family) {
     const SettingsDocument held{family, session.Settings()};
     session.Settings() = m_beforeCheck;
     const QList<Doc::Difference> differences = Doc::CompareDocuments(m_expected, held, true);
+    page->setEnabled(true);
     page->show();
     page->raise();
     const bool english = English();
