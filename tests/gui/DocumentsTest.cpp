@@ -301,7 +301,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   [](QJsonObject& doc) {
                                       SetChannel(doc, 1, {{"frequency", "433.125000"}});
                                   },
-                                  1, "433.125000", "433125000"}));
+                                  1, "433.125000", "433125000"}),
+    [](const ::testing::TestParamInfo<OfflineCase>& info) { return std::string(info.param.sim); });
 
 // A failed connection gives the offline page back with what the user prepared.
 TEST_F(DocumentsTest, AnOfflineSetWithoutARadioKeepsThePage) {
