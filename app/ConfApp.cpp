@@ -10,14 +10,18 @@ CConfApp::CConfApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(QString::fromLatin1(kOrvconfVersion));
 }
 
-int CConfApp::Run() {
+int CConfApp::Run(std::optional<bool> english) {
     int status = 0;
     {
         // The program starts in Chinese, Qt's own texts too; the language commands re-create
         // the window inside the host.
         Language::UseEnglishForms(false);
         CMainWindowHost host;
-        host.Create();
+        if (english) {
+            host.ChooseLanguage(*english);
+        } else {
+            host.Create();
+        }
         status = exec();
     }
     CLinkModeDlg::ReleaseInstance();

@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QTranslator>
 
+#include <string_view>
+
 namespace Language {
 
 namespace {
@@ -70,7 +72,7 @@ bool UseEnglishForms(bool english) {
 }
 
 QStringList InstructionsCandidates(const QString& programDir) {
-    const QString name = QStringLiteral("instructions.txt");
+    const QString name = QStringLiteral("11.ini");
     QStringList places{QDir(programDir).filePath(name),
                        QDir(programDir).filePath(QStringLiteral("../share/orvconf/") + name)};
     for (const QString& data :
@@ -83,6 +85,35 @@ QStringList InstructionsCandidates(const QString& programDir) {
     }
     places.removeDuplicates();
     return places;
+}
+
+StartLanguage ReadStartLanguage(int argc, const char* const* argv) {
+    static constexpr std::string_view kOption = "--language";
+    StartLanguage result;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        std::string_view value;
+        if (arg == kOption) {
+            if (i + 1 >= argc) {
+                result.error = "orvconf: --language needs a value: zh or en";
+                return result;
+            }
+            value = argv[++i];
+        } else if (arg.substr(0, kOption.size() + 1) == "--language=") {
+            value = arg.substr(kOption.size() + 1);
+        } else {
+            continue;
+        }
+        if (value == "zh") {
+            result.english = false;
+        } else if (value == "en") {
+            result.english = true;
+        } else {
+            result.error = "orvconf: --language takes zh or en, not \"" + std::string(value) + "\"";
+            return result;
+        }
+    }
+    return result;
 }
 
 } // namespace Language

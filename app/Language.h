@@ -6,6 +6,8 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 class CMainDlg;
 
@@ -21,6 +23,14 @@ void SetEnglishSource(const QString& path);
 // The places the instructions file is looked for, best first: beside the program (the build
 // tree), then the installed data folders.
 QStringList InstructionsCandidates(const QString& programDir);
+
+// The language asked for on the command line ("--language zh|en" or "--language=zh|en"; the
+// last one counts). Other arguments are left to Qt.
+struct StartLanguage {
+    std::optional<bool> english; // nullopt: not asked for
+    std::string error;           // one line for stderr when the option is wrong
+};
+StartLanguage ReadStartLanguage(int argc, const char* const* argv);
 
 } // namespace Language
 

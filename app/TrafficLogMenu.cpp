@@ -4,6 +4,7 @@
 #include "connect/RadioSession.h"
 #include "connect/pages/Messages.h"
 #include "serial/TrafficLog.h"
+#include "serial/WholeFile.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMenuBar>
-#include <QSaveFile>
 
 namespace TrafficLogMenu {
 
@@ -45,9 +45,9 @@ void Save(QWidget& window, const CTrafficLog& log, bool english) {
     if (path.isEmpty()) {
         return;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        const std::string reason = file.errorString().toStdString();
+    const QString failure = WholeFile::Write(path, text);
+    if (!failure.isEmpty()) {
+        const std::string reason = failure.toStdString();
         Tell(english ? "Cannot save the traffic log to " + path.toStdString() + ": " + reason
                      : "无法保存通信记录到 " + path.toStdString() + "：" + reason,
              PromptIcon::Warning);

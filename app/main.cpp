@@ -1,10 +1,12 @@
 // ORVCONF: reads and writes the settings of ORV radios and QX260 modules over a serial port.
 
 #include "app/ConfApp.h"
+#include "app/Language.h"
 #include "base/Version.h"
 #include "connect/pages/QtPrompts.h"
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 int main(int argc, char** argv) {
@@ -12,22 +14,43 @@ int main(int argc, char** argv) {
         return std::printf("orvconf %s\n", kOrvconfVersion) < 0 ? 1 : 0;
     }
     if (argc == 2 && std::string_view(argv[1]) == "--help") { // the man page is made from this
-        return std::printf("Usage: orvconf [--help] [--version]\n"
+        return std::printf("Usage: orvconf [--language zh|en] [--help] [--version]\n"
                            "Reads and writes the settings of ORV radios and QX260 modules over a "
                            "serial port.\n\n"
                            "The window asks for everything else: pick the serial port and the "
                            "radio family, bring\nthe radio into command mode as the window says, "
-                           "change the settings and press Set.\n\n"
+                           "change the settings and press Set.\nThe Instructions menu item opens "
+                           "11.ini, found beside the program or in the data\nfolder "
+                           "(share/orvconf), in the desktop's text editor.\n\n"
                            "Options:\n"
-                           "  --help     Show this text and exit.\n"
-                           "  --version  Show the version and exit.\n") < 0
+                           "  --language zh|en  Start in Chinese (zh, the default) or English "
+                           "(en), as if\n"
+                           "                    chosen from the Language menu.\n"
+                           "  --help            Show this text and exit.\n"
+                           "  --version         Show the version and exit.\n") < 0
                    ? 1
                    : 0;
     }
+    // Checked before the application object, so a wrong value needs no display.
+    const Language::StartLanguage language = Language::ReadStartLanguage(argc, argv);
+    if (!language.error.empty()) {
+        std::fprintf(stderr, "%s\n", language.error.c_str());
+        return 1;
+    }
     CConfApp app(argc, argv);
+    // Qt has taken its own options (-platform, -style, ...); anything left is not ours either.
+    if (argc > 1) {
+        std::string rest;
+        for (int i = 1; i < argc; ++i) {
+            rest += std::string(rest.empty() ? "" : " ") + argv[i];
+        }
+        std::fprintf(stderr, "orvconf: unknown option or argument: %s (see orvconf --help)\n",
+                     rest.c_str());
+        return 1;
+    }
     CQtPrompts prompts;
     Prompts::Install(&prompts);
-    const int status = app.Run();
+    const int status = app.Run(language.english);
     Prompts::Install(nullptr);
     return status;
 }

@@ -1,8 +1,9 @@
 #include "cli/CheckedOutput.h"
 
+#include "serial/WholeFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace Cli {
 namespace {
@@ -11,46 +12,20 @@ QString Failure(const QString& target, const QString& reason) {
     return QStringLiteral("Cannot write %1: %2").arg(target, reason);
 }
 
-// Writes all of bytes to an unbuffered file. A short write is followed by another for the rest,
-// which either goes on or fails with the system's reason (a short write alone gives none).
-bool WriteAll(QFileDevice& file, const QByteArray& bytes) {
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) {
-            return false;
-        }
-        done += written;
-    }
-    return true;
-}
-
 // A character device, FIFO or socket has no content to keep and cannot be replaced by renaming
 // (renaming over /dev/full would even replace the device), so it is written in place.
 QString WriteInPlace(const QByteArray& bytes, const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !WriteAll(file, bytes)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !WholeFile::WriteAll(file, bytes)) {
         return Failure(path, file.errorString());
     }
     return {};
 }
 
 QString Replace(const QByteArray& bytes, const QString& path) {
-    QSaveFile file(path);
-    // Unbuffered: the commit would rename a temporary file whose last buffered bytes failed to
-    // reach the disk (the flush inside it does not count as a write error).
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return Failure(path, file.errorString());
-    }
-    if (!WriteAll(file, bytes)) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        file.commit(); // removes the temporary file
-        return Failure(path, reason);
-    }
-    if (!file.commit()) {
-        return Failure(path, file.errorString());
-    }
-    return {};
+    const QString reason = WholeFile::Write(path, bytes);
+    return reason.isEmpty() ? QString() : Failure(path, reason);
 }
 
 } // namespace

@@ -4,11 +4,14 @@
 #include "base/Version.h"
 #include "cli/CheckedOutput.h"
 #include "cli/DoctorCommand.h"
+#include "cli/PortProblem.h"
 #include "connect/ConfigKeyConnector.h"
 #include "connect/PowerOnDetector.h"
 #include "connect/RadioSession.h"
 #include "connect/SoftDiagnosis.h"
+#include "document/Compare.h"
 #include "document/DocumentSet.h"
+#include "document/History.h"
 #include "document/SettingsJson.h"
 #include "exchange/ReadFailureText.h"
 #include "serial/PortEnumerator.h"
@@ -53,6 +56,9 @@ struct ReadOptions {
     // For a write: the document and what Set prepared from it; nothing for a read.
     const SettingsDocument* document = nullptr;
     const Doc::PreparedWrite* write = nullptr;
+    // For a write: only show what it would change; read the radio back after the save.
+    bool dryRun = false;
+    bool verify = true;
 };
 
 // As the page appears only after the read's last answer has settled, the write's first command
@@ -62,14 +68,17 @@ constexpr int kBeforeWriteMs = 300;
 // Exit statuses as --help lists them.
 const QString kReadStatuses = QStringLiteral(
     "\nExit status: 0 read complete, 1 usage, 2 port cannot be opened, 3 no radio detected in\n"
-    "time, 4 no answer or an error during the read, 7 the settings could not be written\n"
-    "(the file named by --output, or standard output).\n");
+    "time, 4 no answer or an error during the read, 8 the settings could not be written\n"
+    "(the file named by --output, or standard output). Every completed read is also kept in\n"
+    "the history ('orvconf-cli history').\n");
 
 const QString kWriteStatuses = QStringLiteral(
     "\nExit status: 0 the radio saved the settings, 1 usage, 2 port cannot be opened, 3 no radio\n"
     "detected in time, 4 no answer or an error during the read, or the radio stopped answering\n"
-    "during the write, 5 the radio answered ERROR (the write failed), 6 the document is invalid\n"
-    "or cannot be read (nothing was sent; every bad field is named).\n");
+    "during the write, or while it was read back, 5 the radio answered ERROR (the write failed),\n"
+    "6 the document is invalid or cannot be read (nothing was sent; every bad field is named),\n"
+    "7 written but not as asked (the radio read back after the save differs; the differences\n"
+    "are printed), 8 what --dry-run would change could not be written to standard output.\n");
 
 int RunPorts(QTextStream& out) {
     const QList<PortInfo> ports = CPortEnumerator::Enumerate();
@@ -148,7 +157,8 @@ private:
             // One road at a time: no countdown goes on printing over the read.
             m_detector.Stop();
             m_configKey.Stop();
-            m_err << "\nReading the settings...\n";
+            m_err << (m_verifying ? "Reading the settings back...\n"
+                                  : "\nReading the settings...\n");
             m_err.flush();
         });
         // The steps of the read, for a person watching; logs and pipes get nothing extra.
@@ -161,17 +171,41 @@ private:
             });
         }
         QObject::connect(&m_session, &CRadioSession::readFinished, [this](int family) {
-            if (m_options.write != nullptr) {
-                BeginWrite();
-            } else {
+            const SettingsDocument read{static_cast<RadioFamily>(family), m_session.Settings()};
+            KeepInHistory(read);
+            if (m_verifying) {
+                Verify(read);
+            } else if (m_options.write == nullptr) {
                 WriteSettings(family);
+            } else if (m_options.dryRun) {
+                ShowChanges(read);
+            } else {
+                m_before = read;
+                BeginWrite();
             }
         });
         QObject::connect(&m_session, &CRadioSession::writeFinished, [this](RadioFamily) {
             const qint64 ms = m_writeClock.elapsed();
-            m_session.LeaveCommandMode();
-            Finish(kReadComplete,
-                   QString("The radio saved the settings (the write took %1 ms).").arg(ms));
+            const QString saved =
+                QString("The radio saved the settings (the write took %1 ms).").arg(ms);
+            if (!m_options.verify) {
+                m_session.LeaveCommandMode();
+                Finish(kReadComplete, saved);
+                return;
+            }
+            m_err << "\n" << saved << " Reading them back to verify...\n";
+            m_err.flush();
+            m_writing = false;
+            m_verifying = true;
+            // The radio settles after its save as after a read's last answer.
+            m_session.Hold(kBeforeWriteMs);
+            QTimer::singleShot(Timing::ScaledMs(kBeforeWriteMs), &m_session, [this] {
+                if (!m_status && !m_session.ReadAgain(m_options.family)) {
+                    m_session.LeaveCommandMode();
+                    Finish(kReadFailed, "The settings were saved, but the radio could not be "
+                                        "read back to verify them.");
+                }
+            });
         });
         QObject::connect(&m_session, &CRadioSession::writeFailed, [this](RadioFamily) {
             m_session.LeaveCommandMode();
@@ -179,16 +213,23 @@ private:
                                  "were not saved. Check them and write again.");
         });
         QObject::connect(&m_session, &CRadioSession::noAnswer, [this] {
-            Finish(kReadFailed, m_writing
-                                    ? "The radio stopped answering; the write is incomplete and "
-                                      "the settings were not saved."
-                                    : "The radio stopped answering; the read is incomplete.");
+            Finish(kReadFailed,
+                   m_writing     ? "The radio stopped answering; the write is incomplete and the "
+                                   "settings were not saved."
+                   : m_verifying ? "The settings were saved, but the radio stopped answering "
+                                   "while they were read back; they are not verified."
+                                 : "The radio stopped answering; the read is incomplete.");
         });
-        QObject::connect(&m_session, &CRadioSession::readFailed,
-                         [this](ReadFailure why, const QString& command) {
-                             Finish(kReadFailed, QString::fromStdString(ReadFailureText(
-                                                     why, command.toStdString(), true)));
-                         });
+        QObject::connect(
+            &m_session, &CRadioSession::readFailed,
+            [this](ReadFailure why, const QString& command) {
+                const QString text =
+                    QString::fromStdString(ReadFailureText(why, command.toStdString(), true));
+                Finish(kReadFailed, m_verifying ? "The settings were saved, but reading them "
+                                                  "back failed; they are not verified. " +
+                                                      text
+                                                : text);
+            });
         QObject::connect(&m_session, &CRadioSession::replyRejected, [this] {
             m_err << "\nThe radio sent a reply too long to be one of its answers; it was "
                      "ignored.\n";
@@ -211,8 +252,8 @@ private:
         if (m_session.OpenPort(9600)) {
             return true;
         }
-        m_err << "Cannot open serial port " << m_options.port
-              << ": it does not exist or another program is using it.\n";
+        m_err << "Cannot open serial port " << m_options.port << ": "
+              << WhyPortNotOpened(m_options.port) << ".\n";
         return false;
     }
 
@@ -280,10 +321,8 @@ private:
             m_err.flush();
         });
         QObject::connect(&m_softDiag, &CSoftDiagnosis::portUnavailable, [this] {
-            Finish(kPortUnavailable,
-                   QString("Cannot open serial port %1: it does not exist or another program is "
-                           "using it.")
-                       .arg(m_options.port));
+            Finish(kPortUnavailable, QString("Cannot open serial port %1: %2.")
+                                         .arg(m_options.port, WhyPortNotOpened(m_options.port)));
         });
         QObject::connect(&m_softDiag, &CSoftDiagnosis::exhausted, [this] {
             m_softDiag.Finish();
@@ -307,6 +346,55 @@ private:
         Finish(kReadComplete, m_options.output.isEmpty()
                                   ? QString()
                                   : QString("Settings written to %1.").arg(m_options.output));
+    }
+
+    // A failure to keep a read costs the user a backup, not the read itself.
+    void KeepInHistory(const SettingsDocument& read) {
+        QString error;
+        if (Doc::KeepRead(read, m_options.port, &error).isEmpty()) {
+            m_err << "\nWarning: the read was not kept in the history: " << error << '\n';
+            m_err.flush();
+        }
+    }
+
+    SettingsDocument Foretold(const SettingsDocument& before) const {
+        const Doc::PreparedWrite& write = *m_options.write;
+        return write.family == FAMILY_ORV ? Doc::DocumentAfterWrite(write.orv, before)
+                                          : Doc::DocumentAfterWrite(write.qx, before);
+    }
+
+    // --dry-run: what the write would change on this radio, and nothing sent but the read.
+    void ShowChanges(const SettingsDocument& read) {
+        m_session.LeaveCommandMode();
+        const QList<Doc::Difference> changes = Doc::CompareDocuments(read, Foretold(read), false);
+        if (changes.isEmpty()) {
+            m_out << "The write would change nothing on this radio.\n";
+        } else {
+            m_out << "The write would change on this radio:\n";
+            for (const Doc::Difference& change : changes) {
+                m_out << "  " << change.english << '\n';
+            }
+        }
+        m_out.flush();
+        Finish(kReadComplete, "Dry run: nothing was written.");
+    }
+
+    // The radio read back after its save, against what the write sent in the form a read
+    // returns it.
+    void Verify(const SettingsDocument& read) {
+        m_session.LeaveCommandMode();
+        const QList<Doc::Difference> differences =
+            Doc::CompareDocuments(Foretold(m_before), read, true);
+        if (differences.isEmpty()) {
+            Finish(kReadComplete, "Verified: the radio holds what was written.");
+            return;
+        }
+        m_err << "\nThe radio holds other settings than were written (written -> held):\n";
+        for (const Doc::Difference& difference : differences) {
+            m_err << "  " << difference.english << '\n';
+        }
+        Finish(kWrittenNotAsAsked, "Written but not as asked: the radio saved the settings, "
+                                   "but does not hold them as they were sent.");
     }
 
     // The document takes the place of what the read put into the settings record, as the page's
@@ -353,6 +441,8 @@ private:
     QEventLoop m_loop;
     std::optional<int> m_status;
     bool m_writing = false;
+    bool m_verifying = false;
+    SettingsDocument m_before; // the radio as read before the write
     QElapsedTimer m_writeClock;
 };
 
@@ -368,9 +458,15 @@ QString HelpText() {
         "                   [--output FILE] [--trace FILE]\n"
         "      Brings the radio into command mode and reads its settings as JSON.\n"
         "  orvconf-cli write --port NAME --family orv|qx [--link config-key|soft-diagnosis]\n"
-        "                    --settings FILE [--trace FILE]\n"
+        "                    --settings FILE [--dry-run] [--no-verify] [--trace FILE]\n"
         "      Reads the radio as 'read' does, then writes the settings document FILE into it\n"
-        "      as the settings page's Set does, ending with the radio's save.\n"
+        "      as the settings page's Set does, ending with the radio's save; then reads the\n"
+        "      radio back and compares. --dry-run only prints what the write would change.\n"
+        "  orvconf-cli history\n"
+        "      Lists the reads kept on disk (every completed read), newest first.\n"
+        "  orvconf-cli diff A.json B.json\n"
+        "      Prints what differs between two settings documents (exit 0 equal, 1 differ,\n"
+        "      2 trouble).\n"
         "  orvconf-cli export --family orv|qx --settings FILE --output TABLE\n"
         "      Writes the document's 64 channels as the page's channel table file (read-only).\n"
         "  orvconf-cli import --family orv|qx --table TABLE [--settings FILE] [--output FILE]\n"
@@ -384,7 +480,8 @@ QString HelpText() {
         "Exit status: 0 done, 1 usage, 2 port cannot be opened, 3 no radio detected in time,\n"
         "4 no answer or an error during the read, or no answer during the write, 5 the radio\n"
         "answered ERROR to the write, 6 the settings document or table file is invalid or\n"
-        "cannot be read (nothing was sent or written), 7 the output could not be written.\n");
+        "cannot be read (nothing was sent or written), 7 written but not as asked (the radio\n"
+        "read back after the save differs), 8 the output could not be written.\n");
 }
 
 int CPortsCommand::Execute(const QStringList& args) {
@@ -393,7 +490,7 @@ int CPortsCommand::Execute(const QStringList& args) {
         {},
         QStringLiteral("Lists the serial ports: name, free or busy, description. Running "
                        "simulated radios (orvconf-sim) are listed too."),
-        QStringLiteral("\nExit status: 0 listed, 1 usage, 7 the list could not be written.\n"),
+        QStringLiteral("\nExit status: 0 listed, 1 usage, 8 the list could not be written.\n"),
         {}};
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done;
@@ -435,13 +532,25 @@ int CReadCommand::Connect(const QStringList& args, bool write) {
         "trace",
         "Write every byte sent and received, with the port's opens, rates and closes, to FILE.",
         "FILE");
+    const QCommandLineOption dryRun(
+        "dry-run",
+        "Connect and read the radio, print what the write would change on it, and write nothing.");
+    const QCommandLineOption noVerify(
+        "no-verify",
+        "Do not read the radio back after its save to compare it with what was written.");
     parser.addOptions({port, family, link, write ? settings : output, trace});
+    if (write) {
+        parser.addOptions({dryRun, noVerify});
+    }
     const Syntax syntax =
         write ? Syntax{QStringLiteral("--port NAME --family orv|qx [--link "
-                                      "config-key|soft-diagnosis] --settings FILE [--trace FILE]"),
+                                      "config-key|soft-diagnosis] --settings FILE [--dry-run] "
+                                      "[--no-verify] [--trace FILE]"),
                        QStringLiteral("Brings the radio into command mode, reads it, then writes "
                                       "the settings document into it as the settings page's Set "
-                                      "does, ending with the radio's save."),
+                                      "does, ending with the radio's save. Then the radio is "
+                                      "read again and compared with what was sent (in the form "
+                                      "a read returns it); any difference is printed."),
                        kWriteStatuses,
                        {{"port", "--port needs a port name"},
                         {"family", "--family must be orv or qx"},
@@ -526,6 +635,8 @@ int CReadCommand::Connect(const QStringList& args, bool write) {
         }
         options.document = &document;
         options.write = &prepared;
+        options.dryRun = parser.isSet(dryRun);
+        options.verify = !parser.isSet(noVerify);
     }
     CReadRun run(options, Out(), Err());
     return run.Exec();
@@ -560,6 +671,10 @@ int Dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         command = std::make_unique<CExportCommand>(out, err);
     } else if (name == "import") {
         command = std::make_unique<CImportCommand>(out, err);
+    } else if (name == "history") {
+        command = std::make_unique<CHistoryCommand>(out, err);
+    } else if (name == "diff") {
+        command = std::make_unique<CDiffCommand>(out, err);
     } else {
         err << "unknown command " << name << "\n\n" << HelpText();
         return kUsage;

@@ -2,7 +2,8 @@
 // The command-line client: "ports" lists the serial ports, "read" brings a radio into command
 // mode and reads its settings through the same controllers and engine as the window, "write"
 // reads it the same way and then writes a settings document into it as the page's Set would;
-// "export" and "import" turn a document's channels into a channel table file and back.
+// "export" and "import" turn a document's channels into a channel table file and back;
+// "history" lists the reads kept on disk and "diff" compares two documents.
 
 #include "cli/Command.h"
 
@@ -17,10 +18,14 @@ enum ExitStatus {
     kPortUnavailable = 2,
     kNoRadio = 3,
     kReadFailed = 4,
-    kWriteFailed = 5,     // the radio answered ERROR during the write
-    kInvalidDocument = 6, // the settings document (or table file) cannot be used; nothing sent
-    kOutputFailed = 7,
+    kWriteFailed = 5,       // the radio answered ERROR during the write
+    kInvalidDocument = 6,   // the settings document (or table file) cannot be used; nothing sent
+    kWrittenNotAsAsked = 7, // saved, but the radio read back differs from what was sent
+    kOutputFailed = 8,
 };
+
+// "diff" answers as diff(1) does.
+enum DiffStatus { kDiffEqual = 0, kDiffDiffer = 1, kDiffTrouble = 2 };
 
 class CPortsCommand : public CCommand {
 public:
@@ -55,6 +60,18 @@ public:
 class CImportCommand : public CCommand {
 public:
     CImportCommand(QTextStream& out, QTextStream& err) : CCommand("import", out, err) {}
+    int Execute(const QStringList& args) override;
+};
+
+class CHistoryCommand : public CCommand {
+public:
+    CHistoryCommand(QTextStream& out, QTextStream& err) : CCommand("history", out, err) {}
+    int Execute(const QStringList& args) override;
+};
+
+class CDiffCommand : public CCommand {
+public:
+    CDiffCommand(QTextStream& out, QTextStream& err) : CCommand("diff", out, err) {}
     int Execute(const QStringList& args) override;
 };
 

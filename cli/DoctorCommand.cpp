@@ -20,7 +20,7 @@ int CDoctorCommand::Execute(const QStringList& args) {
                        "probing it and brltty taking the adapter. Without --port, only "
                        "ModemManager and brltty are checked."),
         QStringLiteral("\nExit status: 0 nothing in the way (warnings allowed), 1 usage, 2 a "
-                       "problem keeps the port from being used, 7 the report could not be "
+                       "problem keeps the port from being used, 8 the report could not be "
                        "written.\n"),
         {{"port", "--port needs a port name"}, {"language", "--language must be en or zh"}}};
     if (const std::optional<int> done = Parse(parser, syntax, args)) {

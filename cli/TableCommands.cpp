@@ -17,12 +17,12 @@ const QString kFamilyHelp = QStringLiteral(
 
 const QString kExportStatuses = QStringLiteral(
     "\nExit status: 0 written, 1 usage, 6 the document is invalid or cannot be read (every bad\n"
-    "field is named; nothing was written), 7 the table file could not be written (an earlier\n"
+    "field is named; nothing was written), 8 the table file could not be written (an earlier\n"
     "export is read-only and is never replaced).\n");
 
 const QString kImportStatuses = QStringLiteral(
     "\nExit status: 0 done, 1 usage, 6 the document or the table file is invalid or cannot be\n"
-    "read (every bad field is named), 7 the document could not be written (the file named by\n"
+    "read (every bad field is named), 8 the document could not be written (the file named by\n"
     "--output, or standard output).\n");
 
 void ReportProblems(QTextStream& err, const QString& what, const QStringList& problems) {

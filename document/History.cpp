@@ -74,7 +74,8 @@ QString HistoryFolder() {
 
 QString PortForFileName(const QString& port) {
     static const QRegularExpression other(QStringLiteral("[^A-Za-z0-9.-]"));
-    QString name = port;
+    // "/dev/pts/4" and "pts/4" are one port.
+    QString name = port.startsWith(QLatin1String("/dev/")) ? port.mid(5) : port;
     name.replace(other, QStringLiteral("-"));
     return name;
 }

@@ -17,8 +17,8 @@ inline constexpr int kHistoryKept = 200;
 // The window and the command line share it.
 QString HistoryFolder();
 
-// The port as it appears in a history file name: anything but letters, digits, "." and "-"
-// becomes "-" ("pts/4" -> "pts-4").
+// The port as it appears in a history file name: without "/dev/", and anything but letters,
+// digits, "." and "-" becomes "-" ("pts/4" -> "pts-4").
 QString PortForFileName(const QString& port);
 
 // Keeps a read in the history, the whole document or nothing, and drops the documents beyond

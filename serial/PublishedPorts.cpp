@@ -1,12 +1,13 @@
 #include "serial/PublishedPorts.h"
 
+#include "serial/WholeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -103,9 +104,7 @@ QString Publish(const PublishedPort& port) {
     QString device = port.devicePath;
     device.replace(QLatin1Char('/'), QLatin1Char('_'));
     const QString file = QDir(dir).filePath(QStringLiteral("port-%1%2.json").arg(pid).arg(device));
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(QJsonDocument(o).toJson(QJsonDocument::Indented)) < 0 || !out.commit()) {
+    if (!WholeFile::Write(file, QJsonDocument(o).toJson(QJsonDocument::Indented)).isEmpty()) {
         return {};
     }
     return file;

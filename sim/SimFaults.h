@@ -3,6 +3,30 @@
 // or a bad radio can be tried without one. All off by default.
 
 #include <string>
+#include <string_view>
+
+// How the one reply a step fault picks is spoiled. Only the reply is: the radio has taken the
+// command all the same.
+enum class SimStepFault {
+    None,
+    Error,    // "ERROR" in place of the answer (after the echo, where the answer has one)
+    Silence,  // no reply, and none from then on until the radio is switched off and on
+    Noise,    // noise bytes in front of the reply
+    Cut,      // only the first half of the reply, nothing after it
+    Overlong, // the reply with stepFill filler bytes in its middle
+    Vanish,   // the line goes away: the port is closed under the tool
+};
+
+// The step faults by the names orvconf-sim takes for them.
+struct SimStepFaultName {
+    std::string_view name;
+    SimStepFault fault;
+};
+inline constexpr SimStepFaultName kSimStepFaultNames[] = {
+    {"error", SimStepFault::Error},       {"silence", SimStepFault::Silence},
+    {"noise", SimStepFault::Noise},       {"cut", SimStepFault::Cut},
+    {"overlong", SimStepFault::Overlong}, {"vanish", SimStepFault::Vanish},
+};
 
 struct SimFaults {
     // Bytes sent in front of a reply. With noiseOn empty: in front of every reply and of the
@@ -45,10 +69,17 @@ struct SimFaults {
     // but the channel keeps what it held (a radio that silently loses a write); -1: none.
     int dropChannel = -1;
 
+    // One reply spoiled, so that every step of a sequence can be tried in turn. Replies are
+    // numbered from the radio's last power-on: 0 is its power-on announcement, 1 the reply to
+    // the first command after it (a command given no reply is not counted).
+    SimStepFault stepFault = SimStepFault::None;
+    int stepFaultAt = 0;
+    int stepFill = 5000; // filler bytes of an overlong reply
+
     bool Any() const {
-        return !noise.empty() || !valueNoise.empty() || !powerOnNoise.empty() || !errorOn.empty() ||
-               !resetOn.empty() || silentAfter >= 0 || !silentOn.empty() ||
-               truncateListingAt >= 0 || extraListingLines > 0 || !listingNoise.empty() ||
-               listingEmptyLine || dropChannel >= 0;
+        return stepFault != SimStepFault::None || !noise.empty() || !valueNoise.empty() ||
+               !powerOnNoise.empty() || !errorOn.empty() || !resetOn.empty() || silentAfter >= 0 ||
+               !silentOn.empty() || truncateListingAt >= 0 || extraListingLines > 0 ||
+               !listingNoise.empty() || listingEmptyLine || dropChannel >= 0;
     }
 };

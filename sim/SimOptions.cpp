@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 
+#include <cctype>
 #include <utility>
 
 namespace {
@@ -29,11 +30,12 @@ bool ParseHex(const QString& text, std::string* bytes) {
     }
     std::string out;
     for (int i = 0; i < digits.size(); i += 2) {
-        bool ok = false;
-        const int byte = digits.mid(i, 2).toInt(&ok, 16);
-        if (!ok) {
+        // Two hex digits each: toInt alone would take "-1" or "+f" as a byte.
+        const auto hex = [](QChar c) { return c.unicode() < 128 && std::isxdigit(c.unicode()); };
+        if (!hex(digits.at(i)) || !hex(digits.at(i + 1))) {
             return false;
         }
+        const int byte = digits.mid(i, 2).toInt(nullptr, 16);
         out += static_cast<char>(byte);
     }
     *bytes = out;
@@ -126,6 +128,20 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
                                         QStringLiteral("Fault: list this many lines beyond the "
                                                        "64 channels."),
                                         QStringLiteral("n"));
+    // One spoiled reply, picked by its number since the radio's power-on.
+    const QCommandLineOption stepFault(
+        QStringLiteral("fault"),
+        QStringLiteral("Fault: spoil the reply --fault-at names: error (ERROR instead), silence "
+                       "(no reply, none after it), noise (bytes in front), cut (half of it), "
+                       "overlong (filler in its middle, longer than any answer), vanish (the "
+                       "port is closed under the tool and the program ends)."),
+        QStringLiteral("kind"));
+    const QCommandLineOption stepFaultAt(
+        QStringLiteral("fault-at"),
+        QStringLiteral("The reply --fault spoils: 0 the power-on announcement, n the n-th reply "
+                       "after it (default 0)."),
+        QStringLiteral("n"));
+    parser.addOptions({stepFault, stepFaultAt});
     parser.addOptions({help,         family,       rate,       state,        log,
                        delay,        noPace,       noise,      noiseOn,      valueNoise,
                        valueNoiseOn, powerOnNoise, errorOn,    resetOn,      silentAfter,
@@ -155,6 +171,20 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
     if (!parser.positionalArguments().isEmpty()) {
         return fail(QStringLiteral("unexpected argument \"%1\"")
                         .arg(parser.positionalArguments().constFirst()));
+    }
+
+    // An empty value would quietly switch the option off (or, for a command, match them all).
+    for (const QCommandLineOption* option : {&state, &log}) {
+        if (parser.isSet(*option) && parser.value(*option).isEmpty()) {
+            return fail(QStringLiteral("--%1 needs a file name").arg(option->names().constFirst()));
+        }
+    }
+    for (const QCommandLineOption* option :
+         {&noiseOn, &valueNoiseOn, &resetOn, &errorOn, &silentOn}) {
+        if (parser.isSet(*option) && parser.value(*option).isEmpty()) {
+            return fail(QStringLiteral("--%1 needs the start of a command, such as ATS104?")
+                            .arg(option->names().constFirst()));
+        }
     }
 
     SimOptions result;
@@ -219,6 +249,23 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
     if (parser.isSet(dropChannel) &&
         !ParseCount(parser.value(dropChannel), 0, &faults.dropChannel, SimState::kChannels - 1)) {
         return fail(QStringLiteral("--drop-channel needs a channel number from 0 to 63"));
+    }
+    if (parser.isSet(stepFault)) {
+        const std::string name = parser.value(stepFault).trimmed().toLower().toStdString();
+        for (const SimStepFaultName& known : kSimStepFaultNames) {
+            if (known.name == name) {
+                faults.stepFault = known.fault;
+            }
+        }
+        if (faults.stepFault == SimStepFault::None) {
+            return fail(QStringLiteral("--fault must be error, silence, noise, cut, overlong or "
+                                       "vanish, not \"%1\"")
+                            .arg(parser.value(stepFault)));
+        }
+    }
+    if (parser.isSet(stepFaultAt) &&
+        !ParseCount(parser.value(stepFaultAt), 0, &faults.stepFaultAt)) {
+        return fail(QStringLiteral("--fault-at needs a reply number, 0 or more"));
     }
     *options = result;
     return SimOptionsResult::Run;

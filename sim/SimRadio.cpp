@@ -89,6 +89,7 @@ void CSimRadio::Reset() {
     m_line.clear();
     m_lineOverflow = false;
     m_silent = false;
+    m_vanished = false;
     m_replies = 0;
     const auto rate = m_saved.registers.find(102);
     m_baud = rate == m_saved.registers.end() ? 0 : SimBaudOfRateRegister(Family(), rate->second);
@@ -115,7 +116,7 @@ std::string CSimRadio::PowerOnAnnouncement() {
         m_mode = Mode::Command;
         out += kStartAnswer;
     }
-    return out;
+    return Spoiled(0, "", out);
 }
 
 int CSimRadio::Register(int reg) const {
@@ -476,8 +477,41 @@ void CSimRadio::Reply(std::string& out, std::string_view command, const std::str
         (m_faults.noiseOn.empty() || StartsWithNoCase(command, m_faults.noiseOn))) {
         out += m_faults.noise;
     }
-    out += text;
     ++m_replies;
+    out += Spoiled(m_replies, command, text);
+}
+
+std::string CSimRadio::Spoiled(int number, std::string_view command, const std::string& text) {
+    if (m_faults.stepFault == SimStepFault::None || number != m_faults.stepFaultAt) {
+        return text;
+    }
+    m_stepFaultStruck = true;
+    switch (m_faults.stepFault) {
+    case SimStepFault::None:
+        break;
+    case SimStepFault::Error: {
+        const std::string echo = std::string(command) + "\r\n";
+        return (!command.empty() && text.starts_with(echo) ? echo : std::string()) + kError;
+    }
+    case SimStepFault::Silence:
+        m_silent = true;
+        return {};
+    case SimStepFault::Noise:
+        return std::string("\x11\xa7#~\xfe") + text;
+    case SimStepFault::Cut:
+        return text.substr(0, text.size() / 2);
+    case SimStepFault::Overlong: {
+        const std::size_t half = text.size() / 2;
+        return text.substr(0, half) +
+               std::string(static_cast<std::size_t>(std::max(m_faults.stepFill, 0)), '#') +
+               text.substr(half);
+    }
+    case SimStepFault::Vanish:
+        m_silent = true;
+        m_vanished = true;
+        return {};
+    }
+    return text;
 }
 
 std::string CSimRadio::ChannelListing() const {

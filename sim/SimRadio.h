@@ -74,10 +74,17 @@ public:
     // True once after every "at&w": the saved settings have changed.
     bool TakeSaved();
 
-    void SetFaults(const SimFaults& faults) { m_faults = faults; }
+    void SetFaults(const SimFaults& faults) {
+        m_faults = faults;
+        m_stepFaultStruck = false;
+    }
     const SimFaults& Faults() const { return m_faults; }
     bool IsSilent() const { return m_silent; }
     int RepliesSent() const { return m_replies; }
+    // True once a vanish fault has struck: whoever carries the line closes it now.
+    bool Vanished() const { return m_vanished; }
+    // True once the step fault has spoiled its reply (since the last SetFaults).
+    bool StepFaultStruck() const { return m_stepFaultStruck; }
 
     // The reply to "ATP0?" as the working channel table gives it, without faults.
     std::string ChannelListing() const;
@@ -105,6 +112,8 @@ private:
     // Whether a complete command may be answered at all (silence faults).
     bool Admit(std::string_view command);
     void Reply(std::string& out, std::string_view command, const std::string& text);
+    // The reply numbered number as the step fault leaves it (unchanged when not picked).
+    std::string Spoiled(int number, std::string_view command, const std::string& text);
     static std::string PromptText(Prompt prompt);
     std::string RegisterValueText(int reg) const;
     std::string Listing(const std::string& echo, const SimFaults& faults) const;
@@ -122,4 +131,6 @@ private:
     bool m_savedFlag = false;
     bool m_silent = false;
     int m_replies = 0;
+    bool m_vanished = false;
+    bool m_stepFaultStruck = false;
 };

@@ -139,6 +139,9 @@ void CSimServer::Announce(int generation, bool keyPress) {
     m_powerCyclePending = false;
     m_out.clear();
     const std::string text = m_radio.PowerOnAnnouncement();
+    if (CheckVanished()) {
+        return;
+    }
     m_configSession = m_radio.Family() == FAMILY_QX;
     m_log.Event(m_configSession ? QStringLiteral("powered on with CONFIG held")
                                 : QStringLiteral("powered on"));
@@ -156,6 +159,9 @@ void CSimServer::OnReadable() {
 }
 
 bool CSimServer::TakeInput() {
+    if (m_pty.Fd() < 0) {
+        return false;
+    }
     char buffer[kMaxChunk];
     for (;;) {
         const ssize_t n = ::read(m_pty.Fd(), buffer, sizeof buffer);
@@ -184,12 +190,30 @@ void CSimServer::Received(std::string_view bytes) {
     }
     m_log.Bytes("in", bytes, toolBaud);
     const std::string reply = m_radio.Receive(bytes);
+    if (CheckVanished()) {
+        return;
+    }
     if (!reply.empty()) {
         Queue(reply, radioBaud);
     }
     if (m_radio.TakeSaved()) {
         emit saved();
     }
+}
+
+bool CSimServer::CheckVanished() {
+    if (!m_radio.Vanished() || m_pty.Fd() < 0) {
+        return m_pty.Fd() < 0;
+    }
+    m_log.Event(QStringLiteral("line vanished: the port is closed under the tool"));
+    m_readNotifier->setEnabled(false);
+    m_lineTimer.stop();
+    m_paceTimer.stop();
+    m_out.clear();
+    m_open = false;
+    m_pty.Close();
+    emit vanished();
+    return true;
 }
 
 void CSimServer::Queue(const std::string& bytes, int baud) {

@@ -44,6 +44,8 @@ public:
 signals:
     // "at&w": the radio's saved settings have changed.
     void saved();
+    // A vanish fault closed the line under the tool; nothing is served any more.
+    void vanished();
 
 private:
     void OnReadable();
@@ -57,6 +59,8 @@ private:
     void Announce(int generation, bool keyPress);
     int RadioBaud() const;
     void Queue(const std::string& bytes, int baud);
+    // Closes the pseudo-terminal for good if the radio's line has just vanished.
+    bool CheckVanished();
 
     struct OutByte {
         char byte;

@@ -1,10 +1,11 @@
 #include "sim/SimStateFile.h"
 
+#include "serial/WholeFile.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 
@@ -196,9 +197,9 @@ bool LoadSimStateFile(const QString& path, SimState* state, QString* error) {
 }
 
 bool SaveSimStateFile(const QString& path, const SimState& state, QString* error) {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(SimStateToJson(state)) < 0 || !out.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
+    const QString reason = WholeFile::Write(path, SimStateToJson(state));
+    if (!reason.isEmpty()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, reason);
         return false;
     }
     return true;

@@ -165,6 +165,10 @@ int main(int argc, char* argv[]) {
             Say(why);
         }
     });
+    QObject::connect(&server, &CSimServer::vanished, &server, [] {
+        Say(QStringLiteral("the line vanished (fault): the port is closed; ending"));
+        QCoreApplication::exit(0);
+    });
     if (!HandleTerminationSignals(&server)) {
         Say(QStringLiteral("cannot watch for termination signals"));
     }

@@ -4,10 +4,10 @@
 #include "connect/RadioSession.h"
 #include "connect/pages/PageSlots.h"
 #include "connect/pages/SavingDlg.h"
+#include "serial/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 CSettingsPage::CSettingsPage(IPageOwner& owner, RadioFamily family)
     : CPage(owner, true), m_family(family) {}
@@ -128,16 +128,7 @@ bool CSettingsPage::WriteFileReadOnly(const QString& path, const QByteArray& byt
         (!info.isFile() || !info.isWritable() || (info.permissions() & QFile::WriteOwner) == 0)) {
         return false;
     }
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
+    if (!WholeFile::Write(path, bytes).isEmpty()) {
         return false;
     }
     constexpr QFile::Permissions kWrite =

@@ -96,11 +96,17 @@ TEST(CliCommands, BadUsageIsNamedAndExitsWith1) {
 
 TEST(CliCommands, EveryCommandAnswersHelp) {
     const std::vector<std::pair<QStringList, QStringList>> cases = {
-        {{"--help"}, {"orvconf-cli read --port NAME", "orvconf-cli export", "7 the output"}},
+        {{"--help"},
+         {"orvconf-cli read --port NAME", "orvconf-cli export", "orvconf-cli diff A.json B.json",
+          "7 written but not as asked", "8 the output"}},
         {{"help"}, {"orvconf-cli COMMAND --help"}},
         {{"ports", "--help"}, {"Usage: orvconf-cli ports"}},
         {{"read", "-h"}, {"Usage: orvconf-cli read --port NAME", "--link <config-key|"}},
-        {{"write", "--help"}, {"--settings <FILE>", "5 the radio answered ERROR"}},
+        {{"write", "--help"},
+         {"--settings <FILE>", "5 the radio answered ERROR", "--dry-run", "--no-verify",
+          "7 written but not as asked"}},
+        {{"history", "--help"}, {"Usage: orvconf-cli history"}},
+        {{"diff", "--help"}, {"Usage: orvconf-cli diff A.json B.json", "1 they differ"}},
         {{"export", "--help"}, {"--output <TABLE>"}},
         {{"import", "--help"}, {"--table <TABLE>"}},
         // Help wins over anything else on the line, as before.

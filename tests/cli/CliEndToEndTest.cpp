@@ -38,9 +38,15 @@ struct CliResult {
     QByteArray err;
 };
 
-CliResult RunCli(const QStringList& args) {
+// dataHome: the user's data folder, where the history of reads is kept ("" leaves it as the
+// test runs with).
+CliResult RunCli(const QStringList& args, const QString& dataHome = {}) {
     QProcess cli;
-    cli.setProcessEnvironment(ScaledEnvironment());
+    QProcessEnvironment env = ScaledEnvironment();
+    if (!dataHome.isEmpty()) {
+        env.insert("XDG_DATA_HOME", dataHome);
+    }
+    cli.setProcessEnvironment(env);
     cli.start(ORVCONF_CLI, args);
     CliResult result;
     if (!cli.waitForFinished(kTimeoutMs)) {
@@ -170,7 +176,7 @@ TEST(CliEndToEnd, SettingsThatCannotBeWrittenAreNeverReportedAsWritten) {
                   QStringList{"-c", "exec \"$0\" \"$@\" " + c.shellRedirect, ORVCONF_CLI} + args);
         ASSERT_TRUE(cli.waitForFinished(kTimeoutMs)) << c.what;
         const QByteArray err = cli.readAllStandardError();
-        EXPECT_EQ(cli.exitCode(), 7) << c.what << "\n" << err.toStdString();
+        EXPECT_EQ(cli.exitCode(), 8) << c.what << "\n" << err.toStdString();
         EXPECT_TRUE(err.contains(c.message)) << c.what << "\n" << err.toStdString();
         EXPECT_FALSE(err.contains("Settings written")) << c.what;
     }
@@ -229,6 +235,8 @@ TEST(CliEndToEnd, WhatWasWrittenIsReadBack) {
                                        QStringList{"--settings", path, "--trace", trace});
         ASSERT_EQ(write.status, 0) << write.err.toStdString();
         EXPECT_TRUE(write.err.contains("The radio saved the settings")) << write.err.toStdString();
+        EXPECT_TRUE(write.err.contains("Verified: the radio holds what was written"))
+            << write.err.toStdString();
         // The traffic log of a write holds the channel dialogue and the save.
         QFile log(trace);
         ASSERT_TRUE(log.open(QIODevice::ReadOnly));
@@ -281,6 +289,139 @@ TEST(CliEndToEnd, AWriteTheRadioRefusesOrAbandonsEndsWith5Or4) {
         EXPECT_TRUE(write.err.contains(c.message)) << write.err.toStdString();
         EXPECT_FALSE(write.err.contains("saved the settings")) << write.err.toStdString();
     }
+}
+
+QString WriteDocument(const QTemporaryDir& dir, const QString& name, const QJsonObject& document) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(document).toJson());
+    return path;
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// --dry-run reads and compares, and the radio is never written: its saved state stays byte for
+// byte, and its log holds the read's listing command but no write command.
+TEST(CliEndToEnd, ADryRunShowsTheChangesAndNeverWrites) {
+    QTemporaryDir dir;
+    const QString state = dir.filePath("radio.state");
+    const QString log = dir.filePath("radio.log");
+    Sim sim({"--family", "qx", "--announce-delay", "300", "--state", state, "--log", log});
+    ASSERT_FALSE(sim.Port().isEmpty());
+    const QStringList connect{"--port", sim.Port(), "--family", "qx", "--link", "config-key"};
+    const CliResult read = RunCli(QStringList{"read"} + connect);
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    QJsonObject wanted = ParseSettings(read);
+    SetRegister(wanted, "qx", "s105", 42);
+    SetChannel(wanted, 12,
+               {{"channel", "12"},
+                {"frequency", "470.000000"},
+                {"bandwidth", "25   KHz"},
+                {"direction", "Rx"}});
+    const QString path = WriteDocument(dir, "wanted.json", wanted);
+    const QByteArray stateBefore = FileBytes(state);
+    ASSERT_FALSE(stateBefore.isEmpty());
+
+    sim.PowerCycle();
+    const CliResult dry = RunCli(QStringList{"write", "--dry-run", "--settings", path} + connect);
+    ASSERT_EQ(dry.status, 0) << dry.err.toStdString();
+    EXPECT_TRUE(dry.out.contains("S105 unit address: ")) << dry.out.toStdString();
+    EXPECT_TRUE(dry.out.contains("channel 12: added, 470.000 MHz, 25 kHz, Rx"))
+        << dry.out.toStdString();
+    EXPECT_EQ(FileBytes(state), stateBefore);
+    const QByteArray logged = FileBytes(log);
+    EXPECT_TRUE(logged.contains("ATP0?")) << logged.right(300).toStdString();
+    for (const char* command : {"ATP0=", "AT&F", "ats1", "at&w"}) {
+        EXPECT_FALSE(logged.contains(command)) << command;
+    }
+
+    // The same document written for real does change the saved state.
+    sim.PowerCycle();
+    const CliResult write = RunCli(QStringList{"write", "--settings", path} + connect);
+    ASSERT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_NE(FileBytes(state), stateBefore);
+}
+
+// A radio that acknowledges a channel but does not keep it: the verify names the channel and
+// the write ends with 7; --no-verify takes the radio's word for it.
+TEST(CliEndToEnd, TheVerifyCatchesARadioThatDropsAChannel) {
+    QTemporaryDir dir;
+    Sim sim({"--family", "orv", "--announce-delay", "300", "--drop-channel", "5"});
+    ASSERT_FALSE(sim.Port().isEmpty());
+    const QStringList connect{"--port", sim.Port(), "--family", "orv"};
+    const CliResult read = RunCli(QStringList{"read"} + connect);
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    QJsonObject wanted = ParseSettings(read);
+    SetChannel(wanted, 5, {{"channel", "5"}, {"frequency", "455.000000"}});
+    const QString path = WriteDocument(dir, "wanted.json", wanted);
+
+    sim.PowerCycle();
+    const CliResult write = RunCli(QStringList{"write", "--settings", path} + connect);
+    EXPECT_EQ(write.status, 7) << write.err.toStdString();
+    EXPECT_TRUE(write.err.contains("channel 5: 455.000 MHz -> ")) << write.err.toStdString();
+    EXPECT_TRUE(write.err.contains("Written but not as asked")) << write.err.toStdString();
+
+    sim.PowerCycle();
+    const CliResult trusting =
+        RunCli(QStringList{"write", "--no-verify", "--settings", path} + connect);
+    EXPECT_EQ(trusting.status, 0) << trusting.err.toStdString();
+    EXPECT_FALSE(trusting.err.contains("Reading the settings back")) << trusting.err.toStdString();
+}
+
+// As a new user would: a QX document prepared at the desk from a kept read, changed, compared,
+// then tried and written into two radios in turn, each verified, every read in the history.
+TEST(CliEndToEnd, OneDocumentIntoTwoRadiosInALoop) {
+    QTemporaryDir home;
+    QTemporaryDir dir;
+    Sim first({"--family", "qx", "--announce-delay", "300"});
+    Sim second({"--family", "qx", "--announce-delay", "300"});
+    ASSERT_FALSE(first.Port().isEmpty());
+    ASSERT_FALSE(second.Port().isEmpty());
+    const auto connect = [](const Sim& sim) {
+        return QStringList{"--port", sim.Port(), "--family", "qx", "--link", "config-key"};
+    };
+
+    // The desk: the first radio read once, its kept read the starting point.
+    const CliResult read = RunCli(QStringList{"read"} + connect(first), home.path());
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    const CliResult kept = RunCli({"history"}, home.path());
+    ASSERT_EQ(kept.status, 0) << kept.err.toStdString();
+    const QString keptPath = QString::fromUtf8(kept.out).split('\n').first().section("  ", -1);
+    ASSERT_TRUE(QFileInfo::exists(keptPath)) << kept.out.toStdString();
+    QJsonObject wanted = QJsonDocument::fromJson(FileBytes(keptPath)).object();
+    SetRegister(wanted, "qx", "s103", 7); // Bellmark at 19200
+    SetChannel(wanted, 20,
+               {{"channel", "20"},
+                {"frequency", "466.500000"},
+                {"bandwidth", "12.5 KHz"},
+                {"direction", "Rx&Tx"}});
+    const QString path = WriteDocument(dir, "job.json", wanted);
+    const CliResult diff = RunCli({"diff", keptPath, path}, home.path());
+    EXPECT_EQ(diff.status, 1) << diff.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(diff.out),
+              "S103 air rate: 9600 -> 19200\nchannel 20: added, 466.500 MHz, 12.5 kHz, Rx&Tx\n");
+
+    for (Sim* radio : {&first, &second}) {
+        radio->PowerCycle();
+        const CliResult dry = RunCli(
+            QStringList{"write", "--dry-run", "--settings", path} + connect(*radio), home.path());
+        ASSERT_EQ(dry.status, 0) << dry.err.toStdString();
+        EXPECT_TRUE(dry.out.contains("channel 20: added")) << dry.out.toStdString();
+        radio->PowerCycle();
+        const CliResult write =
+            RunCli(QStringList{"write", "--settings", path} + connect(*radio), home.path());
+        ASSERT_EQ(write.status, 0) << write.err.toStdString();
+        EXPECT_TRUE(write.err.contains("Verified")) << write.err.toStdString();
+    }
+    // One read, then per radio the dry run's read, the write's read and the verify.
+    const CliResult history = RunCli({"history"}, home.path());
+    EXPECT_EQ(QString::fromUtf8(history.out).count('\n'), 7) << history.out.toStdString();
+    const QString firstPort = "  " + first.Port().replace('/', '-') + "  ";
+    EXPECT_EQ(QString::fromUtf8(history.out).count(firstPort), 4) << history.out.toStdString();
 }
 
 TEST(CliEndToEnd, EveryProgramNamesItsVersion) {

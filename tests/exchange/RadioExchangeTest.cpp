@@ -364,9 +364,7 @@ TEST_F(Overflow, ReplyOutgrowingTheBufferIsRejectedWholeAndTheNextIsTaken) {
 
     Feed(exchange, listing.substr(capacity, 1)); // the byte that does not fit is dropped too
     EXPECT_EQ(host.rejected, 1);
-    const ReplyBuffer& buffer = exchange.Buffer();
-    EXPECT_EQ(buffer.count, 0);
-    EXPECT_TRUE(std::all_of(buffer.bytes.begin(), buffer.bytes.end(), [](auto b) { return !b; }));
+    EXPECT_EQ(exchange.Buffer().count, 0);
     EXPECT_TRUE(settings == RadioSettings{}) << "nothing of it is parsed";
     EXPECT_TRUE(exchange.AwaitingAnswer());
 

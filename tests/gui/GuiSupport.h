@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -121,6 +122,25 @@ inline void Click(QAbstractButton* button) {
 // A control of a window by its name in the form ("okButton", "portText").
 template <typename T = QAbstractButton> T* Control(QWidget* window, const char* name) {
     return window != nullptr ? window->findChild<T*>(QLatin1String(name)) : nullptr;
+}
+
+// The bytes the tool wrote, as the radio's log shows them ("in" lines: hex after the rate).
+inline std::string WrittenBytes(const QString& logPath) {
+    QFile log(logPath);
+    std::string bytes;
+    if (!log.open(QIODevice::ReadOnly)) {
+        return bytes;
+    }
+    while (!log.atEnd()) {
+        const QStringList words =
+            QString::fromUtf8(log.readLine()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (qsizetype i = 4;
+             words.size() >= 5 && words[2] == "in" && i < words.size() && words[i].size() == 2;
+             ++i) {
+            bytes.push_back(static_cast<char>(words[i].toInt(nullptr, 16)));
+        }
+    }
+    return bytes;
 }
 
 inline QString LabelText(QWidget* window, const char* name) {

@@ -1,5 +1,6 @@
-// The two languages: the English translation covers every text of every form, and the language
-// commands of menu 129 re-create the main window in the chosen language with its check mark.
+// The two languages: the English translation covers every text of every form, the language
+// commands of menu 129 and the command line's --language re-create the main window in the chosen
+// language with its check mark, and the instructions reach the editor.
 
 #include "app/Language.h"
 #include "app/AboutDlg.h"
@@ -21,15 +22,21 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <QXmlStreamReader>
@@ -50,10 +57,12 @@ QString SourcePath(const QString& relative) {
     return QDir(QStringLiteral(ORVCONF_SOURCE_DIR)).filePath(relative);
 }
 
-// The translation file: for each context, its source texts and whether each is finished.
+// The translation file: for each context, its source texts and whether each is finished; and
+// every English text that is no source text anywhere (so never right in a Chinese window).
 struct TsFile {
     QMap<QString, QSet<QString>> sources;
     QStringList unfinished;
+    QSet<QString> englishOnly;
 };
 
 TsFile ReadTs(const QString& path) {
@@ -75,13 +84,18 @@ TsFile ReadTs(const QString& path) {
         } else if (xml.name() == QLatin1String("translation")) {
             const bool unfinished =
                 xml.attributes().value(QLatin1String("type")) == QLatin1String("unfinished");
-            const bool empty = xml.readElementText().trimmed().isEmpty();
-            if (unfinished || empty) {
+            const QString translation = xml.readElementText();
+            if (unfinished || translation.trimmed().isEmpty()) {
                 ts.unfinished << context + QStringLiteral(": ") + source;
             }
+            ts.englishOnly.insert(translation);
         }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    for (const QSet<QString>& sources : std::as_const(ts.sources)) {
+        ts.englishOnly.subtract(sources);
+    }
+    ts.englishOnly.remove(QString());
     return ts;
 }
 
@@ -192,6 +206,65 @@ QStringList WithHan(const QStringList& texts) {
     return found;
 }
 
+// The texts of a Chinese window that are English translations and no source text.
+QStringList EnglishLeft(const QStringList& texts) {
+    static const QSet<QString> englishOnly =
+        ReadTs(SourcePath(QStringLiteral("resources/translations/orvconf_en.ts"))).englishOnly;
+    QStringList found;
+    for (const QString& text : texts) {
+        if (englishOnly.contains(text)) {
+            found << text;
+        }
+    }
+    return found;
+}
+
+// The texts a shown window cuts off: a label, button or list item wider than the room its
+// control gives it. An editable list shows its choice with the current-setting mark in front.
+QStringList CutOff(QWidget& root) {
+    QStringList cut;
+    for (QWidget* w : root.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&root)) {
+            continue;
+        }
+        const QFontMetrics metrics(w->font());
+        const auto check = [&](QString text, int room) {
+            text.remove(QLatin1Char('&'));
+            if (!text.isEmpty() && metrics.horizontalAdvance(text) > room) {
+                cut << w->objectName() + QStringLiteral(": ") + text;
+            }
+        };
+        QStyle* style = w->style();
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (!label->wordWrap()) {
+                check(label->text(), label->contentsRect().width());
+            }
+        } else if (auto* push = qobject_cast<QPushButton*>(w)) {
+            check(push->text(), push->width() - 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth,
+                                                                       nullptr, push));
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            check(button->text(),
+                  button->width() - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) -
+                      style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w));
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            option.editable = combo->isEditable();
+            const int room = combo->lineEdit() != nullptr
+                                 ? combo->lineEdit()->width()
+                                 : style
+                                       ->subControlRect(QStyle::CC_ComboBox, &option,
+                                                        QStyle::SC_ComboBoxEditField, combo)
+                                       .width();
+            for (int i = 0; i < combo->count(); ++i) {
+                check((combo->isEditable() ? QStringLiteral("*") : QString()) + combo->itemText(i),
+                      room);
+            }
+        }
+    }
+    return cut;
+}
+
 // Every page and dialog of the program, created now (so in the forms now in use).
 std::vector<std::unique_ptr<QWidget>> CreateEveryPage(CMainDlg& main) {
     std::vector<std::unique_ptr<QWidget>> pages;
@@ -276,9 +349,76 @@ TEST_F(LanguageSwitch, EnglishAndBackRecreateTheWindowInThatLanguage) {
         } else {
             EXPECT_TRUE(texts.contains(QStringLiteral("QX电台设置")));
             EXPECT_TRUE(texts.contains(QStringLiteral("ORV电台设置")));
-            EXPECT_FALSE(texts.contains(QStringLiteral("QX Radio Settings")));
-            EXPECT_FALSE(texts.contains(QStringLiteral("ORV Radio Settings")));
+            EXPECT_TRUE(EnglishLeft(texts).isEmpty())
+                << "English left in the Chinese dialogs: "
+                << EnglishLeft(texts).join(QStringLiteral(" | ")).toStdString();
         }
+    }
+}
+
+// The walk of the Chinese windows sees a form text left in English wherever it stands.
+TEST_F(LanguageSwitch, AnEnglishTextInAChineseWindowIsFound) {
+    CMainDlg& main = host->Create();
+    CQxSettingsDlg page(main);
+    EXPECT_TRUE(EnglishLeft(VisibleTexts(page)).isEmpty());
+    page.findChild<QAbstractButton*>(QStringLiteral("setButton"))->setText(QStringLiteral("Set"));
+    EXPECT_EQ(EnglishLeft(VisibleTexts(page)), QStringList{QStringLiteral("Set")});
+}
+
+TEST_F(LanguageSwitch, NoTextIsCutOffInEitherLanguage) {
+    host->Create();
+    for (const char* action : {"englishAction", "chineseAction"}) {
+        SCOPED_TRACE(action);
+        CMainDlg& main = Choose(action);
+        QStringList cut = CutOff(main);
+        for (const auto& page : CreateEveryPage(main)) {
+            page->show();
+            QTest::qWait(0);
+            cut << CutOff(*page);
+        }
+        EXPECT_TRUE(cut.isEmpty()) << cut.join(QStringLiteral(" | ")).toStdString();
+    }
+}
+
+// The command line's language starts the window as the menu item would, the first time.
+TEST_F(LanguageSwitch, StartLanguageActsAsTheMenuChosenOnce) {
+    for (const bool english : {true, false}) {
+        SCOPED_TRACE(english);
+        host = std::make_unique<CMainWindowHost>();
+        host->ChooseLanguage(english);
+        ExpectFreshHome(*host->Window(), english);
+        const QStringList texts = VisibleTexts(*host->Window());
+        EXPECT_EQ(texts.contains(QStringLiteral("Serial port")), english);
+        EXPECT_EQ(texts.contains(QStringLiteral("选择串口")), !english);
+    }
+}
+
+TEST(StartLanguage, ReadsTheOption) {
+    struct Case {
+        std::vector<const char*> args;
+        std::optional<bool> english;
+        bool error;
+    };
+    const Case cases[] = {
+        {{}, std::nullopt, false},
+        {{"--language", "en"}, true, false},
+        {{"--language=zh"}, false, false},
+        {{"-platform", "offscreen", "--language", "zh"}, false, false},
+        {{"--language", "zh", "--language=en"}, true, false},
+        {{"--language"}, std::nullopt, true},
+        {{"--language", "fr"}, std::nullopt, true},
+        {{"--language="}, std::nullopt, true},
+        {{"--language", "EN"}, std::nullopt, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv{"orvconf"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const Language::StartLanguage got =
+            Language::ReadStartLanguage(static_cast<int>(argv.size()), argv.data());
+        SCOPED_TRACE(c.args.empty() ? std::string("(none)") : std::string(c.args.back()));
+        EXPECT_EQ(got.english, c.english);
+        EXPECT_EQ(!got.error.empty(), c.error) << got.error;
+        EXPECT_EQ(got.error.find('\n'), std::string::npos);
     }
 }
 
@@ -301,24 +441,88 @@ public slots:
     void Open(const QUrl& url) { opened << url; }
 };
 
-TEST_F(LanguageSwitch, InstructionsOpenTheFileBesideTheProgram) {
-    CMainDlg& main = host->Create();
-    OpenRecorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
-    Action(main, "instructionsAction")->trigger();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+// Sets an environment variable for the life of the object.
+class EnvironmentFor {
+public:
+    EnvironmentFor(const char* name, const QString& value)
+        : m_name(name), m_was(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~EnvironmentFor() {
+        if (m_was) {
+            qputenv(m_name, m_old);
+        } else {
+            qunsetenv(m_name);
+        }
+    }
+    EnvironmentFor(const EnvironmentFor&) = delete;
+    EnvironmentFor& operator=(const EnvironmentFor&) = delete;
 
-    const QStringList places =
-        Language::InstructionsCandidates(QCoreApplication::applicationDirPath());
-    const bool any = std::any_of(places.begin(), places.end(),
-                                 [](const QString& p) { return QFile::exists(p); });
-    if (any) {
-        ASSERT_EQ(recorder.opened.size(), 1);
-        EXPECT_TRUE(QFile::exists(recorder.opened.front().toLocalFile()));
-        EXPECT_TRUE(prompts.texts.empty());
-    } else {
-        EXPECT_TRUE(recorder.opened.isEmpty());
-        ASSERT_EQ(prompts.texts.size(), 1U);
+private:
+    const char* m_name;
+    bool m_was;
+    QByteArray m_old;
+};
+
+TEST(Instructions, LieBesideTheProgramInTheBuildTree) {
+    const QString beside =
+        Language::InstructionsCandidates(QStringLiteral(ORVCONF_PROGRAM_DIR)).front();
+    EXPECT_EQ(QFileInfo(beside).fileName(), QStringLiteral("11.ini"));
+    QFile file(beside);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << beside.toStdString();
+    const QString text = QString::fromUtf8(file.readAll());
+    // Both languages, Chinese first.
+    const qsizetype english = text.indexOf(QStringLiteral("ORVCONF Instructions (English)"));
+    ASSERT_GT(english, 0);
+    EXPECT_TRUE(text.left(english).contains(QStringLiteral("使用说明")));
+}
+
+TEST_F(LanguageSwitch, InstructionsGoToTheEditorAsOnePath) {
+    // The data folders are searched after the program's folder; a folder with blanks stands
+    // in for a program folder with blanks.
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString data = temp.filePath(QStringLiteral("data with  blanks"));
+    const QString path = data + QStringLiteral("/orvconf/11.ini");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    const EnvironmentFor home("XDG_DATA_HOME", data);
+    const EnvironmentFor dirs("XDG_DATA_DIRS", temp.filePath(QStringLiteral("none")));
+
+    struct Case {
+        const char* name;
+        bool file;
+        const char* handler; // the recorder's slot; a missing one fails like an editor that
+                             // cannot start
+        int opened;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"opened", true, "Open", 1, {}},
+        {"editor fails", true, "NoSuchEditor", 0, {"创建进程失败"}},
+        {"no file", false, "Open", 0, {"找不到使用说明文件。"}},
+    };
+    CMainDlg& main = host->Create();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.file && QFile::exists(QStringLiteral("/usr/share/orvconf/11.ini"))) {
+            continue; // installed here: the program would rightly find it
+        }
+        if (c.file) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        } else {
+            QFile::remove(path);
+        }
+        prompts.texts.clear();
+        OpenRecorder recorder;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, c.handler);
+        Action(main, "instructionsAction")->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        ASSERT_EQ(recorder.opened.size(), c.opened);
+        if (c.opened == 1) {
+            EXPECT_EQ(recorder.opened.front().toLocalFile(), path);
+        }
+        EXPECT_EQ(prompts.texts, c.messages);
     }
 }
 

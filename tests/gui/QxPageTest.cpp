@@ -3,43 +3,19 @@
 // against the simulated radio (orvconf-sim).
 
 #include "app/Language.h"
-#include "app/MainDlg.h"
-#include "base/Prompts.h"
-#include "base/Timing.h"
-#include "cli/DocumentSet.h"
-#include "connect/RadioSession.h"
-#include "connect/pages/LinkModeDlg.h"
+#include "document/DocumentSet.h"
 #include "connect/pages/PageOwner.h"
-#include "connect/pages/PageSlots.h"
-#include "connect/pages/SavingDlg.h"
 #include "qxpage/QxChannelModel.h"
 #include "qxpage/QxSettingsDlg.h"
 #include "tests/gui/GuiSupport.h"
 #include "tests/support/SimLink.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
-using guitest::kWaitMs;
-using guitest::RecordingPrompts;
-using guitest::SimRadio;
+using namespace guitest;
 
 // The page's owner without a home page or a radio.
 class CTestOwner : public IPageOwner {
@@ -449,132 +425,62 @@ TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
     EXPECT_EQ(Model().Rows(), before);
 }
 
-// The English forms leave no Chinese text on the page, and keep every list's items in order.
-TEST_F(QxPageTest, EnglishFormLeavesNoChineseAndKeepsTheItems) {
+// The English forms keep every list's items in order.
+TEST_F(QxPageTest, EnglishFormKeepsTheItems) {
     ASSERT_TRUE(Language::UseEnglishForms(true));
     Open();
     Language::UseEnglishForms(false);
-    static const QRegularExpression kHan(QStringLiteral("\\p{Han}"));
-    QStringList texts{page->windowTitle()};
-    for (QWidget* child : page->findChildren<QWidget*>()) {
-        texts << child->property("text").toString() << child->property("title").toString();
-    }
-    for (const QString& text : texts) {
-        EXPECT_FALSE(text.contains(kHan)) << text.toStdString();
-    }
     EXPECT_EQ(Combo("powerCombo")->itemText(13), "33(2W)");
     EXPECT_EQ(Combo("bandwidthCombo")->itemText(2), "25     kHz");
 }
 
 // ---- A whole Set against the simulated radio.
 
-class QxRoadTest : public ::testing::Test {
+class QxRoadTest : public RoadTest {
 protected:
-    void SetUp() override {
-        static QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-        Timing::SetScale(0.1);
-        Prompts::Install(&prompts);
-    }
     void TearDown() override {
-        poll.reset();
-        main.reset();
+        RoadTest::TearDown();
         CLinkModeDlg::ReleaseInstance();
-        Prompts::Install(nullptr);
-        Timing::SetScale(1.0);
     }
-
     // From the home page through the config-key connection to the filled settings page.
     CQxSettingsDlg* Read(const QString& port) {
-        main = std::make_unique<CMainDlg>();
-        main->show();
-        QComboBox* combo = main->findChild<QComboBox*>(QStringLiteral("portCombo"));
-        if (combo->findText(port) < 0) {
-            combo->addItem(port);
-        }
-        combo->setCurrentIndex(combo->findText(port));
-        ClickQx();
-        PtyPair::PumpUntil([] { return g_qxPage != nullptr && g_qxPage->isVisible(); }, kWaitMs);
+        Start(port, kQx, kPowerOn);
+        WaitUntil([] { return Shown(g_qxPage); });
         return qobject_cast<CQxSettingsDlg*>(g_qxPage.data());
     }
-
-    // The QX button, the connection method answered with the config key and OK.
-    void ClickQx() {
-        poll = std::make_unique<QTimer>();
-        QObject::connect(poll.get(), &QTimer::timeout, [this] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                poll->stop();
-                modal->findChild<QAbstractButton*>(QStringLiteral("powerOnRadio"))->click();
-                modal->findChild<QAbstractButton*>(QStringLiteral("okButton"))->click();
-            }
-        });
-        poll->start(5);
-        main->findChild<QAbstractButton*>(QStringLiteral("qxButton"))->click();
-    }
-
-    RecordingPrompts prompts;
-    std::unique_ptr<CMainDlg> main;
-    std::unique_ptr<QTimer> poll;
 };
 
-// What was read, set back unchanged: the page's Set puts on the wire exactly what the
-// command-line client's write of the same document sends.
-TEST_F(QxRoadTest, ThePagesSetAndTheClientsWriteOfTheSameValuesSendTheSameBytes) {
+// What was read, set back unchanged, puts on the wire exactly what the command-line client's
+// write of the same document sends. Then protocol, power, a channel's frequency, bandwidth and
+// direction changed: Set runs with the saving page up and the editors held back, ends in the
+// radio's confirmation, and the next read gives every change back.
+TEST_F(QxRoadTest, SetSendsTheClientsBytesAndTheNextReadShowsEveryChange) {
     QTemporaryDir dir;
     const QString log = dir.filePath("sim.log");
-    SimRadio sim({"--family", "qx", "--announce-delay", "200", "--no-pace", "--log", log});
-    CQxSettingsDlg* page = Read(sim.port);
-    ASSERT_NE(page, nullptr);
-    const Cli::PreparedWrite cli =
-        Cli::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
-    ASSERT_TRUE(cli.problems.isEmpty()) << cli.problems.join('\n').toStdString();
-    CSimRadio radio(FAMILY_QX);
-    CSimLink link(radio, FAMILY_QX);
-    link.Escape(); // the start answer: the link reads the radio first
-    const std::size_t readCommands = link.commands.size();
-    ASSERT_TRUE(link.Write(cli.qx));
-    ASSERT_EQ(link.saved, 1);
-    std::string expected;
-    for (std::size_t n = readCommands; n < link.commands.size(); ++n) {
-        expected += link.commands[n];
-    }
-
-    page->findChild<QPushButton*>(QStringLiteral("setButton"))->click();
-    ASSERT_TRUE(PtyPair::PumpUntil([this] { return !prompts.texts.empty(); }, kWaitMs));
-    EXPECT_EQ(prompts.texts, std::vector<std::string>{"保存完毕！"});
-    QFile file(log);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    std::string written; // the bytes the radio took, from its log's "in" lines
-    while (!file.atEnd()) {
-        const QStringList words =
-            QString::fromUtf8(file.readLine()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        for (qsizetype i = 4;
-             words.size() >= 5 && words[2] == "in" && i < words.size() && words[i].size() == 2;
-             ++i) {
-            written.push_back(static_cast<char>(words[i].toInt(nullptr, 16)));
-        }
-    }
-    const std::size_t from = written.find("ATP0=\r");
-    ASSERT_NE(from, std::string::npos);
-    EXPECT_EQ(written.substr(from, expected.size()), expected);
-}
-
-// Protocol, power, a channel's frequency, bandwidth and direction changed; Set runs with the
-// saving page up and the editors held back, ends in the radio's confirmation, and the next read
-// gives every change back.
-TEST_F(QxRoadTest, SetWritesEveryChangeAndTheNextReadShowsThem) {
-    SimRadio sim({"--family", "qx", "--rate", "9600", "--announce-delay", "200", "--no-pace"});
+    SimRadio sim(
+        {"--family", "qx", "--rate", "9600", "--announce-delay", "200", "--no-pace", "--log", log});
     ASSERT_FALSE(sim.port.isEmpty()) << "orvconf-sim did not start";
     CQxSettingsDlg* page = Read(sim.port);
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(prompts.texts.empty());
+    const Doc::PreparedWrite cli =
+        Doc::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
+    ASSERT_TRUE(cli.problems.isEmpty()) << cli.problems.join('\n').toStdString();
+    const std::string expected = WireOfWrite(FAMILY_QX, cli.qx);
+    ASSERT_FALSE(expected.empty());
+    page->findChild<QPushButton*>(QStringLiteral("setButton"))->click();
+    ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{"保存完毕！"});
+    const std::string written = WrittenBytes(log);
+    const std::size_t from = written.find("ATP0=\r");
+    ASSERT_NE(from, std::string::npos);
+    EXPECT_EQ(written.substr(from, expected.size()), expected);
 
-    const auto combo = [&page](const char* name) {
-        return page->findChild<QComboBox*>(QLatin1String(name));
-    };
-    const auto choose = [&combo](const char* name, int index) {
-        combo(name)->setCurrentIndex(index);
-        emit combo(name)->activated(index);
+    prompts.texts.clear();
+    const auto choose = [&page](const char* name, int index) {
+        QComboBox* combo = page->findChild<QComboBox*>(QLatin1String(name));
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
     };
     choose("protocolCombo", 1);
     choose("powerCombo", 5);
@@ -589,24 +495,22 @@ TEST_F(QxRoadTest, SetWritesEveryChangeAndTheNextReadShowsThem) {
     EXPECT_EQ(main->Session().Settings().qxPowerEdited, 1);
 
     page->findChild<QPushButton*>(QStringLiteral("setButton"))->click();
-    EXPECT_TRUE(g_savingDlg != nullptr && g_savingDlg->isVisible());
+    EXPECT_TRUE(Shown(g_savingDlg));
     EXPECT_FALSE(page->ChannelList().isEnabled());
-    ASSERT_TRUE(PtyPair::PumpUntil([this] { return !prompts.texts.empty(); }, kWaitMs));
+    ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
     EXPECT_EQ(prompts.texts, std::vector<std::string>{"保存完毕！"});
     EXPECT_FALSE(g_savingDlg->isVisible());
     EXPECT_TRUE(page->findChild<QPushButton*>(QStringLiteral("setButton"))->isEnabled());
 
-    // Leave, and read the module once more.
+    // Leave, and read the module once more, switched off and on with CONFIG held.
     page->findChild<QPushButton*>(QStringLiteral("exitButton"))->click();
-    ASSERT_TRUE(
-        PtyPair::PumpUntil([this] { return main->isVisible() && !main->PortOpen(); }, kWaitMs));
+    ASSERT_TRUE(WaitUntil([this] { return main->isVisible() && !main->PortOpen(); }));
+    EXPECT_TRUE(BackHome());
     prompts.texts.clear();
-    ClickQx();
-    sim.write("\n"); // switched off and on with CONFIG held
-
-    ASSERT_TRUE(PtyPair::PumpUntil(
-        [&page] { return g_qxPage != nullptr && g_qxPage != page && g_qxPage->isVisible(); },
-        kWaitMs));
+    AnswerLinkMode(kPowerOn, "okButton");
+    Click(HomeButton(kQx));
+    sim.write("\n");
+    ASSERT_TRUE(WaitUntil([&page] { return Shown(g_qxPage) && g_qxPage != page; }));
     auto* again = qobject_cast<CQxSettingsDlg*>(g_qxPage.data());
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->Values(), chosen);
@@ -641,7 +545,7 @@ TEST_F(QxRoadTest, ARefusedOrSilentWriteKeepsThePageAndItsValues) {
         emit air->activated(2);
         const QxPageLogic::QxPageValues chosen = page->Values();
         page->findChild<QPushButton*>(QStringLiteral("setButton"))->click();
-        ASSERT_TRUE(PtyPair::PumpUntil([this] { return !prompts.texts.empty(); }, kWaitMs));
+        ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
         EXPECT_EQ(prompts.texts, std::vector<std::string>{way.message});
         EXPECT_FALSE(g_savingDlg != nullptr && g_savingDlg->isVisible());
         EXPECT_TRUE(page->isVisible() && !page->WriteRunning());

@@ -35,7 +35,7 @@ expected=(
     /usr/share/applications/org.orvconf.orvconf.desktop
     /usr/share/metainfo/org.orvconf.orvconf.metainfo.xml
     /usr/lib/udev/rules.d/70-orvconf-serial.rules
-    /usr/share/orvconf/instructions.txt
+    /usr/share/orvconf/11.ini
     /usr/share/doc/orvconf/copyright /usr/share/doc/orvconf/changelog.gz
 )
 for size in 16 22 24 32 48 64 128 256; do

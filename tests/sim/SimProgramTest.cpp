@@ -167,9 +167,21 @@ TEST(SimStateFile, RefusesWhatItCannotUseAndSaysWhy) {
 TEST(SimOptions, ReadsTheFaultsAndRefusesBadValues) {
     SimOptions options;
     QString message;
-    const QStringList replyFaults = {"--value-noise",    "ff",   "--value-noise-on",    "ATS132?",
-                                     "--power-on-noise", "00ff", "--reset-on",          "ATS186?",
-                                     "--listing-noise",  "a5",   "--listing-empty-line"};
+    const QStringList replyFaults = {"--value-noise",
+                                     "ff",
+                                     "--value-noise-on",
+                                     "ATS132?",
+                                     "--power-on-noise",
+                                     "00ff",
+                                     "--reset-on",
+                                     "ATS186?",
+                                     "--listing-noise",
+                                     "a5",
+                                     "--listing-empty-line",
+                                     "--fault",
+                                     "Cut",
+                                     "--fault-at",
+                                     "7"};
     ASSERT_EQ(ParseSimOptions(QStringList{"orvconf-sim", "--family", "QX", "--rate", "7200",
                                           "--no-pace", "--noise", "ff 00", "--silent-after", "5",
                                           "--error-on", "ats105=", "--extra-listing-lines", "3"} +
@@ -190,6 +202,8 @@ TEST(SimOptions, ReadsTheFaultsAndRefusesBadValues) {
     EXPECT_EQ(options.faults.resetOn, "ATS186?");
     EXPECT_EQ(options.faults.listingNoise, "\xa5");
     EXPECT_TRUE(options.faults.listingEmptyLine);
+    EXPECT_EQ(options.faults.stepFault, SimStepFault::Cut);
+    EXPECT_EQ(options.faults.stepFaultAt, 7);
 
     const std::pair<QStringList, const char*> errors[] = {
         {{}, "--family"},
@@ -199,6 +213,8 @@ TEST(SimOptions, ReadsTheFaultsAndRefusesBadValues) {
         {{"--family", "orv", "--listing-noise", "xy"}, "--listing-noise"},
         {{"--family", "orv", "--announce-delay", "-5"}, "delay"},
         {{"--family", "orv", "--bogus"}, "bogus"},
+        {{"--family", "orv", "--fault", "melt"}, "melt"},
+        {{"--family", "orv", "--fault", "cut", "--fault-at", "-1"}, "--fault-at"},
     };
     for (const auto& [arguments, why] : errors) {
         EXPECT_EQ(ParseSimOptions(QStringList{"orvconf-sim"} + arguments, &options, &message),

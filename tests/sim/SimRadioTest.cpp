@@ -257,3 +257,39 @@ TEST(SimFaults, WhereNoiseGoesAndTheEmptyListingLine) {
     EXPECT_EQ(radio.PowerOnAnnouncement(), "\xff" + radio.PowerOnReport());
     EXPECT_EQ(radio.Receive("+++"), kStart) << "in front of the announcement only";
 }
+
+// A step fault spoils exactly the reply it numbers (0: the announcement), in the way it names.
+TEST(SimFaults, StepFaultSpoilsOnlyTheNumberedReply) {
+    const std::string clean = Commanded(FAMILY_ORV).Receive("ATS127?\r");
+    const std::string echo = "ATS127?\r\n";
+    struct Case {
+        SimStepFault fault;
+        std::string spoiled; // the reply to "ATS127?" (reply 2 after "+++")
+        bool silentAfter;
+    };
+    const Case cases[] = {
+        {SimStepFault::Error, echo + CSimRadio::kError, false},
+        {SimStepFault::Silence, "", true},
+        {SimStepFault::Noise, "\x11\xa7#~\xfe" + clean, false},
+        {SimStepFault::Cut, clean.substr(0, clean.size() / 2), false},
+        {SimStepFault::Overlong,
+         clean.substr(0, clean.size() / 2) + std::string(4097, '#') +
+             clean.substr(clean.size() / 2),
+         false},
+        {SimStepFault::Vanish, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fault));
+        CSimRadio radio =
+            Commanded(FAMILY_ORV, {.stepFault = c.fault, .stepFaultAt = 2, .stepFill = 4097});
+        EXPECT_EQ(radio.Receive("ATS127?\r"), c.spoiled);
+        EXPECT_TRUE(radio.StepFaultStruck());
+        EXPECT_EQ(radio.Vanished(), c.fault == SimStepFault::Vanish);
+        EXPECT_EQ(radio.Receive("ATS127?\r").empty(), c.silentAfter) << "only reply 2 is spoiled";
+    }
+
+    CSimRadio radio(FAMILY_QX);
+    radio.SetFaults({.stepFault = SimStepFault::Cut, .stepFaultAt = 0});
+    EXPECT_EQ(radio.PowerOnAnnouncement(), kStart.substr(0, kStart.size() / 2));
+    EXPECT_EQ(radio.Receive("ATS128?\r"), Commanded(FAMILY_QX).Receive("ATS128?\r"));
+}

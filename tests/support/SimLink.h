@@ -86,3 +86,19 @@ private:
     CSimRadio& m_radio;
     std::string m_pending;
 };
+
+// What a write of plan sends to a radio in its factory state, every command joined, from the
+// dialogue's start to the save; empty when the write was not saved.
+template <class Plan> std::string WireOfWrite(int family, const Plan& plan) {
+    CSimRadio radio(family);
+    CSimLink link(radio, family);
+    link.Escape(); // the start answer: the link reads the radio first
+    link.commands.clear();
+    std::string wire;
+    if (link.Write(plan) && link.saved == 1) {
+        for (const std::string& command : link.commands) {
+            wire += command;
+        }
+    }
+    return wire;
+}

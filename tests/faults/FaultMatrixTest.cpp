@@ -1,0 +1,429 @@
+// Every step of every sequence against every fault of the simulated radio, in-process: the
+// session, its controllers and the simulated radio served on a pseudo-terminal in this process.
+// Each cell must end as described (success only where the result is right), with nothing left
+// running and the user's write values kept, within a bound that catches a hang; then a second
+// attempt against the healed radio must succeed. The matrix is printed.
+
+#include "tests/faults/FaultMatrix.h"
+#include "base/Timing.h"
+#include "connect/ConfigKeyConnector.h"
+#include "connect/PowerOnDetector.h"
+#include "connect/RadioSession.h"
+#include "connect/SoftDiagnosis.h"
+#include "exchange/AnswerBounds.h"
+#include "exchange/RateTables.h"
+#include "sim/SimServer.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+using namespace FaultMatrix;
+
+namespace {
+
+// The soft diagnosis re-opens the port every tick: at 20 ms a tick it would race the simulated
+// line's own 20 ms check for an opened port. Elsewhere the no-answer watchdog runs 300 ms.
+double ScaleFor(const Sequence& seq) {
+    return seq.road == Road::QxSoftDiagnosis ? 0.05 : 0.03;
+}
+constexpr int kNoAnnouncement = 3600000;
+
+// Runs the event loop (without sleeping between events, unlike a pump) until done() holds or
+// ms pass.
+template <class Pred> bool LoopUntil(Pred done, int ms) {
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done()) {
+            loop.quit();
+        }
+    });
+    check.start(10);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    if (!done()) {
+        loop.exec();
+    }
+    return done();
+}
+
+// Generous: a healthy road at full length, at scale, doubled, plus slack for a busy machine. It
+// tells a hang from a slow end, nothing finer.
+int BoundMs(const Sequence& seq) {
+    int nominal = 0;
+    switch (seq.road) {
+    case Road::OrvPowerOn:
+        nominal = CPowerOnDetector::kCountdownSeconds * CPowerOnDetector::kTickMs +
+                  CPowerOnDetector::kReopenWaitMs + CPowerOnDetector::kBeforePlusMs +
+                  CPowerOnDetector::kAfterPlusMs + CRadioExchange::kOrvListingHoldMs;
+        break;
+    case Road::QxConfigKey:
+        nominal = (CConfigKeyConnector::kCountdownSeconds + 1) * CConfigKeyConnector::kTickMs +
+                  CConfigKeyConnector::kCloseWaitMs + CRadioExchange::kQxListingHoldMs;
+        break;
+    case Road::QxSoftDiagnosis:
+        nominal =
+            static_cast<int>(RateTables::kSoftDiagRates.size() + 1) * CSoftDiagnosis::kTickMs +
+            CRadioExchange::kQxListingHoldMs;
+        break;
+    }
+    return 2 * AnswerBounds::AnswerBoundMs("ATP0?", 9600, nominal, ScaleFor(seq)) + 5000;
+}
+
+struct Attempt {
+    std::string end = "hang"; // what ended it
+    bool ok = false;          // read finished or write saved
+    int ends = 0;
+    bool idle = false;       // nothing reading or writing at the end
+    bool valuesKept = true;  // the write's rows still those the user gave
+    bool portClosed = false; // by the session itself, before the window's clean-up
+    RadioSettings settings;
+    qint64 ms = 0;
+};
+
+// The session and the connection procedures, wired as the window wires them: every end stops
+// the procedures and closes the port (a finished read leaves command mode first).
+class CRig {
+public:
+    explicit CRig(const Sequence& seq)
+        : m_seq(seq), m_detector(m_session), m_configKey(m_session), m_softDiag(m_session) {
+        m_session.SetFamily(seq.family);
+        QObject::connect(&m_session, &CRadioSession::readFinished, [this] {
+            if (!m_seq.write) {
+                End("read", true);
+            } else if (!(m_seq.family == FAMILY_ORV ? m_session.StartWrite(m_orvPlan)
+                                                    : m_session.StartWrite(m_qxPlan))) {
+                End("write refused", false);
+            }
+        });
+        QObject::connect(&m_session, &CRadioSession::writeFinished, [this] { End("saved", true); });
+        Fail(&m_session, &CRadioSession::writeFailed, "write ERROR");
+        Fail(&m_session, &CRadioSession::noAnswer, "no answer");
+        Fail(&m_session, &CRadioSession::readFailed, "read failed");
+        Fail(&m_session, &CRadioSession::portLost, "port lost");
+        Fail(&m_detector, &CPowerOnDetector::timedOut, "no report");
+        Fail(&m_detector, &CPowerOnDetector::reopenFailed, "reopen failed");
+        Fail(&m_detector, &CPowerOnDetector::wrongFamily, "wrong family");
+        Fail(&m_configKey, &CConfigKeyConnector::timedOut, "no module");
+        Fail(&m_configKey, &CConfigKeyConnector::wrongFamily, "wrong family");
+        Fail(&m_softDiag, &CSoftDiagnosis::exhausted, "no module at any rate");
+        Fail(&m_softDiag, &CSoftDiagnosis::portUnavailable, "port unavailable");
+    }
+
+    Attempt Run(const QString& port) {
+        m_attempt = Attempt{};
+        QElapsedTimer clock;
+        clock.start();
+        m_session.SetPortName(port);
+        switch (m_seq.road) {
+        case Road::OrvPowerOn:
+            if (m_session.OpenPort(9600)) {
+                m_detector.Start();
+            }
+            break;
+        case Road::QxConfigKey:
+            if (m_session.OpenPort(9600)) {
+                m_configKey.Start();
+            }
+            break;
+        case Road::QxSoftDiagnosis:
+            m_softDiag.Start();
+            break;
+        }
+        LoopUntil([this] { return m_attempt.ends > 0; }, BoundMs(m_seq));
+        if (m_attempt.ends == 0) {
+            CleanUp(false);
+        }
+        // Anything still to come from this attempt shows as a second end.
+        LoopUntil([] { return false; }, 5);
+        m_attempt.ms = clock.elapsed();
+        return m_attempt;
+    }
+
+    const OrvWritePlan m_orvPlan = OrvPlan();
+    const QxWritePlan m_qxPlan = QxPlan();
+
+private:
+    template <class Sender, class Signal>
+    void Fail(Sender* sender, Signal signal, const char* why) {
+        QObject::connect(sender, signal, [this, why] { End(why, false); });
+    }
+
+    void End(const char* why, bool ok) {
+        if (++m_attempt.ends > 1) {
+            return;
+        }
+        m_attempt.end = why;
+        m_attempt.ok = ok;
+        m_attempt.idle = !m_session.Reading() && !m_session.Writing();
+        m_attempt.portClosed = !m_session.PortOpen();
+        const RadioSettings& s = m_session.Settings();
+        m_attempt.valuesKept =
+            !m_seq.write || (m_seq.family == FAMILY_ORV ? s.orvProgram == m_orvPlan.program
+                                                        : s.qxProgram == m_qxPlan.program);
+        m_attempt.settings = s;
+        CleanUp(ok && !m_seq.write);
+    }
+
+    void CleanUp(bool leaveCommandMode) {
+        m_detector.Stop();
+        m_configKey.Stop();
+        m_softDiag.Stop();
+        if (leaveCommandMode) {
+            m_session.LeaveCommandMode();
+        } else {
+            m_session.ClosePort();
+        }
+    }
+
+    const Sequence& m_seq;
+    CRadioSession m_session;
+    CPowerOnDetector m_detector;
+    CConfigKeyConnector m_configKey;
+    CSoftDiagnosis m_softDiag;
+    Attempt m_attempt;
+};
+
+// One radio on its own pseudo-terminal, served in this process.
+struct Line {
+    Line(CSimRadio& radio, const Sequence& seq) : server(radio, log) {
+        server.SetPacing(false);
+        // The soft diagnosis looks for a module that is on: no CONFIG start answer meddles.
+        server.SetAnnounceDelay(seq.road == Road::QxSoftDiagnosis ? kNoAnnouncement : 0);
+        QString error;
+        started = server.Start(&error);
+    }
+    CSimLog log;
+    CSimServer server;
+    bool started = false;
+};
+
+// What a right result looks like: the read's settings, or the radio's saved state after a write.
+struct Reference {
+    RadioSettings settings;
+    SimState saved;
+    qint64 ms = 0; // how long the healthy attempt took
+};
+
+// A fault in a command's reply may make an attempt last as long as a healthy one plus that
+// command's answer bound (the watchdog period and any hold before the command), not more. The
+// healthy time is doubled and a second added, for a busy machine.
+qint64 CommandBoundMs(const Sequence& seq, const Step& step, const Reference& ref) {
+    const bool listing = step.name == "ATP0?";
+    const int hold = !listing                   ? 0
+                     : seq.family == FAMILY_ORV ? CRadioExchange::kOrvListingHoldMs
+                                                : CRadioExchange::kQxListingHoldMs;
+    return 2 * ref.ms + AnswerBounds::AnswerBoundMs(step.name, 9600, hold, ScaleFor(seq)) + 1000;
+}
+
+bool SameRead(const RadioSettings& a, const RadioSettings& b, RadioFamily family) {
+    return a.channels == b.channels &&
+           (family == FAMILY_ORV ? a.orv == b.orv && a.orvCurrentChannel == b.orvCurrentChannel &&
+                                       a.orvPortRate == b.orvPortRate
+                                 : a.qx == b.qx);
+}
+
+struct Cell {
+    bool pass = false;
+    std::string why = {};
+    std::string first = {}; // how the first attempt ended, and when
+};
+
+// How a fault must end an attempt; nullptr: any described end will do (noise may even be
+// survived). The connection's own steps end in its own failures.
+const char* ExpectedEnd(const Sequence& seq, const Step& step, SimStepFault fault) {
+    if (fault == SimStepFault::Vanish) {
+        return "port lost";
+    }
+    if (!step.command) {
+        return nullptr;
+    }
+    switch (fault) {
+    case SimStepFault::Error:
+        return seq.write ? "write ERROR" : "read failed";
+    case SimStepFault::Silence:
+    case SimStepFault::Cut:
+    case SimStepFault::Overlong:
+        return "no answer";
+    default:
+        return nullptr;
+    }
+}
+
+// The first attempt meets the fault; the second, on the same port unless it vanished, a healed
+// radio switched off and on.
+Cell RunCell(const Sequence& seq, const Step& step, SimStepFault fault, const Reference* ref,
+             Reference* healthy = nullptr) {
+    CSimRadio radio(seq.family);
+    SimFaults faults;
+    faults.stepFault = fault;
+    faults.stepFaultAt = step.reply;
+    faults.stepFill = ReplyBuffer::kCapacity + 1;
+    radio.SetFaults(faults);
+    auto line = std::make_unique<Line>(radio, seq);
+    if (!line->started) {
+        return {false, "no pseudo-terminal"};
+    }
+    CRig rig(seq);
+
+    auto right = [&](const Attempt& a) {
+        if (healthy != nullptr) {
+            return true;
+        }
+        return seq.write ? radio.SavedState() == ref->saved
+                         : SameRead(a.settings, ref->settings, seq.family);
+    };
+    auto check = [&](const Attempt& a, const char* which) -> std::string {
+        const std::string at = std::string(which) + " attempt (" + a.end + "): ";
+        if (a.ends == 0) {
+            return at + "no end within the bound";
+        }
+        if (a.ends > 1) {
+            return at + "more than one end";
+        }
+        if (!a.idle) {
+            return at + "still reading or writing";
+        }
+        if (a.end == std::string("port lost") && !a.portClosed) {
+            return at + "the lost port was left open";
+        }
+        if (a.ok && !right(a)) {
+            return at + "success reported with a wrong result";
+        }
+        if (!a.ok && !a.valuesKept) {
+            return at + "the write's values were not kept";
+        }
+        return {};
+    };
+
+    const Attempt first = rig.Run(line->server.SlavePath());
+    if (std::string why = check(first, "first"); !why.empty()) {
+        return {false, why};
+    }
+    if (healthy == nullptr && !radio.StepFaultStruck()) {
+        return {false, "the fault never struck (" + first.end + ")"};
+    }
+    if (const char* wanted = ExpectedEnd(seq, step, fault);
+        healthy == nullptr && wanted != nullptr && first.end != wanted) {
+        return {false, "ended in " + first.end + ", not " + wanted};
+    }
+    if (healthy == nullptr && step.command && first.ms > CommandBoundMs(seq, step, *ref)) {
+        return {false, "took " + std::to_string(first.ms) + " ms, more than " +
+                           std::to_string(CommandBoundMs(seq, step, *ref))};
+    }
+    const std::string ended = first.end + " " + std::to_string(first.ms) + " ms";
+    if (healthy != nullptr) {
+        if (!first.ok) {
+            return {false, "healthy radio: " + first.end};
+        }
+        *healthy = {first.settings, radio.SavedState(), first.ms};
+        return {true, {}};
+    }
+
+    radio.SetFaults({});
+    if (radio.Vanished()) {
+        radio.Reset();
+        line = std::make_unique<Line>(radio, seq);
+    } else {
+        LoopUntil([&] { return !line->server.ToolHasPort(); }, 2000);
+        line->server.PowerCycle();
+    }
+    const Attempt second = rig.Run(line->server.SlavePath());
+    if (std::string why = check(second, "second"); !why.empty()) {
+        return {false, why};
+    }
+    if (!second.ok) {
+        return {false, "second attempt failed: " + second.end, ended};
+    }
+    return {true, {}, ended};
+}
+
+class FaultMatrixTest : public ::testing::TestWithParam<Sequence> {
+protected:
+    void SetUp() override { Timing::SetScale(ScaleFor(GetParam())); }
+    void TearDown() override { Timing::SetScale(1.0); }
+};
+
+TEST_P(FaultMatrixTest, EveryStepEndsWellUnderEveryFault) {
+    const Sequence& seq = GetParam();
+    Reference ref;
+    const Cell healthy = RunCell(seq, {"none", 0}, SimStepFault::None, nullptr, &ref);
+    ASSERT_TRUE(healthy.pass) << healthy.why;
+
+    const std::vector<Step> steps = Steps(seq);
+    std::printf("%-34s", seq.name);
+    for (const FaultColumn& column : kFaults) {
+        std::printf(" %-8s", column.name);
+    }
+    std::printf("\n");
+    int cells = 0;
+    int failed = 0;
+    int reruns = 0;
+    const bool verbose = qEnvironmentVariableIsSet("ORVCONF_FAULT_MATRIX_VERBOSE");
+    for (const Step& step : steps) {
+        // The cells of a row are independent (each its own line, radio and session) and mostly
+        // wait: they run side by side, each on a thread with its own event loop.
+        std::array<Cell, std::size(kFaults)> row;
+        std::vector<std::unique_ptr<QThread>> threads;
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            threads.emplace_back(
+                QThread::create([&, i] { row[i] = RunCell(seq, step, kFaults[i].fault, &ref); }));
+            threads.back()->start();
+        }
+        for (const auto& thread : threads) {
+            thread->wait();
+        }
+        // On a loaded machine a healthy reply can miss the scaled-down watchdog. A cell that
+        // fails is run once more on its own; a fault of the tool fails again, and the matrix
+        // marks the cells that needed it.
+        std::array<bool, std::size(kFaults)> rerun{};
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (!row[i].pass) {
+                rerun[i] = true;
+                const Cell again = RunCell(seq, step, kFaults[i].fault, &ref);
+                if (again.pass) {
+                    const std::string firstWhy = row[i].why;
+                    row[i] = again;
+                    row[i].first += " (run again; the first run: " + firstWhy + ")";
+                } else {
+                    row[i].why += "; run again: " + again.why;
+                }
+                ++reruns;
+            }
+        }
+        std::printf("%-34s", step.name.c_str());
+        std::string why;
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            const Cell& cell = row[i];
+            const FaultColumn& column = kFaults[i];
+            // What a cell run again met the first time is always shown: a rare hang must not
+            // hide behind a passing second run.
+            if (verbose || (rerun[i] && cell.pass)) {
+                why += std::string("\n    ") + column.name + ": " + cell.first;
+            }
+            ++cells;
+            std::printf(" %-8s", !cell.pass ? "FAIL" : rerun[i] ? "pass*" : "pass");
+            std::fflush(stdout);
+            if (!cell.pass) {
+                ++failed;
+                why += std::string("\n    ") + column.name + ": " + cell.why;
+            }
+        }
+        std::printf("%s\n", why.c_str());
+    }
+    std::printf("%s: %zu steps x %zu faults = %d cells, %d failed (%d run again, marked *)\n",
+                seq.name, steps.size(), std::size(kFaults), cells, failed, reruns);
+    EXPECT_EQ(failed, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sequences, FaultMatrixTest, ::testing::ValuesIn(kSequences),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
