@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/DialogUnits.h"
+#include "app/DocumentDesk.h"
 #include "app/Language.h"
 #include "app/PortCombo.h"
 #include "app/PortDiagnosis.h"
@@ -84,6 +85,8 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     connect(m_ui->portCombo, &CPortCombo::aboutToShowPopup, this, &CMainDlg::RefreshPorts);
     PortDiagnosis::AddEntry(*m_portCombo, [this] { return m_english; });
     TrafficLogMenu::Install(*this, *m_ui->menu129, m_session, [this] { return m_english; });
+    m_documents = new CDocumentDesk(*this);
+    m_documents->AddMenuTo(*m_ui->menu129);
 
     connect(&m_session, &CRadioSession::readStarted, this, &CMainDlg::OnReadStarted);
     connect(&m_session, &CRadioSession::readFinished, this, &CMainDlg::OnReadFinished);
@@ -102,7 +105,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
         m_afterHide.start(Timing::ScaledMs(kAfterHideMs));
     });
     m_afterHide.setSingleShot(true);
-    connect(&m_afterHide, &QTimer::timeout, this, &CMainDlg::PresentSettingsPage);
+    connect(&m_afterHide, &QTimer::timeout, this, &CMainDlg::OnReadEnd);
 
     InitDialog();
 }
@@ -269,25 +272,23 @@ void CMainDlg::OnPortSelChange(int index) {
     }
 }
 
-void CMainDlg::OnOrvButton() {
-    m_radioFamily = FAMILY_ORV;
+bool CMainDlg::StartRoad(RadioFamily family) {
+    m_radioFamily = family;
     m_session.SetFamily(m_radioFamily);
-    m_portName = PortFromCombo();
-    m_session.SetPortName(m_portName);
-    if (!m_session.OpenPort(kPortBaud)) {
-        Tell(Msg::kNoPort);
-        PortDiagnosis::TellWhyNotOpened(m_portName, m_english);
-        return;
+    if (family == FAMILY_ORV) {
+        m_portName = PortFromCombo();
+        m_session.SetPortName(m_portName);
+        if (!m_session.OpenPort(kPortBaud)) {
+            Tell(Msg::kNoPort);
+            PortDiagnosis::TellWhyNotOpened(m_portName, m_english);
+            return false;
+        }
+        hide();
+        PageSlots::Put(g_powerOnWaitDlg, new CPowerOnWaitDlg(*this))->Present();
+        return true;
     }
-    hide();
-    PageSlots::Put(g_powerOnWaitDlg, new CPowerOnWaitDlg(*this))->Present();
-}
-
-void CMainDlg::OnQxButton() {
-    m_radioFamily = FAMILY_QX;
-    m_session.SetFamily(m_radioFamily);
     if (CLinkModeDlg::Instance().exec() != QDialog::Accepted) {
-        return;
+        return false;
     }
     m_portName = PortFromCombo();
     m_session.SetPortName(m_portName);
@@ -296,7 +297,7 @@ void CMainDlg::OnQxButton() {
             // This road has always told it in Chinese only.
             Tell(Bilingual{Msg::kNoPort.zh, Msg::kNoPort.zh});
             PortDiagnosis::TellWhyNotOpened(m_portName, m_english);
-            return;
+            return false;
         }
         hide();
         PageSlots::Put(g_configKeyDlg, new CConfigKeyDlg(*this))->Present();
@@ -305,6 +306,7 @@ void CMainDlg::OnQxButton() {
         hide();
         PageSlots::Put(g_softDiagDlg, new CSoftDiagDlg(*this))->Present();
     }
+    return true;
 }
 
 void CMainDlg::OnAbout() {
@@ -316,6 +318,7 @@ void CMainDlg::ShowHome() {
     showNormal();
     raise();
     activateWindow();
+    m_documents->RoadEnded();
 }
 
 void CMainDlg::PresentReadingPage() {
@@ -345,22 +348,42 @@ void CMainDlg::OnReadStarted(RadioFamily family) {
     }
 }
 
-void CMainDlg::OnReadFinished(RadioFamily /*family*/) {
+void CMainDlg::OnReadFinished(RadioFamily family) {
+    m_documents->KeepRead(family, m_session.Settings(), m_portName);
     m_session.Hold(kAfterReadMs);
     m_afterRead.start(Timing::ScaledMs(kAfterReadMs));
 }
 
-void CMainDlg::PresentSettingsPage() {
-    if (m_radioFamily == FAMILY_ORV) {
+void CMainDlg::OnReadEnd() {
+    if (m_documents->TakeReadEnd(m_radioFamily)) {
+        return;
+    }
+    m_documents->PageFilled(m_radioFamily, m_session.Settings());
+    PresentSettingsPage(m_radioFamily);
+}
+
+CSettingsPage* CMainDlg::PresentSettingsPage(RadioFamily family) {
+    if (family == FAMILY_ORV) {
         COrvSettingsDlg* page = PageSlots::Put(g_orvPage, new COrvSettingsDlg(*this));
+        m_documents->AttachTo(*page);
         page->Present();
         page->FillFromSettings();
         page->RebuildChannelList();
-        return;
+        return page;
     }
     CQxSettingsDlg* page = PageSlots::Put(g_qxPage, new CQxSettingsDlg(*this));
+    m_documents->AttachTo(*page);
     page->Present();
     page->FillFromSettings();
+    return page;
+}
+
+void CMainDlg::ConnectThenSet(CSettingsPage& page) {
+    m_documents->ConnectThenSet(page);
+}
+
+bool CMainDlg::CheckAfterSave(CSettingsPage& page) {
+    return m_documents->CheckAfterSave(page);
 }
 
 void CMainDlg::OnNoAnswer() {

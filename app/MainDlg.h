@@ -15,6 +15,8 @@
 namespace Ui {
 class CMainDlg;
 }
+class CDocumentDesk;
+class CSettingsPage;
 class QComboBox;
 class QPushButton;
 
@@ -36,6 +38,8 @@ public:
     void ShowHome() override;
     void PresentReadingPage() override;
     void ReturnHome(const Bilingual* why = nullptr) override;
+    void ConnectThenSet(CSettingsPage& page) override;
+    bool CheckAfterSave(CSettingsPage& page) override;
 
     // The language of composed messages (set by the language commands after a re-creation).
     void SetEnglish(bool english) { m_english = english; }
@@ -44,8 +48,18 @@ public:
 
     // Control and command handlers.
     void OnPortSelChange(int index);
-    void OnOrvButton();
-    void OnQxButton();
+    void OnOrvButton() { StartRoad(FAMILY_ORV); }
+    void OnQxButton() { StartRoad(FAMILY_QX); }
+    // The family's connection procedure on the chosen port. False when it did not start (the
+    // port cannot be opened, the connection method was cancelled).
+    bool StartRoad(RadioFamily family);
+    // The port the home page's box names, typed or listed.
+    QString PortFromCombo() const;
+
+    // The family's settings page, new, presented and filled from the session's settings, as at
+    // the end of a read.
+    CSettingsPage* PresentSettingsPage(RadioFamily family);
+    CDocumentDesk& Documents() { return *m_documents; }
     void OnAbout();
     // Menu 129: the instructions, and the language commands (the window is re-created).
     void OnInstructions();
@@ -73,12 +87,11 @@ private:
     void InitDialog();
     // Puts the home page's controls where their dialog-unit positions say, in this font.
     void PlaceControls();
-    QString PortFromCombo() const;
     static QList<PortInfo> FreePorts();
     void ListPorts(const QList<PortInfo>& ports);
     void Tell(const Bilingual& message);
     // The end of a read: the family's settings page is created, filled and shown.
-    void PresentSettingsPage();
+    void OnReadEnd();
 
     std::unique_ptr<Ui::CMainDlg> m_ui;
     CRadioSession m_session;
@@ -93,4 +106,5 @@ private:
     QTimer m_afterRead;
     QTimer m_afterHide;
     bool m_returningHome = false;
+    CDocumentDesk* m_documents = nullptr;
 };

@@ -286,20 +286,26 @@ OrvPageLogic::OrvSetInput COrvSettingsDlg::SetInput() const {
     return in;
 }
 
+PageSetPlan COrvSettingsDlg::PrepareSetPlan() {
+    const OrvPageLogic::OrvSetPreparation preparation = OrvPageLogic::PrepareSet(SetInput());
+    PageSetPlan plan;
+    plan.family = FAMILY_ORV;
+    plan.orv = preparation.plan;
+    plan.problems = preparation.problems;
+    return plan;
+}
+
 void COrvSettingsDlg::OnSet() {
     if (WriteRunning() || Owner().Session().Writing()) {
         return;
     }
     // Nothing goes to the radio unless all of it can be written.
-    const OrvPageLogic::OrvSetPreparation preparation = OrvPageLogic::PrepareSet(SetInput());
-    if (!preparation.Writable()) {
-        for (const SetProblem& problem : preparation.problems) {
-            TellText(problem.Text(Owner().English()));
-        }
+    const PageSetPlan plan = PrepareSetPlan();
+    if (!plan.Writable()) {
+        TellProblems(plan);
         return;
     }
-    Owner().Session().Settings().orvProgram = preparation.plan.program;
-    BeginWrite(preparation.plan);
+    SetWith(plan);
 }
 
 void COrvSettingsDlg::EnableWriteControls(bool enabled) {

@@ -44,13 +44,15 @@ public:
     void OnProtocolButton(int protocol);
     void OnModeChange(int protocol, int index);
     void OnCloseAddress();
-    void OnSet();
+    void OnSet() override;
     void OnExportList();
     void OnImportList();
 
     // The list's frequency check: tells a bad value, and gives the ten-character form of a
     // good one that is not yet in it.
     std::optional<QString> ValidateFrequency(const QString& text);
+
+    PageSetPlan PrepareSetPlan() override;
 
     // What Set would work from, as the controls stand.
     OrvPageLogic::OrvSetInput SetInput() const;

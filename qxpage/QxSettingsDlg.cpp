@@ -340,27 +340,31 @@ void CQxSettingsDlg::OnImportList() {
 
 // ---- Set and leaving.
 
+PageSetPlan CQxSettingsDlg::PrepareSetPlan() {
+    m_delegate->CommitOpenEditor();
+    QxPageLogic::QxSetInput input;
+    input.rows = m_model->Rows();
+    input.values = m_values;
+    input.s141 = Settings().qx.s141;
+    const QxPageLogic::QxSetPreparation prepared = QxPageLogic::PrepareSet(input);
+    PageSetPlan plan;
+    plan.family = FAMILY_QX;
+    plan.qx = prepared.plan;
+    plan.problems = prepared.problems;
+    return plan;
+}
+
 void CQxSettingsDlg::OnSet() {
     if (WriteRunning() || Owner().Session().Writing()) {
         return;
     }
-    m_delegate->CommitOpenEditor();
-    RadioSettings& settings = Settings();
-    QxPageLogic::QxSetInput input;
-    input.rows = m_model->Rows();
-    input.values = m_values;
-    input.s141 = settings.qx.s141;
-    const QxPageLogic::QxSetPreparation prepared = QxPageLogic::PrepareSet(input);
-    if (!prepared.Writable()) {
-        // Nothing is sent: the module is never left half-written.
-        for (const SetProblem& problem : prepared.problems) {
-            Prompts::Current().ShowMessage(kMessageCaption, problem.Text(Owner().English()),
-                                           PromptIcon::Warning);
-        }
+    // Nothing is sent unless all of it can be written: the module is never left half-written.
+    const PageSetPlan plan = PrepareSetPlan();
+    if (!plan.Writable()) {
+        TellProblems(plan);
         return;
     }
-    settings.qxProgram = prepared.plan.program;
-    BeginWrite(prepared.plan);
+    SetWith(plan);
 }
 
 void CQxSettingsDlg::EnableWriteControls(bool enabled) {

@@ -42,7 +42,9 @@ public:
     void OnClearList();
     void OnImportList();
     void OnExportList();
-    void OnSet();
+    void OnSet() override;
+
+    PageSetPlan PrepareSetPlan() override;
 
     // The list's frequency check: tells what is wrong (in Chinese, as the list always has) and
     // gives the ten-character form of a passing text that is not yet in it.

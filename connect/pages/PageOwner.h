@@ -7,6 +7,7 @@
 #include <QString>
 
 class CRadioSession;
+class CSettingsPage;
 class QWidget;
 
 class IPageOwner {
@@ -29,4 +30,12 @@ public:
     // Abandons whatever runs: every page stopped and hidden, the port closed, the home page
     // shown. With a message, the user is told why (in the language in force) first.
     virtual void ReturnHome(const Bilingual* why = nullptr) = 0;
+
+    // An offline page's Set with values that can be written: connect to the chosen port with the
+    // family's procedure and read the radio; the owner then lets the page write. By default
+    // nothing happens (an owner without a radio).
+    virtual void ConnectThenSet(CSettingsPage& /*page*/) {}
+    // After "保存完毕！": true when the owner goes on to check the radio and calls
+    // page.FinishSaved() once done; false to finish at once.
+    virtual bool CheckAfterSave(CSettingsPage& /*page*/) { return false; }
 };

@@ -1,5 +1,6 @@
 #include "connect/pages/SettingsPage.h"
 
+#include "base/Prompts.h"
 #include "connect/RadioSession.h"
 #include "connect/pages/PageSlots.h"
 #include "connect/pages/SavingDlg.h"
@@ -68,7 +69,43 @@ void CSettingsPage::OnWriteFinished() {
     HideSavingPage();
     EndWrite();
     Tell(Msg::kSaved);
-    OnSaved();
+    if (!Owner().CheckAfterSave(*this)) {
+        OnSaved();
+    }
+}
+
+void CSettingsPage::SetOffline(bool offline) {
+    if (offline == m_offline) {
+        return;
+    }
+    if (offline) {
+        m_onlineCaption = windowTitle();
+        setWindowTitle(m_onlineCaption + tr("（离线）"));
+    } else {
+        setWindowTitle(m_onlineCaption);
+    }
+    m_offline = offline;
+}
+
+void CSettingsPage::TellProblems(const PageSetPlan& plan) {
+    for (const SetProblem& problem : plan.problems) {
+        Prompts::Current().ShowMessage(kMessageCaption, problem.Text(Owner().English()),
+                                       PromptIcon::Warning);
+    }
+}
+
+bool CSettingsPage::SetWith(const PageSetPlan& plan) {
+    if (m_offline) {
+        Owner().ConnectThenSet(*this);
+        return false;
+    }
+    m_lastWrite = plan;
+    if (plan.family == FAMILY_ORV) {
+        Owner().Session().Settings().orvProgram = plan.orv.program;
+        return BeginWrite(plan.orv);
+    }
+    Owner().Session().Settings().qxProgram = plan.qx.program;
+    return BeginWrite(plan.qx);
 }
 
 void CSettingsPage::OnWriteFailed() {

@@ -6,8 +6,21 @@
 #include "connect/pages/Page.h"
 #include "exchange/RadioSettings.h"
 #include "exchange/WritePlan.h"
+#include "orvpage/SetProblem.h"
 
 #include <optional>
+#include <vector>
+
+// What Set would write from a page as it stands: the plan of the page's family, or the reasons
+// it cannot be written (with the messages Set shows).
+struct PageSetPlan {
+    RadioFamily family = FAMILY_ORV;
+    OrvWritePlan orv;
+    QxWritePlan qx;
+    std::vector<SetProblem> problems;
+
+    bool Writable() const { return problems.empty(); }
+};
 
 class CSettingsPage : public CPage {
     Q_OBJECT
@@ -36,11 +49,33 @@ public:
     void OnWriteFailed();
     void OnWriteNoAnswer();
 
+    // Set: checks the page's values and writes them (an offline page connects first).
+    virtual void OnSet() = 0;
+    // What Set would write now, without sending anything or telling the user.
+    virtual PageSetPlan PrepareSetPlan() = 0;
+    // Tells the problems of a plan that cannot be written, as Set does.
+    void TellProblems(const PageSetPlan& plan);
+
+    // The plan of the last write this page started (for checking the radio afterwards).
+    const PageSetPlan& LastWrite() const { return m_lastWrite; }
+
+    // An offline page shows values from a file, with no radio behind it: its caption says so,
+    // and its Set connects and reads the radio before writing.
+    bool Offline() const { return m_offline; }
+    void SetOffline(bool offline);
+
+    // After the radio has been checked following "保存完毕！": what comes after a save.
+    void FinishSaved() { OnSaved(); }
+
     // The QX page's power index when the user changed it during this run (the ORV write then
     // also sets S108); nullopt otherwise. Only the QX page answers.
     virtual std::optional<int> EditedPowerIndex() const { return std::nullopt; }
 
 protected:
+    // Set's end once the plan is writable: an offline page hands over to the owner to connect
+    // first; otherwise the write starts. False when nothing was started.
+    bool SetWith(const PageSetPlan& plan);
+
     // Presents a new saving page and starts the write ("ATP0=\r" goes out). False, with the
     // saving page gone and the user told, when the session refuses the plan.
     bool BeginWrite(const OrvWritePlan& plan);
@@ -67,4 +102,7 @@ private:
 
     RadioFamily m_family;
     bool m_writeRunning = false;
+    bool m_offline = false;
+    QString m_onlineCaption;
+    PageSetPlan m_lastWrite;
 };

@@ -104,6 +104,46 @@
         <source>文本文件 (*.txt)</source>
         <translation>Text files (*.txt)</translation>
     </message>
+    <message>
+        <source>设置文件 (*.json);;All Files(*)</source>
+        <translation>Settings files (*.json);;All Files(*)</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>打开设置文件…</source>
+        <translation>Open settings…</translation>
+    </message>
+    <message>
+        <source>保存设置文件…</source>
+        <translation>Save settings…</translation>
+    </message>
+    <message>
+        <source>最近读取</source>
+        <translation>Recent reads</translation>
+    </message>
+    <message>
+        <source>查看更改…</source>
+        <translation>Review changes…</translation>
+    </message>
+    <message>
+        <source>写入后校验</source>
+        <translation>Verify after writing</translation>
+    </message>
+    <message>
+        <source>（无）</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>打开设置文件</source>
+        <translation>Open settings</translation>
+    </message>
+    <message>
+        <source>保存设置文件</source>
+        <translation>Save settings</translation>
+    </message>
 </context>
 <context>
     <name>CNoRadioDlg</name>
@@ -409,6 +449,21 @@
     </message>
 </context>
 <context>
+    <name>CReviewDlg</name>
+    <message>
+        <source>查看更改</source>
+        <translation>Review changes</translation>
+    </message>
+    <message>
+        <source>设置将不会改变电台中的任何内容。</source>
+        <translation>Set would change nothing on the radio.</translation>
+    </message>
+    <message>
+        <source>设置将改变以下内容：</source>
+        <translation>Set would change the following:</translation>
+    </message>
+</context>
+<context>
     <name>CSavingDlg</name>
     <message>
         <source>保存设置</source>
@@ -421,6 +476,13 @@
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CSettingsPage</name>
+    <message>
+        <source>（离线）</source>
+        <translation> (offline)</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,402 @@
+#include "app/DocumentDesk.h"
+
+#include "app/MainDlg.h"
+#include "app/ReviewDlg.h"
+#include "base/Prompts.h"
+#include "connect/RadioSession.h"
+#include "connect/pages/PageSlots.h"
+#include "connect/pages/SettingsPage.h"
+#include "document/Compare.h"
+#include "document/History.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kVerifyKey = "verifyAfterWriting";
+constexpr const char* kDocumentFilter =
+    QT_TRANSLATE_NOOP("CMainDlg", "设置文件 (*.json);;All Files(*)");
+// No settings document comes near this; a larger file is not one.
+constexpr qint64 kMostDocumentBytes = 4 << 20;
+// The newest reads the menu lists; older ones are opened through "打开设置文件…".
+constexpr int kRecentShown = 30;
+// The bad fields, and the differences after a write, a message names before it says how many
+// more there are.
+constexpr int kProblemsNamed = 5;
+constexpr int kDifferencesNamed = 12;
+
+// The menu and its dialogs speak the language of the forms, as menu 129 does.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("CMainDlg", text);
+}
+
+QString FamilyName(RadioFamily family) {
+    return family == FAMILY_ORV ? QStringLiteral("ORV") : QStringLiteral("QX260");
+}
+
+QString Lines(const QStringList& lines, bool english, int most) {
+    QStringList named = lines.mid(0, most);
+    if (lines.size() > most) {
+        const qsizetype more = lines.size() - most;
+        named.append(english ? QStringLiteral("(and %1 more)").arg(more)
+                             : QStringLiteral("（另有 %1 处）").arg(more));
+    }
+    return named.join(QLatin1Char('\n'));
+}
+
+QStringList DifferenceLines(const QList<Doc::Difference>& differences, bool english) {
+    QStringList lines;
+    for (const Doc::Difference& difference : differences) {
+        lines.append(english ? difference.english : difference.chinese);
+    }
+    return lines;
+}
+
+} // namespace
+
+CDocumentDesk::CDocumentDesk(CMainDlg& window) : QObject(&window), m_window(window) {
+    m_menu = new QMenu(QCoreApplication::translate("CMainDlg", "文件"), &window);
+    m_menu->setObjectName(QStringLiteral("fileMenu"));
+    m_open = m_menu->addAction(QCoreApplication::translate("CMainDlg", "打开设置文件…"));
+    m_open->setObjectName(QStringLiteral("openSettingsAction"));
+    m_save = m_menu->addAction(QCoreApplication::translate("CMainDlg", "保存设置文件…"));
+    m_save->setObjectName(QStringLiteral("saveSettingsAction"));
+    m_recent = m_menu->addMenu(QCoreApplication::translate("CMainDlg", "最近读取"));
+    m_recent->setObjectName(QStringLiteral("recentReadsMenu"));
+    m_menu->addSeparator();
+    m_review = m_menu->addAction(QCoreApplication::translate("CMainDlg", "查看更改…"));
+    m_review->setObjectName(QStringLiteral("reviewChangesAction"));
+    m_verify = m_menu->addAction(QCoreApplication::translate("CMainDlg", "写入后校验"));
+    m_verify->setObjectName(QStringLiteral("verifyAfterWritingAction"));
+    m_verify->setCheckable(true);
+    m_verify->setChecked(QSettings().value(QLatin1String(kVerifyKey), false).toBool());
+
+    connect(m_open, &QAction::triggered, this, &CDocumentDesk::OnOpen);
+    connect(m_save, &QAction::triggered, this, &CDocumentDesk::OnSave);
+    connect(m_review, &QAction::triggered, this, &CDocumentDesk::OnReview);
+    connect(m_verify, &QAction::toggled, this,
+            [](bool on) { QSettings().setValue(QLatin1String(kVerifyKey), on); });
+    connect(m_menu, &QMenu::aboutToShow, this, &CDocumentDesk::UpdateActions);
+    connect(m_recent, &QMenu::aboutToShow, this, &CDocumentDesk::FillRecent);
+    UpdateActions();
+}
+
+CDocumentDesk::~CDocumentDesk() = default;
+
+bool CDocumentDesk::English() const {
+    return m_window.English();
+}
+
+void CDocumentDesk::Tell(const QString& text) {
+    Prompts::Current().ShowMessage(kMessageCaption, text.toStdString(), PromptIcon::Warning);
+}
+
+CDocumentDesk::Filled& CDocumentDesk::Of(RadioFamily family) {
+    return m_filled[family == FAMILY_ORV ? 1 : 0];
+}
+
+void CDocumentDesk::AddMenuTo(QMenuBar& bar) {
+    const QList<QAction*> actions = bar.actions();
+    bar.insertMenu(actions.isEmpty() ? nullptr : actions.first(), m_menu);
+}
+
+void CDocumentDesk::AttachTo(CSettingsPage& page) {
+    if (page.layout() == nullptr || page.layout()->menuBar() != nullptr) {
+        return;
+    }
+    auto* bar = new QMenuBar(&page);
+    bar->setObjectName(QStringLiteral("pageMenuBar"));
+    bar->addMenu(m_menu);
+    page.layout()->setMenuBar(bar);
+    bar->show();
+    UpdateActions();
+}
+
+CSettingsPage* CDocumentDesk::ShowingPage() const {
+    for (CSettingsPage* page : {g_orvPage.data(), g_qxPage.data()}) {
+        if (page != nullptr && page->isVisible()) {
+            return page;
+        }
+    }
+    return nullptr;
+}
+
+void CDocumentDesk::UpdateActions() {
+    CSettingsPage* page = ShowingPage();
+    const bool busy = m_window.Session().Writing() || m_window.Session().Reading();
+    const bool pageIdle = page != nullptr && !busy && !page->WriteRunning();
+    m_save->setEnabled(pageIdle);
+    m_review->setEnabled(pageIdle);
+    m_open->setEnabled(!busy);
+    m_recent->setEnabled(!busy);
+}
+
+bool CDocumentDesk::VerifyChecked() const {
+    return m_verify->isChecked();
+}
+
+// ---- The history.
+
+void CDocumentDesk::KeepRead(RadioFamily family, const RadioSettings& settings,
+                             const QString& port) {
+    QString error;
+    if (Doc::KeepRead(SettingsDocument{family, settings}, port, &error).isEmpty()) {
+        // The read itself went well; losing its copy must not stand in the user's way.
+        std::fprintf(stderr, "orvconf: the read was not kept in the history: %s\n",
+                     qPrintable(error));
+    }
+}
+
+void CDocumentDesk::FillRecent() {
+    m_recent->clear();
+    const QList<Doc::HistoryEntry> entries = Doc::ListHistory();
+    if (entries.isEmpty()) {
+        m_recent->addAction(QCoreApplication::translate("CMainDlg", "（无）"))->setEnabled(false);
+        return;
+    }
+    for (qsizetype i = 0; i < entries.size() && i < kRecentShown; ++i) {
+        const Doc::HistoryEntry& entry = entries[i];
+        const QString text =
+            QStringLiteral("%1  %2  %3")
+                .arg(entry.when.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                     FamilyName(entry.family), entry.port);
+        const QString path = entry.path;
+        connect(m_recent->addAction(text), &QAction::triggered, this,
+                [this, path] { OpenFile(path); });
+    }
+}
+
+// ---- Open and save.
+
+void CDocumentDesk::OnOpen() {
+    const std::optional<std::string> path = Prompts::Current().ChooseOpenFile(
+        {QCoreApplication::translate("CMainDlg", "打开设置文件").toStdString(),
+         Tr(kDocumentFilter).toStdString(), "", "json"});
+    if (path) {
+        OpenFile(QString::fromStdString(*path));
+    }
+}
+
+bool CDocumentDesk::OpenFile(const QString& path) {
+    CRadioSession& session = m_window.Session();
+    if (session.Writing() || session.Reading()) {
+        return false;
+    }
+    const bool english = English();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Tell((english ? QStringLiteral("Cannot read the settings file %1: %2")
+                      : QStringLiteral("无法读取设置文件 %1：%2"))
+                 .arg(path, file.errorString()));
+        return false;
+    }
+    const QByteArray bytes = file.read(kMostDocumentBytes + 1);
+    SettingsDocument document;
+    const QStringList problems = bytes.size() > kMostDocumentBytes
+                                     ? QStringList{english ? QStringLiteral("the file is too large")
+                                                           : QStringLiteral("文件过大")}
+                                     : SettingsFromJson(bytes, &document);
+    if (!problems.isEmpty()) {
+        Tell((english ? QStringLiteral("The settings file %1 is not valid:\n%2")
+                      : QStringLiteral("设置文件 %1 有误：\n%2"))
+                 .arg(path, Lines(problems, english, kProblemsNamed)));
+        return false;
+    }
+
+    // The page showing goes as its exit button would take it (a radio leaves its command mode).
+    if (CSettingsPage* page = ShowingPage()) {
+        page->OnExitSettings();
+    }
+    if (session.PortOpen()) {
+        return false; // a road is under way; it keeps the window
+    }
+    m_offlineSet.clear();
+    m_checking.clear();
+    for (CSettingsPage* page : {g_orvPage.data(), g_qxPage.data()}) {
+        if (page != nullptr) {
+            page->hide();
+        }
+    }
+    session.Settings() = document.settings;
+    session.SetFamily(document.family);
+    Of(document.family) = Filled{document, document};
+    CSettingsPage* page = m_window.PresentSettingsPage(document.family);
+    page->SetOffline(true);
+    m_window.hide();
+    UpdateActions();
+    return true;
+}
+
+void CDocumentDesk::OnSave() {
+    CSettingsPage* page = ShowingPage();
+    if (page == nullptr || page->WriteRunning()) {
+        return;
+    }
+    const PageSetPlan plan = page->PrepareSetPlan();
+    if (!plan.Writable()) {
+        page->TellProblems(plan);
+        return;
+    }
+    const RadioFamily family = page->Family();
+    const SettingsDocument document = family == FAMILY_ORV
+                                          ? Doc::DocumentAfterWrite(plan.orv, Of(family).from)
+                                          : Doc::DocumentAfterWrite(plan.qx, Of(family).from);
+    const std::optional<std::string> path = Prompts::Current().ChooseSaveFile(
+        {QCoreApplication::translate("CMainDlg", "保存设置文件").toStdString(),
+         Tr(kDocumentFilter).toStdString(), "", "json"});
+    if (!path) {
+        return;
+    }
+    const QString name = QString::fromStdString(*path);
+    const QByteArray bytes = SettingsToJson(document.settings, document.family);
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        Tell((English() ? QStringLiteral("Cannot save the settings file %1: %2")
+                        : QStringLiteral("无法保存设置文件 %1：%2"))
+                 .arg(name, file.errorString()));
+    }
+}
+
+// ---- Review.
+
+void CDocumentDesk::OnReview() {
+    CSettingsPage* page = ShowingPage();
+    if (page == nullptr || page->WriteRunning()) {
+        return;
+    }
+    const PageSetPlan plan = page->PrepareSetPlan();
+    if (!plan.Writable()) {
+        page->TellProblems(plan);
+        return;
+    }
+    const RadioFamily family = page->Family();
+    const SettingsDocument will = family == FAMILY_ORV
+                                      ? Doc::DocumentAfterWrite(plan.orv, Of(family).from)
+                                      : Doc::DocumentAfterWrite(plan.qx, Of(family).from);
+    const QList<Doc::Difference> differences = Doc::CompareDocuments(Of(family).read, will, false);
+    CReviewDlg dialog(DifferenceLines(differences, English()), page);
+    dialog.exec();
+}
+
+// ---- An offline page's Set.
+
+void CDocumentDesk::ConnectThenSet(CSettingsPage& page) {
+    if (m_window.PortFromCombo().isEmpty()) {
+        Tell(English() ? QStringLiteral("Please choose a port on the home page first.")
+                       : QStringLiteral("请先在首页选择串口。"));
+        m_window.ShowHome();
+        return;
+    }
+    m_offlineSet = &page;
+    m_offlineSettings = m_window.Session().Settings();
+    if (!m_window.StartRoad(page.Family())) {
+        m_offlineSet.clear();
+        return;
+    }
+    page.hide();
+}
+
+void CDocumentDesk::FinishOfflineRead(RadioFamily family) {
+    CSettingsPage* page = m_offlineSet.data();
+    m_offlineSet.clear();
+    CRadioSession& session = m_window.Session();
+    Of(family).read = SettingsDocument{family, session.Settings()};
+    // The page keeps the values the user prepared; the read is the radio's copy in the history.
+    session.Settings() = m_offlineSettings;
+    page->SetOffline(false);
+    page->Present();
+    page->OnSet();
+}
+
+void CDocumentDesk::RoadEnded() {
+    if (CSettingsPage* page = m_checking.data()) {
+        page->setEnabled(true); // the check went home with the read's failure
+        m_checking.clear();
+    }
+    if (CSettingsPage* page = m_offlineSet.data()) {
+        // The connection did not come about: the page comes back with what the user prepared.
+        m_offlineSet.clear();
+        m_window.Session().Settings() = m_offlineSettings;
+        page->Present();
+    }
+}
+
+// ---- The check after a write.
+
+bool CDocumentDesk::CheckAfterSave(CSettingsPage& page) {
+    if (!VerifyChecked() || !m_window.Session().PortOpen()) {
+        return false;
+    }
+    const RadioFamily family = page.Family();
+    const PageSetPlan& plan = page.LastWrite();
+    m_expected = family == FAMILY_ORV ? Doc::DocumentAfterWrite(plan.orv, Of(family).read)
+                                      : Doc::DocumentAfterWrite(plan.qx, Of(family).read);
+    m_beforeCheck = m_window.Session().Settings();
+    m_checking = &page;
+    // Nothing on the page may start a write while the radio is being read.
+    page.setEnabled(false);
+    // Once the write's last answer has been dealt with.
+    QTimer::singleShot(0, this, [this, family] {
+        if (m_checking == nullptr) {
+            return;
+        }
+        if (!m_window.Session().ReadAgain(family)) {
+            CSettingsPage* page = m_checking.data();
+            m_checking.clear();
+            page->setEnabled(true);
+            page->FinishSaved();
+        }
+    });
+    return true;
+}
+
+void CDocumentDesk::FinishCheck(RadioFamily family) {
+    CSettingsPage* page = m_checking.data();
+    m_checking.clear();
+    CRadioSession& session = m_window.Session();
+    const SettingsDocument held{family, session.Settings()};
+    session.Settings() = m_beforeCheck;
+    const QList<Doc::Difference> differences = Doc::CompareDocuments(m_expected, held, true);
+    page->setEnabled(true);
+    page->show();
+    page->raise();
+    const bool english = English();
+    if (differences.empty()) {
+        Prompts::Current().ShowMessage(kMessageCaption,
+                                       english ? "Verified: the radio holds what was written."
+                                               : "校验完毕：电台中的设置与写入的一致。",
+                                       PromptIcon::Information);
+    } else {
+        Tell((english ? QStringLiteral("The radio does not hold what was written:\n%1")
+                      : QStringLiteral("校验发现电台中的设置与写入的不同：\n%1"))
+                 .arg(Lines(DifferenceLines(differences, english), english, kDifferencesNamed)));
+    }
+    page->FinishSaved();
+}
+
+bool CDocumentDesk::TakeReadEnd(RadioFamily family) {
+    if (m_checking != nullptr) {
+        FinishCheck(family);
+        return true;
+    }
+    if (m_offlineSet != nullptr) {
+        FinishOfflineRead(family);
+        return true;
+    }
+    return false;
+}
+
+void CDocumentDesk::PageFilled(RadioFamily family, const RadioSettings& read) {
+    const SettingsDocument document{family, read};
+    Of(family) = Filled{document, document};
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The window's settings documents: the "文件" menu (open, save, recent reads, review, verify
+// after writing), the history of every read, the offline pages filled from a document, and the
+// check of the radio after a write. The main window tells it where a read or a road ends; it
+// never talks to the radio except through the session's read again.
+
+#include "document/SettingsJson.h"
+#include "exchange/RadioSettings.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class CMainDlg;
+class CSettingsPage;
+class QAction;
+class QMenu;
+class QMenuBar;
+
+class CDocumentDesk : public QObject {
+    Q_OBJECT
+public:
+    explicit CDocumentDesk(CMainDlg& window);
+    ~CDocumentDesk() override;
+
+    // Puts the "文件" menu first in a menu bar: the home page's, and one given to each settings
+    // page (the home page is hidden while a settings page shows).
+    void AddMenuTo(QMenuBar& bar);
+    void AttachTo(CSettingsPage& page);
+    QMenu& Menu() { return *m_menu; }
+
+    // The menu's commands.
+    void OnOpen();
+    void OnSave();
+    void OnReview();
+    bool VerifyChecked() const;
+
+    // Opens a document file as an offline page. False, with the user told why, when the file
+    // cannot be read or is not a valid document; nothing changes then.
+    bool OpenFile(const QString& path);
+
+    // A read has completed: it goes into the history (quietly, whatever happens).
+    void KeepRead(RadioFamily family, const RadioSettings& settings, const QString& port);
+
+    // At the end of a read, before the settings page is presented: true when this read belongs
+    // to an offline Set or a check after a write and has been dealt with here.
+    bool TakeReadEnd(RadioFamily family);
+    // A settings page filled from the settings read: what it was filled from.
+    void PageFilled(RadioFamily family, const RadioSettings& read);
+
+    // An offline page's Set: the family's connection on the home page's port, then the write.
+    void ConnectThenSet(CSettingsPage& page);
+    // After "保存完毕！": reads the radio again when the user asked for it (true).
+    bool CheckAfterSave(CSettingsPage& page);
+    // The road ended on the home page: an offline Set waiting for its radio gives its page back,
+    // a check in progress is forgotten.
+    void RoadEnded();
+
+    // Enables what needs a settings page on screen.
+    void UpdateActions();
+
+private:
+    struct Filled {
+        SettingsDocument from; // what the page was filled from (a read or a file)
+        SettingsDocument read; // what the radio held when last read (or the file)
+    };
+    Filled& Of(RadioFamily family);
+    CSettingsPage* ShowingPage() const;
+    void FillRecent();
+    void FinishOfflineRead(RadioFamily family);
+    void FinishCheck(RadioFamily family);
+    void Tell(const QString& text);
+    bool English() const;
+
+    CMainDlg& m_window;
+    QMenu* m_menu = nullptr;
+    QMenu* m_recent = nullptr;
+    QAction* m_open = nullptr;
+    QAction* m_save = nullptr;
+    QAction* m_review = nullptr;
+    QAction* m_verify = nullptr;
+    std::array<Filled, 2> m_filled;
+
+    // An offline Set waiting for its read, with the settings its page was showing.
+    QPointer<CSettingsPage> m_offlineSet;
+    RadioSettings m_offlineSettings;
+    // A check after a write: the page, what the radio should list, the settings to restore.
+    QPointer<CSettingsPage> m_checking;
+    SettingsDocument m_expected;
+    RadioSettings m_beforeCheck;
+};
