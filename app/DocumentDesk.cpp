@@ -3,6 +3,7 @@
 #include "app/MainDlg.h"
 #include "app/ReviewDlg.h"
 #include "base/Prompts.h"
+#include "base/WholeFile.h"
 #include "connect/RadioSession.h"
 #include "connect/pages/PageSlots.h"
 #include "connect/pages/SettingsPage.h"
@@ -15,7 +16,6 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSaveFile>
 #include <QSettings>
 #include <QTimer>
 
@@ -237,20 +237,25 @@ bool CDocumentDesk::OpenFile(const QString& path) {
     return true;
 }
 
-void CDocumentDesk::OnSave() {
-    CSettingsPage* page = ShowingPage();
+std::optional<SettingsDocument> CDocumentDesk::WhatSetWouldWrite(CSettingsPage* page) {
     if (page == nullptr || page->WriteRunning()) {
-        return;
+        return std::nullopt;
     }
     const PageSetPlan plan = page->PrepareSetPlan();
     if (!plan.Writable()) {
         page->TellProblems(plan);
-        return;
+        return std::nullopt;
     }
     const RadioFamily family = page->Family();
-    const SettingsDocument document = family == FAMILY_ORV
-                                          ? Doc::DocumentAfterWrite(plan.orv, Of(family).from)
-                                          : Doc::DocumentAfterWrite(plan.qx, Of(family).from);
+    return family == FAMILY_ORV ? Doc::DocumentAfterWrite(plan.orv, Of(family).from)
+                                : Doc::DocumentAfterWrite(plan.qx, Of(family).from);
+}
+
+void CDocumentDesk::OnSave() {
+    const std::optional<SettingsDocument> document = WhatSetWouldWrite(ShowingPage());
+    if (!document) {
+        return;
+    }
     const std::optional<std::string> path = Prompts::Current().ChooseSaveFile(
         {QCoreApplication::translate("CMainDlg", "保存设置文件").toStdString(),
          Tr(kDocumentFilter).toStdString(), "", "json"});
@@ -258,12 +263,12 @@ void CDocumentDesk::OnSave() {
         return;
     }
     const QString name = QString::fromStdString(*path);
-    const QByteArray bytes = SettingsToJson(document.settings, document.family);
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    const QString failure =
+        WholeFile::Write(name, SettingsToJson(document->settings, document->family));
+    if (!failure.isEmpty()) {
         Tell((English() ? QStringLiteral("Cannot save the settings file %1: %2")
                         : QStringLiteral("无法保存设置文件 %1：%2"))
-                 .arg(name, file.errorString()));
+                 .arg(name, failure));
     }
 }
 
@@ -271,19 +276,12 @@ void CDocumentDesk::OnSave() {
 
 void CDocumentDesk::OnReview() {
     CSettingsPage* page = ShowingPage();
-    if (page == nullptr || page->WriteRunning()) {
+    const std::optional<SettingsDocument> will = WhatSetWouldWrite(page);
+    if (!will) {
         return;
     }
-    const PageSetPlan plan = page->PrepareSetPlan();
-    if (!plan.Writable()) {
-        page->TellProblems(plan);
-        return;
-    }
-    const RadioFamily family = page->Family();
-    const SettingsDocument will = family == FAMILY_ORV
-                                      ? Doc::DocumentAfterWrite(plan.orv, Of(family).from)
-                                      : Doc::DocumentAfterWrite(plan.qx, Of(family).from);
-    const QList<Doc::Difference> differences = Doc::CompareDocuments(Of(family).read, will, false);
+    const QList<Doc::Difference> differences =
+        Doc::CompareDocuments(Of(page->Family()).read, *will, false);
     CReviewDlg dialog(DifferenceLines(differences, English()), page);
     dialog.exec();
 }

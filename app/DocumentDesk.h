@@ -68,6 +68,9 @@ private:
         SettingsDocument read; // what the radio held when last read (or the file)
     };
     Filled& Of(RadioFamily family);
+    // The document Set would leave on the radio from the page's values; nothing (after telling
+    // the page's problems) when Set would refuse them.
+    std::optional<SettingsDocument> WhatSetWouldWrite(CSettingsPage* page);
     CSettingsPage* ShowingPage() const;
     void FillRecent();
     void FinishOfflineRead(RadioFamily family);

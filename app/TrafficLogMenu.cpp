@@ -4,7 +4,7 @@
 #include "connect/RadioSession.h"
 #include "connect/pages/Messages.h"
 #include "serial/TrafficLog.h"
-#include "serial/WholeFile.h"
+#include "base/WholeFile.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "cli/CheckedOutput.h"
 
-#include "serial/WholeFile.h"
+#include "base/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -4,6 +4,7 @@
 #include "cli/CheckedOutput.h"
 #include "cli/CliCommands.h"
 #include "document/Compare.h"
+#include "document/DocumentSet.h"
 #include "document/History.h"
 
 #include <QFile>
@@ -42,15 +43,10 @@ namespace {
 
 // The document in path, or every reason it cannot be read, each naming the file.
 QStringList LoadAny(const QString& path, SettingsDocument* document) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {QStringLiteral("Cannot read %1: %2").arg(path, file.errorString())};
+    QStringList problems = Doc::LoadAnyDocument(path, document);
+    if (problems.size() == 1 && problems.first().startsWith(QStringLiteral("Cannot read "))) {
+        return problems; // already names the file
     }
-    const QByteArray json = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return {QStringLiteral("Cannot read %1: %2").arg(path, file.errorString())};
-    }
-    QStringList problems = SettingsFromJson(json, document);
     for (QString& problem : problems) {
         problem = path + ": " + problem;
     }

@@ -151,7 +151,7 @@ void ImportTableFile(const std::string& bytes, SettingsDocument& document) {
     }
 }
 
-QStringList LoadDocument(const QString& path, RadioFamily family, SettingsDocument* document) {
+QStringList LoadAnyDocument(const QString& path, SettingsDocument* document) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {QStringLiteral("Cannot read %1: %2").arg(path, file.errorString())};
@@ -160,8 +160,12 @@ QStringList LoadDocument(const QString& path, RadioFamily family, SettingsDocume
     if (file.error() != QFileDevice::NoError) {
         return {QStringLiteral("Cannot read %1: %2").arg(path, file.errorString())};
     }
+    return SettingsFromJson(json, document);
+}
+
+QStringList LoadDocument(const QString& path, RadioFamily family, SettingsDocument* document) {
     SettingsDocument read;
-    QStringList problems = SettingsFromJson(json, &read);
+    QStringList problems = LoadAnyDocument(path, &read);
     if (problems.isEmpty() && read.family != family) {
         problems << QStringLiteral("family: the document is for %1, not %2")
                         .arg(read.family == FAMILY_ORV ? "orv" : "qx",

@@ -1,9 +1,10 @@
 #include "document/History.h"
 
+#include "base/WholeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -94,10 +95,10 @@ QString KeepRead(const SettingsDocument& document, const QString& port, QString*
     for (int counter = 2; QFile::exists(path); ++counter) {
         path = folder + "/" + stem + "-" + QString::number(counter) + tail;
     }
-    QSaveFile file(path);
-    const QByteArray json = SettingsToJson(document.settings, document.family);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    const QString failure =
+        WholeFile::Write(path, SettingsToJson(document.settings, document.family));
+    if (!failure.isEmpty()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, failure);
         return {};
     }
     const QList<Listed> listed = ListWithCounters();

@@ -1,7 +1,7 @@
 // The settings document read from any bytes: a refused document leaves the caller's untouched
 // and names what is wrong; an accepted one is written and read back to the same settings.
 
-#include "cli/SettingsJson.h"
+#include "document/SettingsJson.h"
 #include "fuzz/FuzzCheck.h"
 
 #include <cstddef>

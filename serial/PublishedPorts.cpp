@@ -1,6 +1,6 @@
 #include "serial/PublishedPorts.h"
 
-#include "serial/WholeFile.h"
+#include "base/WholeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "sim/SimStateFile.h"
 
-#include "serial/WholeFile.h"
+#include "base/WholeFile.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -4,7 +4,7 @@
 #include "connect/RadioSession.h"
 #include "connect/pages/PageSlots.h"
 #include "connect/pages/SavingDlg.h"
-#include "serial/WholeFile.h"
+#include "base/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>

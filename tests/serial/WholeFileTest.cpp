@@ -1,6 +1,6 @@
 // Every writer of a file the tool keeps on disk (exported tables, saved logs and documents, the
 // simulated radio's state) leaves either the whole new file or the old one, never a partial one.
-#include "serial/WholeFile.h"
+#include "base/WholeFile.h"
 #include "connect/pages/SettingsPage.h"
 #include "sim/SimStateFile.h"
 

@@ -1,4 +1,4 @@
-#include "serial/WholeFile.h"
+#include "base/WholeFile.h"
 
 #include <QSaveFile>
 
