@@ -29,8 +29,8 @@ public:
     // Puts the "文件" menu first in a menu bar: the home page's, and one given to each settings
     // page (the home page is hidden while a settings page shows).
     void AddMenuTo(QMenuBar& bar);
-    void AttachTo(CSettingsPage& page);
     QMenu& Menu() { return *m_menu; }
+    void AttachTo(CSettingsPage& page);
 
     // The menu's commands.
     void OnOpen();

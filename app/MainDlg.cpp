@@ -28,6 +28,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -84,9 +85,12 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     // Adapters plugged in and radios started after the start are found when the list opens.
     connect(m_ui->portCombo, &CPortCombo::aboutToShowPopup, this, &CMainDlg::RefreshPorts);
     PortDiagnosis::AddEntry(*m_portCombo, [this] { return m_english; });
-    TrafficLogMenu::Install(*this, *m_ui->menu129, m_session, [this] { return m_english; });
     m_documents = new CDocumentDesk(*this);
     m_documents->AddMenuTo(*m_ui->menu129);
+    // In the File menu, where the settings pages reach it too; the home page's bar has no room
+    // for it in English.
+    m_documents->Menu().addSeparator();
+    TrafficLogMenu::Install(*this, m_documents->Menu(), m_session, [this] { return m_english; });
 
     connect(&m_session, &CRadioSession::readStarted, this, &CMainDlg::OnReadStarted);
     connect(&m_session, &CRadioSession::readFinished, this, &CMainDlg::OnReadFinished);

@@ -5,6 +5,7 @@
 #include "app/ConfApp.h"
 #include "app/Language.h"
 #include "app/MainDlg.h"
+#include "app/ReviewDlg.h"
 #include "connect/RadioSession.h"
 #include "connect/pages/ConfigKeyDlg.h"
 #include "connect/pages/LinkModeDlg.h"
@@ -13,6 +14,7 @@
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/SavingDlg.h"
 #include "connect/pages/SoftDiagDlg.h"
+#include "document/Compare.h"
 #include "orvpage/OrvSettingsDlg.h"
 #include "qxpage/QxSettingsDlg.h"
 
@@ -120,7 +122,7 @@ void SampleOrvRadio(RadioSettings& s, bool repeater) {
 }
 
 // Page 153 as a read of a QX module leaves it: a Trimtalk base with a few channels in use.
-void ShootQxPage(CShooter& shooter, IPageOwner& owner) {
+void ShootQxPage(CShooter& shooter, IPageOwner& owner, bool english) {
     RadioSettings& settings = owner.Session().Settings();
     settings.qx = QxRegisters{};
     settings.qx.s186 = 2;
@@ -145,6 +147,21 @@ void ShootQxPage(CShooter& shooter, IPageOwner& owner) {
     page.Present();
     page.FillFromSettings();
     shooter.Shoot(&page, QStringLiteral("153_qx_settings"));
+
+    // What the review shows after a few changes on the page.
+    const SettingsDocument was{FAMILY_QX, settings};
+    SettingsDocument will = was;
+    will.settings.qx.s108 = 20;
+    will.settings.channels[1].frequency = "438.525000";
+    will.settings.channels[3] = {};
+    QStringList lines;
+    for (const Doc::Difference& difference : Doc::CompareDocuments(was, will, false)) {
+        lines << (english ? difference.english : difference.chinese);
+    }
+    CReviewDlg review(lines, &page);
+    review.show();
+    shooter.Shoot(&review, QStringLiteral("review_changes"));
+    review.hide();
     page.hide();
 }
 
@@ -173,6 +190,10 @@ bool ShootLanguage(const QDir& folder, bool english) {
 
     menu->adjustSize();
     shooter.Shoot(menu, QStringLiteral("129_language_menu"), false);
+    if (QMenu* file = main.findChild<QMenu*>(QStringLiteral("fileMenu"))) {
+        file->adjustSize();
+        shooter.Shoot(file, QStringLiteral("file_menu"), false);
+    }
 
     CAboutDlg about(main.windowIcon(), &main);
     about.show();
@@ -245,7 +266,7 @@ bool ShootLanguage(const QDir& folder, bool english) {
     }
     g_orvRepeaterLayout = 0;
 
-    ShootQxPage(shooter, owner);
+    ShootQxPage(shooter, owner, english);
 
     ShootMessage(shooter, QStringLiteral("msg_no_port"), Msg::kNoPort, english);
     ShootMessage(shooter, QStringLiteral("msg_saved"), Msg::kSaved, english);

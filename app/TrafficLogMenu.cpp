@@ -1,17 +1,16 @@
 #include "app/TrafficLogMenu.h"
 
 #include "base/Prompts.h"
+#include "base/WholeFile.h"
 #include "connect/RadioSession.h"
 #include "connect/pages/Messages.h"
 #include "serial/TrafficLog.h"
-#include "base/WholeFile.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
-#include <QMenuBar>
 
 namespace TrafficLogMenu {
 
@@ -56,7 +55,7 @@ void Save(QWidget& window, const CTrafficLog& log, bool english) {
 
 } // namespace
 
-void Install(QWidget& window, QMenuBar& menu, CRadioSession& session,
+void Install(QWidget& window, QWidget& menu, CRadioSession& session,
              std::function<bool()> english) {
     auto* holder = new CLogHolder(&window);
     session.SetTrafficLog(&holder->log);

@@ -5,13 +5,11 @@
 #include <functional>
 
 class CRadioSession;
-class QMenuBar;
 class QWidget;
 
 namespace TrafficLogMenu {
 
 // Records the session's port from now on into a log owned by window, and adds the entry to menu.
-void Install(QWidget& window, QMenuBar& menu, CRadioSession& session,
-             std::function<bool()> english);
+void Install(QWidget& window, QWidget& menu, CRadioSession& session, std::function<bool()> english);
 
 } // namespace TrafficLogMenu
