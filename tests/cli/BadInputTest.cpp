@@ -3,12 +3,10 @@
 // problem and a non-zero status; nothing is written to standard output.
 
 #include "cli/CliCommands.h"
+#include "tests/support/BadPorts.h"
 #include "tests/support/CliRun.h"
-#include "tests/support/PtyPair.h"
 
-#include <QDir>
 #include <QFile>
-#include <QSerialPort>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -139,32 +137,16 @@ TEST_F(BadInput, OptionValuesThatAreMissingEmptyOrGarbage) {
 }
 
 TEST_F(BadInput, PortsThatAreNoSerialPort) {
-    const QString file = Path("regular-file");
-    PtyPair held;
-    ASSERT_TRUE(held.Ok());
-    QSerialPort holder(held.SlavePath());
-    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-    // An adapter that was listed (by its link, as /dev/serial/by-id gives it) and was pulled
-    // out before it was opened: link and device are gone. A bare pseudo-terminal's number would
-    // soon be taken by another one.
-    const QString gone = QDir(dir.path()).filePath("usb-adapter-if00");
-    {
-        PtyPair pty;
-        ASSERT_TRUE(QFile::link(pty.SlavePath(), gone));
-    }
-    ASSERT_TRUE(QFile::remove(gone));
-
+    CBadPorts bad;
+    ASSERT_TRUE(bad.Make());
     struct PortCase {
         QString port;
         const char* problem;
     };
     const std::vector<PortCase> ports = {
-        {file, "not a serial port"},
-        {dir.path(), "not a serial port"},
-        {"/dev/null", "not a serial port"},
-        {gone, "does not exist"},
-        {"ttyORVCONF_ABSENT", "does not exist"},
-        {held.SlavePath(), "another program is using it"},
+        {bad.file, "not a serial port"},         {bad.dir.path(), "not a serial port"},
+        {"/dev/null", "not a serial port"},      {bad.gone, "does not exist"},
+        {"ttyORVCONF_ABSENT", "does not exist"}, {bad.Held(), "another program is using it"},
     };
     for (const PortCase& p : ports) {
         // Every road that opens the port: the ORV power-on wait and both QX links.
@@ -175,10 +157,7 @@ TEST_F(BadInput, PortsThatAreNoSerialPort) {
                 {{QStringList{"read", "--port", p.port} + road, Cli::kPortUnavailable, p.problem}});
         }
     }
-    // The file that stood in for a port is untouched.
-    QFile check(file);
-    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
-    EXPECT_EQ(check.readAll(), "just text\n");
+    EXPECT_TRUE(bad.FileUntouched());
 }
 
 } // namespace

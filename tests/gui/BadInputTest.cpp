@@ -2,9 +2,8 @@
 // message and leave the home page usable; unknown arguments stop the program with one line.
 
 #include "tests/gui/GuiSupport.h"
+#include "tests/support/BadPorts.h"
 
-#include <QDir>
-#include <QFile>
 
 namespace {
 
@@ -12,29 +11,10 @@ using namespace guitest;
 using BadPortTest = GuiTest;
 
 TEST_F(BadPortTest, APortThatIsNoSerialPortIsToldAndTheHomePageStays) {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("regular-file");
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("text\n");
-    }
-    PtyPair held;
-    ASSERT_TRUE(held.Ok());
-    QSerialPort holder(held.SlavePath());
-    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-    // An adapter that was listed (by its link, as /dev/serial/by-id gives it) and was pulled
-    // out before it was opened: link and device are gone. A bare pseudo-terminal's number would
-    // soon be taken by another one.
-    const QString gone = QDir(dir.path()).filePath("usb-adapter-if00");
-    {
-        PtyPair pty;
-        ASSERT_TRUE(QFile::link(pty.SlavePath(), gone));
-    }
-    ASSERT_TRUE(QFile::remove(gone));
-
+    CBadPorts bad;
+    ASSERT_TRUE(bad.Make());
     for (const QString& port :
-         {file, dir.path(), QStringLiteral("/dev/null"), gone, held.SlavePath()}) {
+         {bad.file, bad.dir.path(), QStringLiteral("/dev/null"), bad.gone, bad.Held()}) {
         // The ORV road and the QX road with the CONFIG key open the port at once.
         for (const char* linkRadio : {static_cast<const char*>(nullptr), kPowerOn}) {
             SCOPED_TRACE(port.toStdString() + (linkRadio != nullptr ? " qx" : " orv"));
@@ -47,9 +27,7 @@ TEST_F(BadPortTest, APortThatIsNoSerialPortIsToldAndTheHomePageStays) {
             EXPECT_TRUE(HomeButton(kOrv)->isEnabled());
         }
     }
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "text\n");
+    EXPECT_TRUE(bad.FileUntouched());
 }
 
 TEST(BadArguments, TheProgramStopsWithOneLineNamingThem) {
