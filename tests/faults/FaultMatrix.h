@@ -56,28 +56,7 @@ inline OrvWritePlan OrvPlan() {
 }
 
 inline QxWritePlan QxPlan() {
-    QxWritePlan plan;
-    for (int n = 0; n < RadioSettings::kQxProgramRows; ++n) {
-        const bool deleted = n % 4 == 3;
-        plan.program[static_cast<std::size_t>(n)] = {
-            std::to_string(n), deleted ? "0" : std::to_string(480000000 - 50 * 331 * n),
-            deleted ? "0" : std::to_string(n % 3), deleted ? "0" : std::to_string((n / 3) % 3)};
-    }
-    plan.protocolIndex = 2;
-    plan.workModeIndex = 1;
-    plan.modulationIndex = 0;
-    plan.airRateIndex = 5;
-    plan.bandwidthIndex = 2;
-    plan.unitAddress = 201;
-    plan.mainTxIndex = 4;
-    plan.mainRxIndex = 5;
-    plan.repeaterTxIndex = 62;
-    plan.repeaterRxIndex = 63;
-    plan.powerIndex = 13;
-    plan.fecIndex = 1;
-    plan.portRateIndex = 7;
-    plan.dataFormatIndex = 0;
-    return plan;
+    return SampleQxPlan(7);
 }
 
 // The steps of a sequence. Every reply of the read and of the write is a row, except that of

@@ -44,31 +44,8 @@ OrvWritePlan OrvPlan(bool repeaterLayout, int slot) {
     return plan;
 }
 
-// 64 rows, channel number = row, every fourth one deleted.
 QxWritePlan QxPlan() {
-    QxWritePlan plan;
-    for (int n = 0; n < 64; ++n) {
-        const bool deleted = n % 4 == 3;
-        plan.program[static_cast<std::size_t>(n)] = {
-            std::to_string(n), deleted ? "0" : Hz(480000000 - 50LL * 331 * n),
-            deleted ? "0" : std::to_string(n % 3), deleted ? "0" : std::to_string((n / 3) % 3)};
-    }
-    plan.protocolIndex = 2;
-    plan.workModeIndex = 1;
-    plan.modulationIndex = 0;
-    plan.airRateIndex = 5;
-    plan.bandwidthIndex = 2;
-    plan.s141 = 0;
-    plan.unitAddress = 201;
-    plan.mainTxIndex = 4;
-    plan.mainRxIndex = 5;
-    plan.repeaterTxIndex = 62;
-    plan.repeaterRxIndex = 63;
-    plan.powerIndex = 13;
-    plan.fecIndex = 1;
-    plan.portRateIndex = 9;
-    plan.dataFormatIndex = 0;
-    return plan;
+    return SampleQxPlan(9);
 }
 
 // The dialogue as the radio must see it: the command, the access code, four answers per row,

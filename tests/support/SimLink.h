@@ -6,6 +6,7 @@
 // dead after a number of commands.
 
 #include "exchange/RadioExchange.h"
+#include "exchange/WritePlan.h"
 #include "sim/SimRadio.h"
 
 #include <deque>
@@ -101,4 +102,31 @@ template <class Plan> std::string WireOfWrite(int family, const Plan& plan) {
         }
     }
     return wire;
+}
+
+// A QX write that uses every register and code: 64 rows, channel number = row, every fourth one
+// deleted. portRateIndex 7 keeps the radio at 9600, where a second attempt finds it again.
+inline QxWritePlan SampleQxPlan(int portRateIndex) {
+    QxWritePlan plan;
+    for (int n = 0; n < RadioSettings::kQxProgramRows; ++n) {
+        const bool deleted = n % 4 == 3;
+        plan.program[static_cast<std::size_t>(n)] = {
+            std::to_string(n), deleted ? "0" : std::to_string(480000000 - 50LL * 331 * n),
+            deleted ? "0" : std::to_string(n % 3), deleted ? "0" : std::to_string((n / 3) % 3)};
+    }
+    plan.protocolIndex = 2;
+    plan.workModeIndex = 1;
+    plan.modulationIndex = 0;
+    plan.airRateIndex = 5;
+    plan.bandwidthIndex = 2;
+    plan.unitAddress = 201;
+    plan.mainTxIndex = 4;
+    plan.mainRxIndex = 5;
+    plan.repeaterTxIndex = 62;
+    plan.repeaterRxIndex = 63;
+    plan.powerIndex = 13;
+    plan.fecIndex = 1;
+    plan.portRateIndex = portRateIndex;
+    plan.dataFormatIndex = 0;
+    return plan;
 }
