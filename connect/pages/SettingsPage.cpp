@@ -1,10 +1,10 @@
 #include "connect/pages/SettingsPage.h"
 
 #include "base/Prompts.h"
+#include "base/WholeFile.h"
 #include "connect/RadioSession.h"
 #include "connect/pages/PageSlots.h"
 #include "connect/pages/SavingDlg.h"
-#include "base/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -4,7 +4,6 @@
 #include "tests/gui/GuiSupport.h"
 #include "tests/support/BadPorts.h"
 
-
 namespace {
 
 using namespace guitest;

@@ -3,8 +3,8 @@
 // against the simulated radio (orvconf-sim).
 
 #include "app/Language.h"
-#include "document/DocumentSet.h"
 #include "connect/pages/PageOwner.h"
+#include "document/DocumentSet.h"
 #include "qxpage/QxChannelModel.h"
 #include "qxpage/QxSettingsDlg.h"
 #include "tests/gui/GuiSupport.h"
