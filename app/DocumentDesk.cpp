@@ -54,14 +54,6 @@ QString Lines(const QStringList& lines, bool english, int most) {
     return named.join(QLatin1Char('\n'));
 }
 
-QStringList DifferenceLines(const QList<Doc::Difference>& differences, bool english) {
-    QStringList lines;
-    for (const Doc::Difference& difference : differences) {
-        lines.append(english ? difference.english : difference.chinese);
-    }
-    return lines;
-}
-
 } // namespace
 
 CDocumentDesk::CDocumentDesk(CMainDlg& window) : QObject(&window), m_window(window) {
@@ -282,7 +274,7 @@ void CDocumentDesk::OnReview() {
     }
     const QList<Doc::Difference> differences =
         Doc::CompareDocuments(Of(page->Family()).read, *will, false);
-    CReviewDlg dialog(DifferenceLines(differences, English()), page);
+    CReviewDlg dialog(Doc::DifferenceLines(differences, English()), page);
     dialog.exec();
 }
 
@@ -377,7 +369,8 @@ void CDocumentDesk::FinishCheck(RadioFamily family) {
     } else {
         Tell((english ? QStringLiteral("The radio does not hold what was written:\n%1")
                       : QStringLiteral("校验发现电台中的设置与写入的不同：\n%1"))
-                 .arg(Lines(DifferenceLines(differences, english), english, kDifferencesNamed)));
+                 .arg(Lines(Doc::DifferenceLines(differences, english), english,
+                            kDifferencesNamed)));
     }
     page->FinishSaved();
 }

@@ -154,11 +154,8 @@ void ShootQxPage(CShooter& shooter, IPageOwner& owner, bool english) {
     will.settings.qx.s108 = 20;
     will.settings.channels[1].frequency = "438.525000";
     will.settings.channels[3] = {};
-    QStringList lines;
-    for (const Doc::Difference& difference : Doc::CompareDocuments(was, will, false)) {
-        lines << (english ? difference.english : difference.chinese);
-    }
-    CReviewDlg review(lines, &page);
+    CReviewDlg review(Doc::DifferenceLines(Doc::CompareDocuments(was, will, false), english),
+                      &page);
     review.show();
     shooter.Shoot(&review, QStringLiteral("review_changes"));
     review.hide();

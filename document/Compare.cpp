@@ -510,4 +510,12 @@ SettingsDocument DocumentAfterWrite(const QxWritePlan& plan, const SettingsDocum
     return after;
 }
 
+QStringList DifferenceLines(const QList<Difference>& differences, bool english) {
+    QStringList lines;
+    for (const Difference& difference : differences) {
+        lines.append(english ? difference.english : difference.chinese);
+    }
+    return lines;
+}
+
 } // namespace Doc

@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace Doc {
 
@@ -24,6 +25,9 @@ struct Difference {
 // (not the ORV current channel and port rate, which come from the power-on report).
 QList<Difference> CompareDocuments(const SettingsDocument& was, const SettingsDocument& will,
                                    bool readableOnly);
+
+// The differences as lines in one language.
+QStringList DifferenceLines(const QList<Difference>& differences, bool english);
 
 // What a read will return after this write to a radio that listed before: the registers the
 // write sets, the mode registers of the factory preset it sends, every programmed channel row as
