@@ -7,8 +7,6 @@
 #include "document/DocumentSet.h"
 #include "document/History.h"
 
-#include <QFile>
-
 namespace Cli {
 
 int CHistoryCommand::Execute(const QStringList& args) {
@@ -43,10 +41,11 @@ namespace {
 
 // The document in path, or every reason it cannot be read, each naming the file.
 QStringList LoadAny(const QString& path, SettingsDocument* document) {
-    QStringList problems = Doc::LoadAnyDocument(path, document);
-    if (problems.size() == 1 && problems.first().startsWith(QStringLiteral("Cannot read "))) {
-        return problems; // already names the file
+    QByteArray json;
+    if (const QString failure = Doc::ReadDocumentFile(path, &json); !failure.isEmpty()) {
+        return {failure};
     }
+    QStringList problems = SettingsFromJson(json, document);
     for (QString& problem : problems) {
         problem = path + ": " + problem;
     }

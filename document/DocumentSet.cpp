@@ -151,21 +151,24 @@ void ImportTableFile(const std::string& bytes, SettingsDocument& document) {
     }
 }
 
-QStringList LoadAnyDocument(const QString& path, SettingsDocument* document) {
+QString ReadDocumentFile(const QString& path, QByteArray* json) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {QStringLiteral("Cannot read %1: %2").arg(path, file.errorString())};
+    if (file.open(QIODevice::ReadOnly)) {
+        *json = file.readAll();
+        if (file.error() == QFileDevice::NoError) {
+            return {};
+        }
     }
-    const QByteArray json = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return {QStringLiteral("Cannot read %1: %2").arg(path, file.errorString())};
-    }
-    return SettingsFromJson(json, document);
+    return QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
 }
 
 QStringList LoadDocument(const QString& path, RadioFamily family, SettingsDocument* document) {
+    QByteArray json;
+    if (const QString failure = ReadDocumentFile(path, &json); !failure.isEmpty()) {
+        return {failure};
+    }
     SettingsDocument read;
-    QStringList problems = LoadAnyDocument(path, &read);
+    QStringList problems = SettingsFromJson(json, &read);
     if (problems.isEmpty() && read.family != family) {
         problems << QStringLiteral("family: the document is for %1, not %2")
                         .arg(read.family == FAMILY_ORV ? "orv" : "qx",

@@ -46,8 +46,9 @@ void ImportTableFile(const std::string& bytes, SettingsDocument& document);
 // filled.
 QStringList LoadDocument(const QString& path, RadioFamily family, SettingsDocument* document);
 
-// The same for a document of either family. The messages do not name the file.
-QStringList LoadAnyDocument(const QString& path, SettingsDocument* document);
+// The bytes of the document file in path; "Cannot read <path>: <reason>" when it cannot be read,
+// else an empty string.
+QString ReadDocumentFile(const QString& path, QByteArray* json);
 
 // A document of a family with nothing in it, as a radio with no channels would be read.
 SettingsDocument EmptyDocument(RadioFamily family);
