@@ -67,14 +67,6 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
-TEST(OrvTableFile, ChecksumIsTheZeroStartedUninvertedCrc) {
-    const std::string abc = "abc";
-    EXPECT_EQ(OrvTableFile::Checksum(reinterpret_cast<const std::uint8_t*>(abc.data()), 3),
-              0xCA6598D0u);
-    const std::vector<std::uint8_t> bytes = {0x00, 0xFF, 0x39, 0x34, 0x31, 0x6D, 0x80};
-    EXPECT_EQ(OrvTableFile::Checksum(bytes.data(), bytes.size()), BitwiseCrc(bytes));
-}
-
 TEST(OrvTableFile, ExportMatchesTheIndependentEncoderByteForByte) {
     for (const Frequencies& hertz : {SampleTable(), Frequencies{}}) {
         const std::string file = OrvTableFile::EncodeFile(hertz);

@@ -76,18 +76,6 @@ TEST(QxTableFile, HandWrittenFileImports) {
     }
 }
 
-TEST(QxTableFile, LineEndsOfOrdinaryEditorsKeepTheDirection) {
-    for (const char* end : {"\r\r\n", "\r\n", "\n"}) {
-        SCOPED_TRACE(testing::PrintToString(std::string(end)));
-        ListRows rows{};
-        const std::string file = std::string("3       433.125000  25   KHz  Rx&Tx") + end +
-                                 "4       433.125050  12.5 KHz  Tx" + end;
-        QxTableFile::ImportFile(file, rows);
-        EXPECT_EQ(rows[3], Row("433.125000", "25   KHz", "Rx&Tx"));
-        EXPECT_EQ(rows[4], Row("433.125050", "12.5 KHz", "Tx"));
-    }
-}
-
 TEST(QxTableFile, ExportedTableImportsBackAsItWas) {
     ListRows table{};
     for (std::size_t r = 0; r < 64; r += 3) {
