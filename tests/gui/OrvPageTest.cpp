@@ -140,7 +140,6 @@ TEST_F(OrvPageTest, TheCellEditorCommitsAndChecks) {
     EXPECT_EQ(prompts.texts, std::vector<std::string>{"输入频段范围不对，请重新输入！"});
     EXPECT_FALSE(Shown(g_savingDlg) || main->Session().Writing());
     prompts.texts.clear();
-
     ClickCell(page, 5, 0);
     EXPECT_EQ(OpenEditor(page), nullptr);
     ClickCell(page, 5, 1);
@@ -152,7 +151,6 @@ TEST_F(OrvPageTest, TheCellEditorCommitsAndChecks) {
     EXPECT_EQ(Cell(5, 1), "409");
     EXPECT_TRUE(prompts.texts.empty());
     EXPECT_NE(OpenEditor(page), nullptr);
-
     // A mode picked in a list sets the layout and rebuilds the list: in the repeater layout
     // columns 3 and 4 are edited, 1 and 2 only shown.
     On<QComboBox>(kModeLists[1])->setCurrentIndex(2);

@@ -71,7 +71,6 @@ TEST_F(QxPageTest, FillShowsEveryRegisterAndLeavesUnlistedValuesUnselected) {
     EXPECT_EQ(Combo("portRateCombo")->currentText(), "300");
     EXPECT_EQ(Control<QLineEdit>("unitAddressEdit")->text(), "17");
     EXPECT_EQ(Cell(1, kBandwidth), "6.25 KHz");
-
     // No item for the value: no selection, and the next exchange takes that as none.
     r.s186 = 7;
     r.s110 = 0;
@@ -120,7 +119,6 @@ TEST_F(QxPageTest, PowerChoiceIsMarkedAndAUnitAddressThatIsNoNumberStopsTheExcha
     EXPECT_EQ(main->Session().Settings().qxPowerEdited, 0);
     Choose("powerCombo", Combo("powerCombo")->currentIndex());
     EXPECT_EQ(main->Session().Settings().qxPowerEdited, 1);
-
     QLineEdit* address = Control<QLineEdit>("unitAddressEdit");
     address->selectAll();
     QTest::keyClicks(address, "42x");
@@ -155,7 +153,6 @@ TEST_F(QxPageTest, ClicksOpenTheEditorsAndGiveAnEmptyRowItsDefaults) {
     EXPECT_EQ(Cell(6, kFrequency), "500");
     EXPECT_EQ(prompts.texts, std::vector<std::string>{"输入频段范围不对，请重新输入！"});
     EXPECT_EQ(OpenEditor<QWidget>(page), nullptr);
-
     ClickCell(page, 5, kDirection);
     auto* combo = OpenEditor<QComboBox>(page, "cellCombo");
     ASSERT_NE(combo, nullptr);
