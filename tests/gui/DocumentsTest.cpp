@@ -132,6 +132,7 @@ TEST_F(DocumentsTest, AnOfflineSetWritesWhatASetAfterAReadWould) {
     SimRadio sim(
         {"--family", "qx", "--rate", "9600", "--announce-delay", "200", "--no-pace", "--log", log});
     Leave(Read(sim, FAMILY_QX));
+    ASSERT_EQ(Doc::ListHistory().size(), 1);
     QJsonObject prepared =
         QJsonDocument::fromJson(FileBytes(Doc::ListHistory().front().path)).object();
     SetRegister(prepared, "qx", "s108", 25);
