@@ -17,16 +17,14 @@
 #include "tests/support/PtyPair.h"
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSerialPort>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -37,8 +35,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace guitest {
 
@@ -79,7 +75,7 @@ private:
         if (paths.empty()) {
             return std::nullopt;
         }
-        std::string path = paths.front();
+        const std::string path = paths.front();
         paths.pop_front();
         return path;
     }
@@ -124,14 +120,13 @@ template <typename T = QAbstractButton> T* Control(QWidget* window, const char* 
     return window != nullptr ? window->findChild<T*>(QLatin1String(name)) : nullptr;
 }
 
-// The bytes the tool wrote, as the radio's log shows them ("in" lines: hex after the rate).
-inline std::string WrittenBytes(const QString& logPath) {
+// The bytes of the tool's last write, from its "ATP0=" on, as the radio's log shows them ("in"
+// lines: hex after the rate).
+inline std::string LastWrite(const QString& logPath) {
     QFile log(logPath);
     std::string bytes;
-    if (!log.open(QIODevice::ReadOnly)) {
-        return bytes;
-    }
-    while (!log.atEnd()) {
+    const bool opened = log.open(QIODevice::ReadOnly);
+    while (opened && !log.atEnd()) {
         const QStringList words =
             QString::fromUtf8(log.readLine()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         for (qsizetype i = 4;
@@ -140,7 +135,39 @@ inline std::string WrittenBytes(const QString& logPath) {
             bytes.push_back(static_cast<char>(words[i].toInt(nullptr, 16)));
         }
     }
-    return bytes;
+    const std::size_t from = bytes.rfind("ATP0=\r");
+    return from == std::string::npos ? std::string() : bytes.substr(from);
+}
+
+// A click on a cell of a settings page's channel list.
+inline void ClickCell(QWidget* page, int row, int column) {
+    auto* list = Control<QTableView>(page, "channelList");
+    const QRect cell = list->visualRect(list->model()->index(row, column));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QApplication::processEvents();
+}
+
+// The cell editor on screen (a closed one may wait for its deletion).
+template <typename T = QLineEdit> T* OpenEditor(QWidget* page, const char* name = "cellEdit") {
+    for (T* editor : page->findChildren<T*>(QLatin1String(name))) {
+        if (editor->isVisible()) {
+            return editor;
+        }
+    }
+    return nullptr;
+}
+
+// Opens a cell, replaces its text and ends with key.
+inline void TypeInto(QWidget* page, int row, int column, const QString& text,
+                     Qt::Key key = Qt::Key_Return) {
+    ClickCell(page, row, column);
+    QLineEdit* editor = OpenEditor(page);
+    ASSERT_NE(editor, nullptr) << "no editor over " << row << "," << column;
+    editor->selectAll();
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, key);
+    QApplication::processEvents();
 }
 
 inline QString LabelText(QWidget* window, const char* name) {
@@ -198,28 +225,21 @@ protected:
         Click(HomeButton(button));
     }
 
-    // Runs act on the modal dialog once one is up.
-    void WhenModal(std::function<void(QWidget*)> act) {
+    // Answers the connection-method dialog once it is up: notes the choice it opened on, clicks
+    // a radio button (none for nullptr) and then "okButton" or "cancelButton".
+    void AnswerLinkMode(const char* radio, const char* button) {
         m_modalPoll = std::make_unique<QTimer>();
-        QObject::connect(m_modalPoll.get(), &QTimer::timeout, [this, act] {
+        QObject::connect(m_modalPoll.get(), &QTimer::timeout, [this, radio, button] {
             if (QWidget* modal = QApplication::activeModalWidget()) {
                 m_modalPoll->stop();
-                act(modal);
+                linkModeShown = Control(modal, kPowerOn)->isChecked() ? kPowerOn : kSoftDiag;
+                if (radio != nullptr) {
+                    Click(Control(modal, radio));
+                }
+                Click(Control(modal, button));
             }
         });
         m_modalPoll->start(5);
-    }
-
-    // Answers the connection-method dialog: notes the choice it opened on, clicks a radio
-    // button (none for nullptr) and then "okButton" or "cancelButton".
-    void AnswerLinkMode(const char* radio, const char* button) {
-        WhenModal([this, radio, button](QWidget* modal) {
-            linkModeShown = Control(modal, kPowerOn)->isChecked() ? kPowerOn : kSoftDiag;
-            if (radio != nullptr) {
-                Click(Control(modal, radio));
-            }
-            Click(Control(modal, button));
-        });
     }
 
     // The home page shown, the port closed and no page left on screen.
@@ -227,23 +247,6 @@ protected:
         const QList<CPage*> pages = PageSlots::All();
         return main->isVisible() && !main->PortOpen() &&
                std::none_of(pages.begin(), pages.end(), [](CPage* p) { return p->isVisible(); });
-    }
-
-    // QX: the reading page comes up; once the read is done, page 153 filled with the settings
-    // read; leaving it sends the module out of its command mode and goes home.
-    void ExpectReadThenHome() {
-        ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
-        ASSERT_TRUE(WaitUntil([] { return Shown(g_qxPage); }));
-        EXPECT_FALSE(main->isVisible() || Shown(g_readingDlg));
-        EXPECT_TRUE(prompts.texts.empty());
-        const auto& channels = main->Session().Settings().channels;
-        EXPECT_TRUE(std::any_of(channels.begin(), channels.end(),
-                                [](const ChannelEntry& row) { return !row.frequency.empty(); }));
-        EXPECT_EQ(Control<QComboBox>(g_qxPage, "protocolCombo")->currentIndex(),
-                  main->Session().Settings().qx.s186);
-        Click(Control(g_qxPage, "exitButton"));
-        ASSERT_TRUE(WaitUntil([this] { return main->isVisible() && !main->PortOpen(); }));
-        EXPECT_TRUE(BackHome());
     }
 
     RecordingPrompts prompts;
@@ -254,8 +257,6 @@ protected:
 private:
     std::unique_ptr<QTimer> m_modalPoll;
 };
-
-// ---- The roads against a simulated radio.
 
 // The countdowns must leave the radio time to announce itself, even on a busy machine: 30
 // nominal seconds (ORV) are 3 here, 10 (QX config key) are 1.
