@@ -135,7 +135,6 @@ TEST_F(CommPortTest, OpensNeitherAMissingDeviceNorOneInUseAndTellsInvalidSetting
     ASSERT_TRUE(OpenAndMonitor());
     CCommPort other;
     EXPECT_FALSE(other.Open(this, radio.SlaveName(), 9600));
-    EXPECT_TRUE(shown.empty());
     // Settings the line cannot take: told in a box, and the port still opens.
     ASSERT_TRUE(port.Open(this, radio.SlaveName(), 9600, 'X'));
     EXPECT_EQ(shown,
