@@ -1,23 +1,33 @@
-// The connection procedures against a pseudo-terminal on which the test plays the radio.
+// The connection procedures against a pseudo-terminal on which the test plays the radio, and
+// the bound on one command's answer.
 
 #include "base/Timing.h"
 #include "connect/ConfigKeyConnector.h"
 #include "connect/PowerOnDetector.h"
 #include "connect/RadioSession.h"
 #include "connect/SoftDiagnosis.h"
+#include "exchange/AnswerBounds.h"
 #include "exchange/RateTables.h"
+#include "exchange/ReplyBuffer.h"
 #include "tests/support/PtyPair.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace {
 
-const std::string kStartAnswer = "\r\nNO CARRIER\r\nOK\r\n";
+const std::string kStartAnswer = CRadioExchange::kStartAnswer;
 constexpr int kWait = 10000; // generous: the machine may be busy
+
+QList<int> Ints(const QSignalSpy& spy, int argument) {
+    QList<int> values;
+    for (const QList<QVariant>& args : spy) {
+        values << args.at(argument).toInt();
+    }
+    return values;
+}
 
 class ConnectTest : public ::testing::Test {
 protected:
@@ -30,257 +40,130 @@ protected:
         session.ClosePort();
         Timing::SetScale(1.0);
     }
-
     PtyPair pty;
     CRadioSession session;
 };
 
-// A 19-character report: channel digits end two places before the first "U", the rate code
-// starts three places after it.
-std::string Report(const char* channel, const char* code) {
-    return std::string("CH") + channel + "UHF" + code + " ORV-25W\r\n";
-}
-
-TEST_F(ConnectTest, OrvReportReopensAtReportedRateAndStartsTheRead) {
-    session.SetFamily(FAMILY_ORV);
-    ASSERT_TRUE(session.OpenPort(9600));
-    CPowerOnDetector detector(session);
-    QSignalSpy ticks(&detector, &CPowerOnDetector::tick);
-    QSignalSpy reopened(&detector, &CPowerOnDetector::reopened);
-    QSignalSpy started(&session, &CRadioSession::readStarted);
-    detector.Start();
-
-    ASSERT_EQ(Report("05", "09").size(), 19u);
-    pty.Write(Report("05", "09"));
-    ASSERT_TRUE(PtyPair::PumpUntil([&] { return reopened.count() == 1; }, kWait));
-    EXPECT_EQ(session.Settings().orvCurrentChannel, 5);
-    EXPECT_EQ(session.Settings().orvPortRate, 9);
-    EXPECT_EQ(pty.SlaveBaud(), 4800);
-    EXPECT_TRUE(session.ReceivedText().empty());
-
-    // Noise during the wait before "+++" is discarded by the write of "+++".
-    pty.Write("garbage");
-    ASSERT_TRUE(pty.WaitFor("+++", kWait));
-    pty.Write(kStartAnswer);
-    std::string seen;
-    ASSERT_TRUE(pty.WaitFor("ATS128?\r", kWait, &seen));
-    EXPECT_EQ(started.count(), 1);
-    EXPECT_FALSE(detector.Counting());
-    ASSERT_GE(ticks.count(), 1);
-    EXPECT_EQ(ticks.first().at(0).toInt(), 30);
-}
-
-TEST_F(ConnectTest, OrvTextsOfOtherLengthsOrValuesTimeOutAndDetectAgainReusesThePort) {
+TEST_F(ConnectTest, OrvPowerOnCountsDownThenReopensAtTheReportedRateAndStartsTheRead) {
     session.SetFamily(FAMILY_ORV);
     ASSERT_TRUE(session.OpenPort(9600));
     CPowerOnDetector detector(session);
     QSignalSpy ticks(&detector, &CPowerOnDetector::tick);
     QSignalSpy timedOut(&detector, &CPowerOnDetector::timedOut);
-    QSignalSpy detected(&detector, &CPowerOnDetector::detected);
+    QSignalSpy reopened(&detector, &CPowerOnDetector::reopened);
     detector.Start();
-    // 18 characters: never a report.
-    pty.Write(Report("03", "07").substr(1));
+    // A report is 19 characters: 18 never are one.
+    pty.Write(std::string("CH05UHF09 ORV-25W\r\n").substr(1));
     ASSERT_TRUE(PtyPair::PumpUntil([&] { return timedOut.count() == 1; }, kWait));
-    EXPECT_EQ(detected.count(), 0);
     EXPECT_EQ(ticks.count(), 31);
     EXPECT_EQ(ticks.first().at(0).toInt(), 30);
     EXPECT_EQ(ticks.last().at(0).toInt(), 0);
-    EXPECT_TRUE(session.ReceivedText().empty());
-    EXPECT_TRUE(session.PortOpen());
 
-    // Channel 17 and code 8 (no rate) are not reports either; the values are stored anyway.
+    // Detect again starts from an empty buffer on the port that stayed open; the report comes
+    // behind a power-up glitch byte.
     detector.Redetect();
-    pty.Write(Report("17", "07"));
-    EXPECT_TRUE(
-        PtyPair::PumpUntil([&] { return session.Settings().orvCurrentChannel == 17; }, kWait));
-    EXPECT_EQ(detected.count(), 0);
-    ASSERT_TRUE(PtyPair::PumpUntil([&] { return timedOut.count() == 2; }, kWait));
-    detector.Redetect();
-    pty.Write(Report("03", "08"));
-    ASSERT_TRUE(PtyPair::PumpUntil([&] { return timedOut.count() == 3; }, kWait));
-    EXPECT_EQ(detected.count(), 0);
-
-    // Detect again starts from an empty buffer on the port that stayed open; channel 16 and
-    // code 0 (230400) are the top values, behind a power-up glitch byte.
-    detector.Redetect();
-    pty.Write("\xff" + Report("16", "00"));
-    ASSERT_TRUE(PtyPair::PumpUntil([&] { return detected.count() == 1; }, kWait));
-    EXPECT_EQ(session.Settings().orvCurrentChannel, 16);
-    EXPECT_EQ(detected.first().at(2).toInt(), 230400);
+    pty.Write("\xff"
+              "CH05UHF09 ORV-25W\r\n");
+    ASSERT_TRUE(PtyPair::PumpUntil([&] { return reopened.count() == 1; }, kWait));
+    EXPECT_EQ(session.Settings().orvCurrentChannel, 5);
+    EXPECT_EQ(session.Settings().orvPortRate, 9);
+    EXPECT_EQ(pty.SlaveBaud(), 4800);
+    ASSERT_TRUE(pty.WaitFor("+++", kWait));
+    pty.Write(kStartAnswer);
+    EXPECT_TRUE(pty.WaitFor("ATS128?\r", kWait)); // the read has started
 }
 
-TEST_F(ConnectTest, ConfigKeyCountsDownThenClosesThePort) {
+TEST_F(ConnectTest, ConfigKeyCountsDownAndClosesOrStartsTheQxReadOnTheStartAnswer) {
     session.SetFamily(FAMILY_QX);
     ASSERT_TRUE(session.OpenPort(9600));
     CConfigKeyConnector connector(session);
     QSignalSpy ticks(&connector, &CConfigKeyConnector::tick);
     QSignalSpy timedOut(&connector, &CConfigKeyConnector::timedOut);
+    QSignalSpy connected(&connector, &CConfigKeyConnector::connected);
     connector.Start();
     ASSERT_TRUE(PtyPair::PumpUntil([&] { return timedOut.count() == 1; }, kWait));
-    QList<int> shown;
-    for (const auto& args : ticks) {
-        shown << args.at(0).toInt();
-    }
-    EXPECT_EQ(shown, (QList<int>{10, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
+    EXPECT_EQ(Ints(ticks, 0), (QList<int>{10, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
     EXPECT_FALSE(session.PortOpen());
     EXPECT_EQ(pty.Read(), ""); // nothing is ever sent on this road
-}
 
-TEST_F(ConnectTest, ConfigKeyStartAnswerStartsTheQxRead) {
-    session.SetFamily(FAMILY_QX);
     ASSERT_TRUE(session.OpenPort(9600));
-    CConfigKeyConnector connector(session);
-    QSignalSpy connected(&connector, &CConfigKeyConnector::connected);
     connector.Start();
     pty.Write(kStartAnswer);
     ASSERT_TRUE(pty.WaitFor("ATS128?\r", kWait));
     EXPECT_EQ(connected.count(), 1);
     EXPECT_FALSE(connector.Counting());
+    // At the end of a read: "ata", left at the radio's rate although the port closes at once.
+    session.LeaveCommandMode();
+    EXPECT_FALSE(session.PortOpen());
+    EXPECT_TRUE(pty.WaitFor("ata\r", kWait));
+    EXPECT_EQ(pty.SlaveBaud(), 9600);
 }
 
-TEST_F(ConnectTest, SoftDiagnosisTriesTheTableInOrderThenGivesUp) {
+TEST_F(ConnectTest, SoftDiagnosisTriesTheTableInOrderThenGivesUpOrStopsAtAnUnopenablePort) {
     session.SetFamily(FAMILY_QX);
     CSoftDiagnosis search(session);
     QSignalSpy attempts(&search, &CSoftDiagnosis::attempt);
     QSignalSpy exhausted(&search, &CSoftDiagnosis::exhausted);
+    QList<int> lineRates; // as the line was set for each attempt
+    QObject::connect(&search, &CSoftDiagnosis::attempt, [&] { lineRates << pty.SlaveBaud(); });
     search.Start();
-    std::string sent;
-    ASSERT_TRUE(PtyPair::PumpUntil(
-        [&] {
-            sent += pty.Read();
-            return exhausted.count() == 1;
-        },
-        30000));
+    ASSERT_TRUE(PtyPair::PumpUntil([&] { return exhausted.count() == 1; }, 30000));
     // The table written out here, so that a change to the product's copy shows.
     const QList<int> table = {4800,   4800,   9600,   9600,   19200, 19200, 38400, 38400,
                               115200, 115200, 230400, 230400, 300,   300,   600,   600,
                               1200,   1200,   2400,   2400,   3600,  3600,  7200,  7200,
                               14400,  14400,  28800,  28800,  57600};
-    QList<int> tried;
-    for (const QList<QVariant>& attempt : attempts) {
-        tried << attempt.at(1).toInt();
-        EXPECT_TRUE(attempt.at(2).toBool());
-    }
-    EXPECT_EQ(tried, table);
-    EXPECT_NE(sent.find("+++"), std::string::npos);
+    EXPECT_EQ(Ints(attempts, 1), table);
+    EXPECT_EQ(lineRates, table);
     EXPECT_TRUE(session.PortOpen()); // closed only after the message
     search.Finish();
     EXPECT_FALSE(session.PortOpen());
-}
 
-TEST_F(ConnectTest, SoftDiagnosisFindsTheModuleAtItsOwnRate) {
-    session.SetFamily(FAMILY_QX);
-    CSoftDiagnosis search(session);
-    QSignalSpy connected(&search, &CSoftDiagnosis::connected);
-    QSignalSpy attempts(&search, &CSoftDiagnosis::attempt);
+    // A port that cannot be opened at the first rate will not open at any other.
+    QSignalSpy unavailable(&search, &CSoftDiagnosis::portUnavailable);
+    session.SetPortName(QStringLiteral("ttyORVCONF_ABSENT"));
+    attempts.clear();
     search.Start();
-    // The module answers "+++" only at 19200.
-    std::string sent;
-    ASSERT_TRUE(PtyPair::PumpUntil(
-        [&] {
-            const std::string in = pty.Read();
-            sent += in;
-            if (in.find("+++") != std::string::npos && pty.SlaveBaud() == 19200) {
-                pty.Write(kStartAnswer);
-            }
-            return connected.count() == 1;
-        },
-        kWait));
-    EXPECT_EQ(connected.first().at(0).toInt(), 19200);
-    std::string more;
-    pty.WaitFor("ATS128?\r", kWait, &more);
-    EXPECT_NE((sent + more).find("ATS128?\r"), std::string::npos);
-    PtyPair::Pump(200);
+    ASSERT_TRUE(PtyPair::PumpUntil([&] { return unavailable.count() == 1; }, kWait));
+    EXPECT_EQ(attempts.count(), 1);
     EXPECT_FALSE(search.Searching());
-    EXPECT_LE(attempts.count(), 6);
-    EXPECT_EQ(pty.SlaveBaud(), 19200);
 }
 
-// Sends one byte as the radio and waits until the session has taken it.
-void Dribble(PtyPair& pty, const CRadioSession& session, char byte) {
-    const std::size_t before = session.ReceivedText().size();
-    pty.Write(std::string(1, byte));
-    PtyPair::PumpUntil([&] { return session.ReceivedText().size() != before; }, kWait);
-}
-
-// A port that cannot be opened at the first rate will not open at any other: the search stops
-// there instead of going through every rate.
-TEST_F(ConnectTest, SoftDiagnosisStopsAtAPortThatCannotBeOpened) {
-    QTemporaryDir folder;
-    QTemporaryFile file;
-    ASSERT_TRUE(folder.isValid() && file.open());
-    for (const QString& port : {QStringLiteral("ttyORVCONF_ABSENT"), folder.path(), file.fileName(),
-                                QStringLiteral("/dev/null")}) {
-        SCOPED_TRACE(port.toStdString());
-        session.SetPortName(port);
-        CSoftDiagnosis search(session);
-        QSignalSpy attempts(&search, &CSoftDiagnosis::attempt);
-        QSignalSpy unavailable(&search, &CSoftDiagnosis::portUnavailable);
-        QSignalSpy exhausted(&search, &CSoftDiagnosis::exhausted);
-        search.Start();
-        ASSERT_TRUE(PtyPair::PumpUntil([&] { return unavailable.count() == 1; }, kWait));
-        EXPECT_FALSE(search.Searching());
-        ASSERT_EQ(attempts.count(), 1);
-        EXPECT_EQ(attempts[0].at(1).toInt(), RateTables::kSoftDiagRates[0]);
-        EXPECT_FALSE(attempts[0].at(2).toBool());
-        EXPECT_EQ(exhausted.count(), 0);
-        EXPECT_FALSE(session.PortOpen());
-    }
-}
-
-TEST_F(ConnectTest, ASlowRadioIsWaitedForAndSilenceEndsTheRead) {
-    // 300 baud: a reply may take its time on the wire, far longer than the silence period.
-    session.SetFamily(FAMILY_QX);
-    ASSERT_TRUE(session.OpenPort(300));
-    QSignalSpy noAnswer(&session, &CRadioSession::noAnswer);
-    pty.Write(kStartAnswer);
-    ASSERT_TRUE(pty.WaitFor("ATS128?\r", kWait));
-    // Each byte comes as soon as the one before was taken, and the reply goes on (blanks
-    // after its value) for two silence periods by the clock, however long that takes here.
-    for (const char c : std::string("ATS128?\r\n0\r\n")) {
-        Dribble(pty, session, c);
-    }
-    const int silenceMs = Timing::ScaledMs(CRadioExchange::kNoAnswerMs);
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 2 * silenceMs && noAnswer.count() == 0) {
-        Dribble(pty, session, ' ');
-    }
-    EXPECT_EQ(noAnswer.count(), 0);
-    // The end of the reply, then silence after the next command.
-    pty.Write("\r\nOK\r\n");
-    ASSERT_TRUE(pty.WaitFor("ATS186?\r", kWait));
-    pty.Write("ATS186?\r\n0");
-    ASSERT_TRUE(PtyPair::PumpUntil([&] { return noAnswer.count() == 1; }, kWait));
-}
-
+// Garbage, a byte at a time well inside the silence period: only the bound on the whole answer
+// can end this.
 TEST_F(ConnectTest, ALineThatNeverStopsDeliveringEndsTheRead) {
     session.SetFamily(FAMILY_QX);
     ASSERT_TRUE(session.OpenPort(9600));
     QSignalSpy noAnswer(&session, &CRadioSession::noAnswer);
     pty.Write(kStartAnswer);
     ASSERT_TRUE(pty.WaitFor("ATS128?\r", kWait));
-    // Garbage, a byte at a time, well inside the silence period: only the bound on the whole
-    // answer can end this.
     ASSERT_TRUE(PtyPair::PumpUntil(
         [&] {
-            if (noAnswer.count() == 0) {
-                Dribble(pty, session, '~');
-            }
+            pty.Write("~");
             return noAnswer.count() == 1;
         },
         kWait));
 }
 
-TEST_F(ConnectTest, PortVanishingDuringAReadIsReported) {
-    session.SetFamily(FAMILY_QX);
-    ASSERT_TRUE(session.OpenPort(9600));
-    QSignalSpy lost(&session, &CRadioSession::portLost);
-    pty.Write(kStartAnswer);
-    ASSERT_TRUE(pty.WaitFor("ATS128?\r", kWait));
-    pty.CloseMaster();
-    ASSERT_TRUE(PtyPair::PumpUntil([&] { return lost.count() == 1; }, kWait));
-    EXPECT_FALSE(session.PortOpen());
+// The overall bound on one command's answer: long enough for the longest healthy answer at any
+// rate the radios use, and never scaled below the time the bytes take on the wire.
+TEST(AnswerBounds, AHealthyAnswerAlwaysFitsInItsBound) {
+    // The command, the hold after it, the longest answer the tool takes in.
+    const std::tuple<const char*, int, int> cases[] = {
+        {"ATP0?\r", CRadioExchange::kOrvListingHoldMs, ReplyBuffer::kCapacity},
+        {"ATS105?\r", 0, 64},
+        {"+++", 5000, 18},
+        {"ats105=5\r", 0, 64},
+    };
+    for (const auto& [command, holdMs, bytes] : cases) {
+        for (const int baud : RateTables::kSoftDiagRates) {
+            SCOPED_TRACE(std::string(command) + " at " + std::to_string(baud));
+            const double wireMs = bytes * 10.0 * 1000.0 / baud; // 8N1
+            EXPECT_GE(AnswerBounds::AnswerBoundMs(command, baud, holdMs),
+                      wireMs + holdMs + CRadioExchange::kNoAnswerMs);
+            EXPECT_GE(AnswerBounds::AnswerBoundMs(command, baud, holdMs, 0.02), wireMs);
+        }
+    }
 }
 
 } // namespace

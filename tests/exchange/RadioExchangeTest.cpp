@@ -1,7 +1,9 @@
-// The command exchange: both read sequences fed byte by byte, reply recognition, the watchdog,
-// oversized replies and the channel-listing parser.
+// The engine fed by hand: both reads register by register and both writes command by
+// command, how a read ends, the replies that must not move either on, the channel-listing
+// parser, the write plans refused before anything is sent, and the ORV power-on report.
 
 #include "exchange/RadioExchange.h"
+#include "exchange/PowerOnReport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,44 +17,29 @@
 
 // Readable failures for the channel rows (found by argument-dependent lookup).
 void PrintTo(const ChannelEntry& e, std::ostream* os) {
-    *os << "{\"" << e.channel << "\", \"" << e.frequency << "\", \"" << e.bandwidth << "\", \""
-        << e.direction << "\"}";
+    *os << e.channel + "|" + e.frequency + "|" + e.bandwidth + "|" + e.direction;
 }
 
 namespace {
 
-// Every host call in order in log; commands and watchdog periods also on their own.
+// Every host call in order in log; commands also on their own.
 class RecordingHost : public IExchangeHost {
 public:
     std::vector<std::string> log;
     std::vector<std::string> commands;
-    std::vector<int> watchdog; // 0 = stopped
-    int noAnswers = 0;
-    int rejected = 0;
 
     void SendCommand(const std::string& text) override {
         commands.push_back(text);
         log.push_back("send " + text);
     }
     void Hold(int ms) override { log.push_back("hold " + std::to_string(ms)); }
-    void ReadStarted(RadioFamily family) override {
-        log.push_back("started " + std::to_string(family));
-    }
-    void ReadFinished(RadioFamily family) override {
-        log.push_back("finished " + std::to_string(family));
-    }
-    void SetWatchdog(int ms) override {
-        watchdog.push_back(ms);
-        log.push_back("watchdog " + std::to_string(ms));
-    }
-    void NoAnswer() override { ++noAnswers; }
-    void ReplyRejected() override { ++rejected; }
-    void WriteFinished(RadioFamily family) override {
-        log.push_back("saved " + std::to_string(family));
-    }
-    void WriteFailed(RadioFamily family) override {
-        log.push_back("write failed " + std::to_string(family));
-    }
+    void ReadStarted(RadioFamily f) override { log.push_back("started " + std::to_string(f)); }
+    void ReadFinished(RadioFamily f) override { log.push_back("finished " + std::to_string(f)); }
+    void SetWatchdog(int ms) override { log.push_back("watchdog " + std::to_string(ms)); }
+    void NoAnswer() override { log.push_back("no answer"); }
+    void ReplyRejected() override { log.push_back("rejected"); }
+    void WriteFinished(RadioFamily f) override { log.push_back("saved " + std::to_string(f)); }
+    void WriteFailed(RadioFamily f) override { log.push_back("write failed " + std::to_string(f)); }
     void ReadFailed(ReadFailure why, const std::string& command) override {
         log.push_back("failed " + std::to_string(static_cast<int>(why)) + " " + command);
     }
@@ -63,7 +50,20 @@ public:
     }
 };
 
-const std::string kStart = "\r\nNO CARRIER\r\nOK\r\n";
+struct Link {
+    explicit Link(RadioFamily family) { exchange.SetFamily(family); }
+    void Feed(const std::string& bytes) {
+        for (const char c : bytes) {
+            exchange.OnPortRxChar(static_cast<unsigned char>(c));
+        }
+    }
+    RecordingHost host;
+    RadioSettings settings;
+    CRadioExchange exchange{host, settings};
+};
+
+const std::string kStartAnswer = CRadioExchange::kStartAnswer;
+constexpr int kNoAnswerMs = CRadioExchange::kNoAnswerMs;
 
 // Echo, line end, value, line end, blank line, "OK".
 std::string Register(const std::string& echo, const std::string& value) {
@@ -81,6 +81,15 @@ std::string ChannelLine(const ChannelEntry& row) {
     return line + row.direction;
 }
 
+ChannelEntry Row(int n, const std::string& frequency = "") {
+    return {std::to_string(n), frequency.empty() ? std::to_string(410 + n) + ".000000" : frequency,
+            "25   KHz", "Rx&Tx"};
+}
+
+std::string Line(int n, const std::string& frequency = "") {
+    return ChannelLine(Row(n, frequency));
+}
+
 const std::string kListingHead =
     "ATP0?\r\nChannel             Frequency         Bandwidth    Direction\r\n" +
     std::string(64, '-') + "\r\n\r\n";
@@ -94,356 +103,134 @@ std::string Listing(const std::vector<std::string>& lines) {
     return text + "\r\nOK\r\n";
 }
 
-void Feed(CRadioExchange& exchange, const std::string& text) {
-    for (const char c : text) {
-        exchange.OnPortRxChar(static_cast<unsigned char>(c));
-    }
-}
-
-constexpr int kNoAnswer = CRadioExchange::kNoAnswerMs;
-
-using Answers = std::vector<std::pair<std::string, std::string>>; // echo, value
-
-class ExchangeTest : public ::testing::Test {
-protected:
-    RecordingHost host;
-    RadioSettings settings;
-    CRadioExchange exchange{host, settings};
-
-    // A whole read: the start answer, each register reply (answering the command just sent),
-    // then the listing of rows; checks what every read must do on the way, and that the rows
-    // and what else is set in expected are all that changed.
-    void Read(RadioFamily family, const Answers& answers, int holdMs,
-              const std::vector<ChannelEntry>& rows, RadioSettings expected) {
-        const std::string f = std::to_string(family);
-        exchange.SetFamily(family);
-        Feed(exchange, kStart);
-        ASSERT_GE(host.log.size(), 2u);
-        EXPECT_EQ(host.log[0], "started " + f);
-        EXPECT_EQ(host.log[1], "send ATS128?\r");
-        std::vector<std::string> commands;
-        for (const auto& [echo, value] : answers) {
-            commands.push_back(echo + "\r");
-            ASSERT_EQ(host.commands.back(), commands.back());
-            Feed(exchange, Register(echo, value));
-        }
-        commands.push_back("ATP0?\r");
-        // The listing command is held, and watched for the hold on top of the usual period.
-        ASSERT_GE(host.log.size(), 3u);
-        EXPECT_EQ(std::vector<std::string>(host.log.end() - 3, host.log.end()),
-                  (std::vector<std::string>{"send ATP0?\r", "hold " + std::to_string(holdMs),
-                                            "watchdog " + std::to_string(kNoAnswer + holdMs)}));
-        EXPECT_EQ(host.Count("hold"), 1);
-        EXPECT_EQ(host.Count("finished"), 0);
-
-        std::vector<std::string> lines;
-        for (const ChannelEntry& row : rows) {
-            lines.push_back(ChannelLine(row));
-            expected.channels[static_cast<std::size_t>(std::stoi(row.channel))] = row;
-        }
-        const std::string listing = Listing(lines);
-        ASSERT_LE(listing.size(), static_cast<std::size_t>(ReplyBuffer::kCapacity));
-        Feed(exchange, listing);
-        EXPECT_EQ(host.commands, commands);
-        EXPECT_EQ(host.log.back(), "finished " + f);
-        EXPECT_EQ(host.watchdog.back(), 0);
-        EXPECT_EQ(host.rejected, 0);
-        EXPECT_EQ(exchange.Buffer().count, 0);
-        EXPECT_FALSE(exchange.AwaitingAnswer());
-
-        EXPECT_EQ(settings.orv, expected.orv);
-        EXPECT_EQ(settings.qx, expected.qx);
-        for (std::size_t n = 0; n < settings.channels.size(); ++n) {
-            EXPECT_EQ(settings.channels[n], expected.channels[n]) << "channel row " << n;
-        }
-        EXPECT_TRUE(settings == expected);
-    }
+// Each family's commands in the order they go on the wire.
+const std::vector<std::string> kOrder[] = {
+    {"ATS128?", "ATS186?", "ATS101?", "ATS127?", "ATS103?", "ATS141?", "ATS125?", "ATS131?",
+     "ATS132?", "ATS191?", "ATS192?", "ATS105?", "ATS108?", "ATS158?", "ATS102?", "ATS110?",
+     "ATP0?"},
+    {"ATS128?", "ATS186?", "ATS127?", "ATS103?", "ATS141?", "ATS101?", "ATS226?", "ATS190?",
+     "ATS105?", "ATP0?"},
 };
-
-using ReadSequence = ExchangeTest;
-using Recognition = ExchangeTest;
-using Watchdog = ExchangeTest;
-using Overflow = ExchangeTest;
-using ReadFailures = ExchangeTest;
+static_assert(FAMILY_QX == 0 && FAMILY_ORV == 1);
 
 // The healthy replies of a family's read up to (not including) the reply to command.
 std::string RepliesBefore(int family, const std::string& command) {
-    const std::vector<std::string> orv = {"ATS128?", "ATS186?", "ATS127?", "ATS103?", "ATS141?",
-                                          "ATS101?", "ATS226?", "ATS190?", "ATS105?", "ATP0?"};
-    const std::vector<std::string> qx = {"ATS128?", "ATS186?", "ATS101?", "ATS127?", "ATS103?",
-                                         "ATS141?", "ATS125?", "ATS131?", "ATS132?", "ATS191?",
-                                         "ATS192?", "ATS105?", "ATS108?", "ATS158?", "ATS102?",
-                                         "ATS110?", "ATP0?"};
     std::string text;
-    for (const std::string& echo : family == FAMILY_ORV ? orv : qx) {
+    for (const std::string& echo : kOrder[family]) {
         if (echo == command) {
             return text;
         }
-        text += Register(echo, echo == "ATS108?" ? "27" : "1");
+        text += Register(echo, "1");
     }
     ADD_FAILURE() << command << " is not read";
     return text;
 }
 
-TEST_F(ReadFailures, GarbledOrRefusedRepliesEndTheReadAtOnceNamingTheCommand) {
-    const std::string line = ChannelLine({"3", "433.125000", "12.5 KHz", "Rx"});
+// A whole read: the start answer, each register's reply with its value (answering the command
+// just sent), then the listing; the rows and the registers in expected are all that changed.
+void ExpectRead(RadioFamily family, const std::vector<std::string>& values, int holdMs,
+                const std::vector<ChannelEntry>& rows, RadioSettings expected,
+                const RadioSettings& held = {}) {
+    Link link(family);
+    link.settings = held;
+    link.Feed(kStartAnswer);
+    ASSERT_EQ(link.host.log.front(), "started " + std::to_string(family));
+    ASSERT_EQ(values.size() + 1, kOrder[family].size());
+    std::size_t fed = 0; // bytes after the start answer
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        ASSERT_EQ(link.host.commands.back(), kOrder[family][i] + "\r");
+        link.Feed(Register(kOrder[family][i], values[i]));
+        fed += Register(kOrder[family][i], values[i]).size();
+    }
+    // The listing command is held, and watched for the hold on top of the usual period.
+    const std::vector<std::string>& log = link.host.log;
+    EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
+              (std::vector<std::string>{"send ATP0?\r", "hold " + std::to_string(holdMs),
+                                        "watchdog " + std::to_string(kNoAnswerMs + holdMs)}));
+    std::vector<std::string> lines;
+    for (const ChannelEntry& row : rows) {
+        lines.push_back(ChannelLine(row));
+        expected.channels[std::stoul(row.channel)] = row;
+    }
+    link.Feed(Listing(lines));
+    // Every byte while a command is outstanding re-arms the watchdog once (a slow radio is
+    // waited for), from the start answer's last byte on; the end stops it.
+    EXPECT_EQ(link.host.Count("watchdog"), 2 + fed + Listing(lines).size() - 1);
+    EXPECT_EQ(link.host.commands.size(), kOrder[family].size());
+    EXPECT_EQ(link.host.Count("hold"), 1);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+              (std::vector<std::string>{"watchdog 0", "finished " + std::to_string(family)}));
+    EXPECT_TRUE(link.settings.orv == expected.orv && link.settings.qx == expected.qx);
+    EXPECT_EQ(link.settings.channels, expected.channels);
+}
+
+TEST(ReadSequence, OrvReadsNineRegistersAndTheListing) {
+    RadioSettings expected;
+    expected.orv = {7, 4, 2, 5, 3, 8, 6, 1, "123"};
+    RadioSettings held; // a row of an earlier radio that this listing does not name goes
+    held.channels[5] = Row(5);
+    // Each value is one character longer than its rule takes, so that every step's rule shows.
+    ExpectRead(
+        FAMILY_ORV, {"71", "42", "23", "54", "35", "86", "67", "18", "123"},
+        CRadioExchange::kOrvListingHoldMs,
+        {Row(0), {"1", "433.125000", "12.5 KHz", "Rx"}, {"17", "450.500000", "6.25 KHz", "Tx"}},
+        expected, held);
+}
+
+TEST(ReadSequence, QxReadsSixteenRegistersAndAFullListing) {
+    RadioSettings expected;
+    expected.qx = {2, 1, 3, 4, 1, 2, 123, 0, 678, 0, 200, 27, 1, 345, 123}; // S128 is not kept
+    std::vector<ChannelEntry> rows; // all 64 channels, the longest listing
+    for (int n = 0; n < 64; ++n) {
+        rows.push_back(Row(n));
+    }
+    // Values that only their own rule reads this way (the dash rule: 3 digits, or no dash: 0).
+    ExpectRead(FAMILY_QX,
+               {"9", "21", "12", "34", "45", "16", "27", "123-440.000000", "45", "678-433.125000",
+                "9", "200", "275", "18", "345", "123"},
+               CRadioExchange::kQxListingHoldMs, rows, expected);
+}
+
+TEST(ReadFailures, GarbledOrRefusedRepliesEndTheReadAtOnceNamingTheCommand) {
     // Family, the reply to the command (garbled or refused), and the failure reported.
     const std::tuple<int, std::string, std::string> cases[] = {
         {FAMILY_QX, Register("ATS132?", "\xff\x36"), "failed 0 ATS132?"}, // "\xff6", no dash
-        {FAMILY_QX, Register("ATS131?", "\xff\x36-433.125000MHz"), "failed 0 ATS131?"},
-        {FAMILY_QX, Register("ATS191?", "1x-none"), "failed 0 ATS191?"},
-        {FAMILY_ORV, Register("ATS186?", "\xff"), "failed 0 ATS186?"},
-        {FAMILY_ORV, Register("ATS128?", ""), "failed 0 ATS128?"}, // its digit lost
+        {FAMILY_ORV, Register("ATS128?", ""), "failed 0 ATS128?"},        // its digit lost
         {FAMILY_QX, Register("ATS108?", "2\x81"), "failed 0 ATS108?"},
         {FAMILY_QX, Register("ATS102?", "-7"), "failed 0 ATS102?"},
-        {FAMILY_ORV, Register("ATS105?", "2\xa5\x33"), "failed 0 ATS105?"}, // "2\xa53"
-        {FAMILY_QX, Listing({line.substr(0, 51) + "\xff\x00\xa5\xff" + line.substr(51)}),
-         "failed 0 ATP0?"},
-        {FAMILY_ORV, Listing({line + "\x7f"}), "failed 0 ATP0?"},
         {FAMILY_QX, "ATS105?\r\n\r\nERROR\r\n", "failed 1 ATS105?"},
-        {FAMILY_ORV, "\r\nERROR\r\n", "failed 1 ATS128?"},
-        {FAMILY_ORV, "ATP0?\r\n\r\nERROR\r\n", "failed 1 ATP0?"},
     };
     for (const auto& [family, reply, failure] : cases) {
         SCOPED_TRACE(reply);
-        RecordingHost host;
-        RadioSettings settings;
-        CRadioExchange exchange(host, settings);
-        exchange.SetFamily(static_cast<RadioFamily>(family));
-        const std::string command = failure.substr(9);
-        Feed(exchange, kStart + RepliesBefore(family, command));
-        ASSERT_EQ(host.commands.back(), command + "\r");
-        const RadioSettings before = settings;
-        const std::size_t sent = host.commands.size();
-
-        Feed(exchange, reply);
-        EXPECT_EQ(host.log.back(), failure);
-        EXPECT_EQ(host.Count("failed"), 1);
-        EXPECT_EQ(host.Count("finished"), 0);
-        EXPECT_EQ(host.commands.size(), sent) << "nothing sent after the failure";
-        EXPECT_EQ(host.watchdog.back(), 0);
-        EXPECT_FALSE(exchange.AwaitingAnswer());
-        EXPECT_FALSE(exchange.Reading());
-        EXPECT_EQ(exchange.Buffer().count, 0);
-        EXPECT_TRUE(settings == before) << "nothing of the reply is taken";
-
-        Feed(exchange, kStart); // a new read may follow
-        EXPECT_EQ(host.commands.back(), "ATS128?\r");
-        EXPECT_TRUE(exchange.Reading());
+        Link link(static_cast<RadioFamily>(family));
+        link.Feed(kStartAnswer + RepliesBefore(family, failure.substr(9)));
+        const RadioSettings before = link.settings;
+        const std::size_t sent = link.host.commands.size();
+        link.Feed(reply);
+        EXPECT_EQ(link.host.log.back(), failure);
+        EXPECT_EQ(link.host.commands.size(), sent) << "nothing sent after the failure";
+        EXPECT_FALSE(link.exchange.AwaitingAnswer() || link.exchange.Reading());
+        EXPECT_TRUE(link.settings == before) << "nothing of the reply is taken";
+        link.Feed(kStartAnswer); // a new read may follow
+        EXPECT_EQ(link.host.commands.back(), "ATS128?\r");
     }
 }
 
-TEST_F(ReadFailures, StartAnswersInARunningReadRestartItTwiceThenEndIt) {
-    exchange.SetFamily(FAMILY_QX);
+TEST(ReadFailures, StartAnswersInARunningReadRestartItTwiceThenEndIt) {
+    Link link(FAMILY_QX);
     // Two restarts, the second one later in the read; then the read goes through.
-    Feed(exchange, kStart + RepliesBefore(FAMILY_QX, "ATS186?") + kStart);
-    Feed(exchange, RepliesBefore(FAMILY_QX, "ATS131?") + kStart);
-    EXPECT_EQ(host.Count("started"), 3);
-    EXPECT_EQ(host.commands.back(), "ATS128?\r");
-    Feed(exchange, RepliesBefore(FAMILY_QX, "ATP0?") + Listing({}));
-    EXPECT_EQ(host.log.back(), "finished 0");
+    link.Feed(kStartAnswer + RepliesBefore(FAMILY_QX, "ATS186?") + kStartAnswer);
+    link.Feed(RepliesBefore(FAMILY_QX, "ATS131?") + kStartAnswer +
+              RepliesBefore(FAMILY_QX, "ATP0?") + Listing({}));
+    EXPECT_EQ(link.host.log.back(), "finished 0");
 
     // A finished read is not under way: a radio restarting on ATS186? every time is given up
     // on at its third restart.
-    host.log.clear();
-    const std::string loop = kStart + RepliesBefore(FAMILY_QX, "ATS186?");
-    Feed(exchange, loop + loop + loop);
-    EXPECT_EQ(host.Count("failed"), 0);
-    Feed(exchange, kStart);
-    EXPECT_EQ(host.Count("started"), 3);
-    EXPECT_EQ(host.log.back(), "failed 2 ATS186?");
-    EXPECT_FALSE(exchange.AwaitingAnswer());
-    EXPECT_EQ(host.watchdog.back(), 0);
-
-    // Abandoning a read forgets its restarts.
-    Feed(exchange, loop + kStart + kStart);
-    exchange.Abandon();
-    Feed(exchange, kStart + kStart + kStart);
-    EXPECT_EQ(host.Count("failed"), 1);
-    EXPECT_TRUE(exchange.Reading());
-}
-
-// However a read ended, an answer that comes after it (a slow radio answering past the
-// watchdog, say) neither sends a command nor reports anything: the read stays ended.
-TEST_F(ReadFailures, LateRepliesAfterTheEndOfAReadAreNotTaken) {
-    const std::pair<const char*, std::function<void(CRadioExchange&)>> ends[] = {
-        {"no answer", [](CRadioExchange& e) { e.OnWatchdogExpired(); }},
-        {"refused", [](CRadioExchange& e) { Feed(e, "ATS186?\r\nERROR\r\n"); }},
-        {"garbled", [](CRadioExchange& e) { Feed(e, Register("ATS186?", "x")); }},
-        {"finished",
-         [](CRadioExchange& e) {
-             Feed(e, RepliesBefore(FAMILY_QX, "ATP0?").substr(Register("ATS128?", "1").size()) +
-                         Listing({}));
-         }},
-    };
-    for (const auto& [name, end] : ends) {
-        SCOPED_TRACE(name);
-        RecordingHost fresh;
-        RadioSettings held;
-        CRadioExchange e(fresh, held);
-        e.SetFamily(FAMILY_QX);
-        Feed(e, kStart + Register("ATS128?", "1"));
-        end(e);
-        ASSERT_FALSE(e.Reading());
-        const std::vector<std::string> log = fresh.log;
-        const RadioSettings before = held;
-        Feed(e, Register("ATS186?", "2") + Register("ATS110?", "1") +
-                    Listing({ChannelLine({"3", "433.125000", "12.5 KHz", "Rx"})}));
-        EXPECT_EQ(fresh.log, log);
-        EXPECT_FALSE(e.AwaitingAnswer());
-        EXPECT_TRUE(held == before);
-    }
-}
-
-// A whole reply with the echo of another step than the command sent last (a late answer, a
-// radio that misheard) neither stores a value nor moves the read on; the right answer then does.
-TEST_F(ReadFailures, OnlyTheAnswerToTheLastCommandMovesTheReadOn) {
-    const std::tuple<int, std::string, std::string> cases[] = {
-        // family, the command awaited, the stray reply
-        {FAMILY_ORV, "ATS186?", Register("ATS190?", "1")},
-        {FAMILY_ORV, "ATS105?", Listing({ChannelLine({"3", "433.125000", "12.5 KHz", "Rx"})})},
-        {FAMILY_QX, "ATS101?", Register("ATS128?", "1")},
-        {FAMILY_QX, "ATS110?", Register("ATS108?", "33")},
-        {FAMILY_QX, "ATP0?", Register("ATS110?", "3")},
-    };
-    for (const auto& [family, awaited, stray] : cases) {
-        SCOPED_TRACE(awaited);
-        RecordingHost fresh;
-        RadioSettings held;
-        CRadioExchange e(fresh, held);
-        e.SetFamily(static_cast<RadioFamily>(family));
-        Feed(e, kStart + RepliesBefore(family, awaited));
-        ASSERT_EQ(fresh.commands.back(), awaited + "\r");
-        const RadioSettings before = held;
-        const std::size_t sent = fresh.commands.size();
-        Feed(e, stray);
-        EXPECT_EQ(fresh.commands.size(), sent);
-        EXPECT_EQ(fresh.Count("finished"), 0);
-        EXPECT_TRUE(held == before);
-        e.Buffer().Reset();
-        Feed(e, awaited == "ATP0?" ? Listing({}) : Register(awaited, "1"));
-        EXPECT_EQ(fresh.commands.size(), awaited == "ATP0?" ? sent : sent + 1);
-        EXPECT_TRUE(e.Reading() || fresh.Count("finished") == 1);
-    }
-}
-
-TEST_F(ReadSequence, OrvReadsNineRegistersAndTheListing) {
-    // Each value is one character longer than its rule takes, so that every step's rule shows.
-    const Answers answers = {{"ATS128?", "71"}, {"ATS186?", "42"}, {"ATS127?", "23"},
-                             {"ATS103?", "54"}, {"ATS141?", "35"}, {"ATS101?", "86"},
-                             {"ATS226?", "67"}, {"ATS190?", "18"}, {"ATS105?", "123"}};
-    RadioSettings expected;
-    expected.orv = {7, 4, 2, 5, 3, 8, 6, 1, "123"};
-    // A row of an earlier radio that this listing does not name is not kept.
-    settings.channels[5] = {"5", "440.000000", "25   KHz", "Rx"};
-    Read(FAMILY_ORV, answers, 12000,
-         {{"0", "410.000000", "25   KHz", "Rx&Tx"},
-          {"1", "433.125000", "12.5 KHz", "Rx"},
-          {"2", "479.993750", "6.25 KHz", "Tx"},
-          {"17", "450.500000", "25   KHz", "Tx&Rx"}},
-         expected);
-}
-
-TEST_F(ReadSequence, QxReadsSixteenRegistersAndAFullListing) {
-    // Values that only their own rule reads this way (the dash rule: 3 digits, or no dash: 0).
-    const Answers answers = {{"ATS128?", "9"},   {"ATS186?", "21"},
-                             {"ATS101?", "12"},  {"ATS127?", "34"},
-                             {"ATS103?", "45"},  {"ATS141?", "16"},
-                             {"ATS125?", "27"},  {"ATS131?", "123-440.000000"},
-                             {"ATS132?", "45"},  {"ATS191?", "678-433.125000"},
-                             {"ATS192?", "9"},   {"ATS105?", "200"},
-                             {"ATS108?", "275"}, {"ATS158?", "18"},
-                             {"ATS102?", "345"}, {"ATS110?", "123"}};
-    RadioSettings expected;
-    expected.qx = {2, 1, 3, 4, 1, 2, 123, 0, 678, 0, 200, 27, 1, 345, 123}; // S128 is not kept
-    // All 64 channels, the longest listing; row 63 is its own line.
-    std::vector<ChannelEntry> rows;
-    for (int n = 0; n < 64; ++n) {
-        rows.push_back(
-            {std::to_string(n), std::to_string(410 + n) + ".125000", "12.5 KHz", "Rx&Tx"});
-    }
-    Read(FAMILY_QX, answers, 2000, rows, expected);
-}
-
-TEST_F(Recognition, OnlyWholeRepliesAreTaken) {
-    exchange.SetFamily(FAMILY_ORV);
-    Feed(exchange, "x" + kStart);
-    EXPECT_EQ(host.Count("started"), 0) << "the start answer must be the whole text";
-    exchange.Abandon();
-    Feed(exchange, kStart);
-    Feed(exchange, Register("ATS128?", "1"));
-    ASSERT_EQ(host.commands.size(), 2u);
-    // The echo must open the text.
-    const std::string misplaced = "\n" + Register("ATS186?", "2");
-    Feed(exchange, misplaced);
-    EXPECT_EQ(exchange.Buffer().text, misplaced);
-    EXPECT_EQ(host.commands.back(), "ATS186?\r");
-    exchange.Abandon();
-    EXPECT_EQ(settings.orv.s186, 0);
-
-    settings.orv.s105 = "old";
-    Feed(exchange, kStart + RepliesBefore(FAMILY_ORV, "ATS105?") + Register("ATS105?", ""));
-    EXPECT_EQ(settings.orv.s105, "") << "an empty value is taken as empty";
-
-    EXPECT_EQ(CRadioExchange::ValueLength("ATS105?\r\n123\r\n", 9), 3);
-    EXPECT_EQ(CRadioExchange::ValueLength("ATS105?\r\n123", 9), 3);
-    EXPECT_EQ(CRadioExchange::ValueLength("short", 5), 0);
-}
-
-TEST_F(Watchdog, ArmedOncePerByteWhileACommandIsOutstandingAndExpiresOnce) {
-    Feed(exchange, "noise");
-    exchange.OnWatchdogExpired();
-    EXPECT_TRUE(host.watchdog.empty()) << "nothing outstanding";
-    EXPECT_EQ(host.noAnswers, 0);
-    exchange.SendCommand("+++");
-    EXPECT_EQ(host.watchdog, std::vector<int>{kNoAnswer});
-    exchange.OnWatchdogExpired();
-    exchange.OnWatchdogExpired(); // forgotten after the first report
-    EXPECT_EQ(host.noAnswers, 1);
-
-    exchange.SendCommand("+++");
-    exchange.Abandon();
-    EXPECT_EQ(host.watchdog.back(), 0);
-    EXPECT_EQ(exchange.Buffer().count, 0);
-    exchange.OnWatchdogExpired();
-    EXPECT_EQ(host.noAnswers, 1);
-
-    // From the byte that completes the start answer on; that byte also sends a command and the
-    // reply's last byte another: still one arming for each.
-    host.watchdog.clear();
-    exchange.SetFamily(FAMILY_ORV);
-    Feed(exchange, kStart + Register("ATS128?", "1"));
-    EXPECT_EQ(host.watchdog, std::vector<int>(1 + Register("ATS128?", "1").size(), kNoAnswer));
-}
-
-TEST_F(Overflow, ReplyOutgrowingTheBufferIsRejectedWholeAndTheNextIsTaken) {
-    exchange.SetFamily(FAMILY_QX);
-    Feed(exchange, kStart);
-    const std::string listing =
-        Listing(std::vector<std::string>(80, ChannelLine({"7", "420.000000", "25   KHz", "Rx"})));
-    const auto capacity = static_cast<std::size_t>(ReplyBuffer::kCapacity);
-    ASSERT_GT(listing.size(), capacity);
-    Feed(exchange, listing.substr(0, capacity));
-    EXPECT_EQ(host.rejected, 0);
-    EXPECT_EQ(exchange.Buffer().count, ReplyBuffer::kCapacity);
-
-    Feed(exchange, listing.substr(capacity, 1)); // the byte that does not fit is dropped too
-    EXPECT_EQ(host.rejected, 1);
-    EXPECT_EQ(exchange.Buffer().count, 0);
-    EXPECT_TRUE(settings == RadioSettings{}) << "nothing of it is parsed";
-    EXPECT_TRUE(exchange.AwaitingAnswer());
-
-    Feed(exchange, kStart);
-    EXPECT_EQ(host.Count("started"), 2);
-}
-
-ChannelEntry Row(int n, const std::string& frequency = "") {
-    return {std::to_string(n), frequency.empty() ? std::to_string(410 + n) + ".000000" : frequency,
-            "25   KHz", "Rx&Tx"};
-}
-
-std::string Line(int n, const std::string& frequency = "") {
-    return ChannelLine(Row(n, frequency));
+    const std::string loop = kStartAnswer + RepliesBefore(FAMILY_QX, "ATS186?");
+    link.Feed(loop + loop + loop);
+    EXPECT_EQ(link.host.Count("failed"), 0);
+    link.Feed(kStartAnswer);
+    EXPECT_EQ(link.host.log.back(), "failed 2 ATS186?");
 }
 
 TEST(ChannelListing, FillsTheRowsItNamesAndNoOthers) {
@@ -457,63 +244,227 @@ TEST(ChannelListing, FillsTheRowsItNamesAndNoOthers) {
     ChannelEntry repeated = Row(9);
     repeated.channel = "9 "; // cut at the width of "63"
 
-    // What, family, listing, and the rows it fills.
-    const std::tuple<const char*, RadioFamily, std::string,
-                     std::vector<std::pair<int, ChannelEntry>>>
-        cases[] = {
-            {"columns; numbers outside the table",
-             FAMILY_QX,
+    // Family, listing, and the rows it fills.
+    const std::tuple<RadioFamily, std::string, std::vector<std::pair<int, ChannelEntry>>> cases[] =
+        {
+            {FAMILY_QX, // columns; numbers outside the table
              Listing({Line(70), ChannelLine({"-1", "440.000000", "25   KHz", "Rx"}),
                       ChannelLine({"5", "433.125000", "6.25 KHz", "Rx"}), Line(12)}),
              {{5, {"5", "433.125000", "6.25 KHz", "Rx"}}, {12, Row(12)}}},
-            {"marker missing",
-             FAMILY_QX,
-             "ATP0?\r\n----------\r\n" + Line(3) + "\r\n\r\nOK\r\n",
-             {}},
-            {"lines without a channel number", // never taken as channel 0
-             FAMILY_QX,
-             Listing({"NOBLANK", "", Line(5), "x" + Line(2), " " + Line(9), "12"}),
-             {{5, Row(5)}}},
-            {"empty line before OK", FAMILY_QX, Listing({Line(9), ""}), {{9, Row(9)}}},
-            {"last line without its own line end",
-             FAMILY_QX,
-             kListingHead + Line(1) + "\r\n" + Line(7) + "\r\nOK\r\n",
-             {{1, Row(1)}}},
-            {"ORV row 63 repeats the line two before",
-             FAMILY_ORV,
+            {FAMILY_QX, "ATP0?\r\n----------\r\n" + Line(3) + "\r\n\r\nOK\r\n", {}}, // no marker
+            {FAMILY_ORV, // row 63 repeats the line two before
              Listing({Line(9), Line(10), Line(63)}),
              {{9, Row(9)}, {10, Row(10)}, {63, repeated}}},
-            {"ORV row 63 on line 1", FAMILY_ORV, Listing({Line(63)}), {{63, Row(63)}}},
-            {"ORV row 63 on line 2",
-             FAMILY_ORV,
-             Listing({Line(5), Line(63, "477.000000")}),
-             {{5, Row(5)}, {63, Row(63, "477.000000")}}},
-            {"QX row 63",
-             FAMILY_QX,
-             Listing({Line(9), Line(10), Line(63)}),
-             {{9, Row(9)}, {10, Row(10)}, {63, Row(63)}}},
-            {"lines beyond the 64th", FAMILY_QX, Listing(overlong), allRows},
+            {FAMILY_ORV, Listing({Line(63)}), {{63, Row(63)}}},
+            {FAMILY_QX, Listing(overlong), allRows}, // lines beyond the 64th
         };
-    for (const auto& [what, family, listing, rows] : cases) {
-        SCOPED_TRACE(what);
-        RecordingHost host;
-        RadioSettings settings;
+    for (const auto& [family, listing, rows] : cases) {
+        SCOPED_TRACE(listing);
+        Link link(family);
         for (const std::size_t n : {0, 2, 9, 63}) {
-            settings.channels[n] = Row(static_cast<int>(n), "455.000000");
+            link.settings.channels[n] = Row(static_cast<int>(n), "455.000000");
         }
-        RadioSettings expected = settings;
+        RadioSettings expected = link.settings;
         for (const auto& [n, row] : rows) {
             expected.channels[static_cast<std::size_t>(n)] = row;
         }
-        CRadioExchange exchange(host, settings);
-        exchange.SetFamily(family);
-        EXPECT_TRUE(
-            exchange.ParseChannelListing(reinterpret_cast<const unsigned char*>(listing.data()),
-                                         static_cast<int>(listing.size())));
-        for (std::size_t n = 0; n < settings.channels.size(); ++n) {
-            EXPECT_EQ(settings.channels[n], expected.channels[n]) << "row " << n;
-        }
-        EXPECT_TRUE(settings == expected);
+        EXPECT_TRUE(link.exchange.ParseChannelListing(
+            reinterpret_cast<const unsigned char*>(listing.data()),
+            static_cast<int>(listing.size())));
+        EXPECT_EQ(link.settings.channels, expected.channels);
+    }
+}
+
+// Channels 0..15 and 48..63.
+OrvWritePlan GoodOrvPlan() {
+    OrvWritePlan plan{
+        .protocol = 1, .modeIndex = 4, .address = "255", .currentChannel = 16, .portRateIndex = 8};
+    for (int i = 0; i < 32; ++i) {
+        plan.program[static_cast<std::size_t>(i)] = {
+            std::to_string(i < 16 ? i : 32 + i), std::to_string(433125000 + 12500 * i),
+            std::to_string(i % 3), std::to_string(2 - i % 3)};
+    }
+    return plan;
+}
+
+QxWritePlan GoodQxPlan() {
+    QxWritePlan plan{.protocolIndex = 1,
+                     .workModeIndex = 2,
+                     .modulationIndex = 1,
+                     .airRateIndex = 5,
+                     .bandwidthIndex = 1,
+                     .unitAddress = 201,
+                     .mainTxIndex = 4,
+                     .mainRxIndex = 5,
+                     .repeaterTxIndex = 62,
+                     .repeaterRxIndex = 63,
+                     .powerIndex = 13,
+                     .fecIndex = 1,
+                     .portRateIndex = 9,
+                     .dataFormatIndex = 0};
+    for (int i = 0; i < 64; ++i) {
+        plan.program[static_cast<std::size_t>(i)] = {std::to_string(i), "0", "0", "0"};
+    }
+    return plan;
+}
+
+const char* const kPrompts[] = {CWriteSequence::kChannelPrompt, CWriteSequence::kFrequencyPrompt,
+                                CWriteSequence::kBandwidthPrompt, CWriteSequence::kDirectionPrompt};
+
+// Plays a healthy radio: prompts through the dialogue, then each register write's echo. Returns
+// every command sent, without its "\r", space-separated.
+std::string DriveWrite(Link& link) {
+    link.Feed("ATP0=\r");
+    for (std::size_t field = 0; field < 400 && link.host.commands.back() != "\x1b"; ++field) {
+        link.Feed(kPrompts[field % 4]);
+    }
+    link.Feed("\r\nOK\r\n");
+    for (std::size_t sent = 0;
+         link.exchange.Write().Running() && sent < link.host.commands.size();) {
+        sent = link.host.commands.size();
+        link.Feed(link.host.commands.back().substr(0, link.host.commands.back().size() - 1) +
+                  "\r\n\r\nOK\r\n");
+    }
+    std::string wire;
+    for (const std::string& command : link.host.commands) {
+        wire += (wire.empty() ? "" : " ") + command.substr(0, command.find('\r'));
+    }
+    return wire;
+}
+
+// The dialogue for a plan's rows as DriveWrite returns it.
+template <class Rows> std::string Dialogue(const Rows& rows) {
+    std::string text = "ATP0= mord%ax";
+    for (const ChannelEntry& row : rows) {
+        text += " " + row.channel + " " + row.frequency + " " + row.bandwidth + " " + row.direction;
+    }
+    return text + " \x1b ";
+}
+
+TEST(WriteSequence, EveryCommandOnTheWireInOrder) {
+    OrvWritePlan lastSlot = GoodOrvPlan();
+    lastSlot.writePower = true;
+    lastSlot.qxPowerIndex = 13;
+    OrvWritePlan slot7 = GoodOrvPlan();
+    slot7.closeAddress = 1;
+    slot7.currentChannel = 7;
+    slot7.portRateIndex = 3;
+    const std::tuple<RadioFamily, std::function<bool(CRadioExchange&)>, std::string> cases[] = {
+        {FAMILY_ORV, [&](CRadioExchange& e) { return e.StartWrite(lastSlot); },
+         Dialogue(lastSlot.program) + "AT&F57 ats105=255 ats190=0 ats131=60 ats132=61 ats191=62 "
+                                      "ats192=61 ats102=9 ats108=33 at&w"},
+        {FAMILY_ORV, [&](CRadioExchange& e) { return e.StartWrite(slot7); },
+         Dialogue(slot7.program) + "AT&F57 ats105=255 ats190=1 ats131=24 ats132=25 ats191=26 "
+                                   "ats192=27 ats102=3 at&w"},
+        {FAMILY_QX, [](CRadioExchange& e) { return e.StartWrite(GoodQxPlan()); },
+         Dialogue(GoodQxPlan().program) +
+             "AT&F53 ats105=201 ats131=4 ats132=5 ats191=62 ats192=63 ats186=1 ats101=2 "
+             "ats127=1 ats103=5 ats125=1 ats108=33 ats158=1 ats102=9 ats110=1 at&w"},
+    };
+    for (const auto& [family, start, wire] : cases) {
+        Link link(family);
+        ASSERT_TRUE(start(link.exchange));
+        EXPECT_EQ(DriveWrite(link), wire);
+        EXPECT_EQ(link.host.log.back(), "saved " + std::to_string(family));
+    }
+}
+
+using Problems = std::vector<WritePlanProblem>;
+constexpr auto kRow = WritePlanFault::ProgramRow;
+constexpr auto kReg = WritePlanFault::Register;
+
+TEST(WritePlanCheck, FaultsAreNamedAndNothingIsSent) {
+    const std::pair<std::function<void(OrvWritePlan&)>, Problems> orv[] = {
+        {[](OrvWritePlan& p) { p.program[3].frequency = "409999999"; }, {{kRow, 3}}},
+        {[](OrvWritePlan& p) { p.program[5].frequency = "4331250\r00"; }, {{kRow, 5}}},
+        {[](OrvWritePlan& p) { p.portRateIndex = 9; }, {{WritePlanFault::PortRate}}},
+        {[](OrvWritePlan& p) { p.address = "256"; }, {{kReg, 105}}},
+        {[](OrvWritePlan& p) { p.address = "1\rat&w"; }, {{kReg, 105}}},
+        {[](OrvWritePlan& p) { p.currentChannel = 17; }, {{kReg, 131}}},
+        {[](OrvWritePlan& p) { p.writePower = true, p.qxPowerIndex = -1; }, {{kReg, 108}}},
+        {[](OrvWritePlan& p) { p.qxPowerIndex = -1; }, {}}, // not written, not checked
+        {[](OrvWritePlan& p) { p.program[0].frequency = "0"; }, {}},
+        {[](OrvWritePlan& p) { p.program[1].bandwidth = "x", p.modeIndex = -1; },
+         {{kRow, 1}, {WritePlanFault::NoPreset}}},
+    };
+    for (const auto& [change, problems] : orv) {
+        OrvWritePlan plan = GoodOrvPlan();
+        change(plan);
+        EXPECT_EQ(CheckWritePlan(plan), problems);
+        Link link(FAMILY_ORV);
+        EXPECT_EQ(link.exchange.StartWrite(plan), problems.empty());
+        EXPECT_EQ(link.host.commands.empty(), !problems.empty());
+    }
+    QxWritePlan plan = GoodQxPlan();
+    plan.dataFormatIndex = -1;
+    plan.program[63] = {"63", "433125000", "", "2"}; // incomplete rows go as "0", "0", "0"
+    EXPECT_EQ(CheckWritePlan(plan), (Problems{{kRow, 63}, {kReg, 110}}));
+}
+
+// Only the answer to the command sent last, while a read or write runs, moves it on: a late
+// answer after the read ended once sent a command nobody waited for, one echoing another step
+// skipped registers, and a start answer in the middle of a write started a read beside it.
+TEST(StrayReplies, ChangeNothingAndLeaveTheAwaitedAnswerAwaited) {
+    const auto readUpTo = [](int family, std::string command, std::string end = "") {
+        return [=](Link& l) { l.Feed(kStartAnswer + RepliesBefore(family, command) + end); };
+    };
+    const std::string late =
+        Register("ATS186?", "2") + Register("ATS110?", "1") + Listing({Line(3)});
+    const std::tuple<RadioFamily, std::function<void(Link&)>, std::string> cases[] = {
+        {FAMILY_QX,
+         [](Link& l) {
+             l.Feed(kStartAnswer + Register("ATS128?", "1"));
+             l.exchange.OnWatchdogExpired();
+         },
+         late},
+        {FAMILY_QX, readUpTo(FAMILY_QX, "ATS186?", "ATS186?\r\nERROR\r\n"), late},
+        {FAMILY_QX, readUpTo(FAMILY_QX, "ATP0?", Listing({})), late},
+        {FAMILY_ORV, readUpTo(FAMILY_ORV, "ATS186?"), Register("ATS190?", "1")},
+        {FAMILY_ORV, readUpTo(FAMILY_ORV, "ATS186?"), "\n" + Register("ATS186?", "2")},
+        {FAMILY_ORV, readUpTo(FAMILY_ORV, "ATS105?"), Listing({Line(3)})},
+        {FAMILY_QX, readUpTo(FAMILY_QX, "ATP0?"), Register("ATS110?", "3")},
+        {FAMILY_ORV, [](Link& l) { l.exchange.StartWrite(GoodOrvPlan()); }, kStartAnswer},
+        {FAMILY_QX, [](Link& l) { l.exchange.StartWrite(GoodQxPlan()); }, kStartAnswer},
+    };
+    for (const auto& [family, arrange, stray] : cases) {
+        SCOPED_TRACE(stray);
+        Link link(family);
+        arrange(link);
+        const RadioSettings before = link.settings;
+        const std::vector<std::string> sent = link.host.commands;
+        const bool awaiting = link.exchange.AwaitingAnswer();
+        const bool reading = link.exchange.Reading();
+        const auto ends = [&] { return link.host.Count("finished") + link.host.Count("failed"); };
+        const long endsBefore = ends();
+        link.Feed(stray);
+        EXPECT_EQ(link.host.commands, sent);
+        EXPECT_EQ(ends(), endsBefore);
+        EXPECT_TRUE(link.settings == before);
+        EXPECT_EQ(link.exchange.AwaitingAnswer(), awaiting);
+        EXPECT_EQ(link.exchange.Reading(), reading);
+    }
+}
+
+// "RADIO " + channel + "U: " + code + " READY": 19 characters.
+std::string Report(const std::string& channel, const std::string& code) {
+    return "RADIO " + channel + "U: " + code + " READY";
+}
+
+TEST(PowerOnReport, ChannelBeforeAndCodeAfterTheFirstU) {
+    const std::tuple<std::string, bool, int, int> cases[] = {
+        {Report("16", "00"), true, 16, 0},
+        {Report(" 1", "09"), true, 1, 9},
+        {Report("05", "08"), false, 5, 8}, // code 8 has no baud rate; values still filled
+        {Report("17", "01"), false, 17, 1},
+        {"0506 nothing else..", true, 5, 6}, // no "U": channel from 0, code from 2
+        // Behind stray bytes the last 19 characters are the report, its numbers in digits.
+        {"CH12U UHF 99" + Report("16", "09"), true, 16, 9},
+        {"\xff" + Report("1x", "01"), false, 1, 1},
+    };
+    for (const auto& [text, valid, channel, code] : cases) {
+        const PowerOnReport r = ParsePowerOnReport(text);
+        EXPECT_EQ(std::tuple(r.valid, r.channel, r.rateCode), std::tuple(valid, channel, code))
+            << text;
     }
 }
 

@@ -5,10 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
-#include <ostream>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,7 +18,6 @@ using PortDoctor::Finding;
 using PortDoctor::Verdict;
 
 constexpr unsigned kDialout = 20;
-constexpr unsigned kUserGroup = 1000;
 
 // A desktop with one USB adapter at /dev/ttyUSB0 (group dialout, crw-rw----) and a user who is
 // not in dialout; each case changes what it needs.
@@ -29,8 +27,7 @@ public:
         {"/dev/ttyUSB0", {"/dev/ttyUSB0", true, 0, kDialout, 0660, 188, 0}},
         {"/dev/serial/by-id/usb-adapter", {"/dev/ttyUSB0", true, 0, kDialout, 0660, 188, 0}},
     };
-    bool canReadWrite = false;
-    PortDoctor::User user{"ada", 1000, {kUserGroup}, {kUserGroup}};
+    PortDoctor::User user{"ada", 1000, {1000}, {1000}};
     std::vector<PortDoctor::Process> processes{{1, "systemd", {"/dev/null"}}};
     std::map<std::string, std::string> properties{{"ID_VENDOR_ID", "1a86"},
                                                   {"ID_MODEL_ID", "7523"}};
@@ -40,7 +37,7 @@ public:
         const auto found = nodes.find(path);
         return found == nodes.end() ? std::nullopt : std::optional(found->second);
     }
-    bool CanReadWrite(const std::string&) const override { return canReadWrite; }
+    bool CanReadWrite(const std::string&) const override { return false; }
     std::string GroupName(unsigned gid) const override {
         return gid == kDialout ? "dialout" : std::to_string(gid);
     }
@@ -55,41 +52,30 @@ public:
         return found == files.end() ? std::nullopt : std::optional(found->second);
     }
 
-    void InstallBrltty() {
+    // brltty installed with its rules claiming the adapter's USB id.
+    CFakeSystem& Brltty() {
         nodes["/usr/bin/brltty"] = {"/usr/bin/brltty", false, 0, 0, 0755, 0, 0};
         files["/lib/udev/rules.d/85-brltty.rules"] =
             "ENV{PRODUCT}==\"1a86/7523/*\", ENV{BRLTTY_BRAILLE_DRIVER}=\"bm\", GOTO=\"brltty\"\n";
+        return *this;
+    }
+    CFakeSystem& Run(int pid, const std::string& name, std::vector<std::string> open = {}) {
+        processes.push_back({pid, name, std::move(open)});
+        return *this;
     }
 };
 
-const Finding& Find(const std::vector<Finding>& findings, Check check) {
-    for (const Finding& finding : findings) {
-        if (finding.check == check) {
-            return finding;
-        }
-    }
-    throw std::runtime_error("no finding for the check");
+Finding Find(const std::vector<Finding>& findings, Check check) {
+    const auto found = std::find_if(findings.begin(), findings.end(),
+                                    [&](const Finding& f) { return f.check == check; });
+    return found == findings.end() ? Finding{} : *found;
 }
 
 bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// Parts of the finding with its fix in each language are separated by '|'.
-struct Situation {
-    const char* name;
-    std::string port;
-    Check check;
-    Verdict verdict;
-    std::string english;
-    std::string chinese;
-    void (*arrange)(CFakeSystem&) = nullptr;
-};
-
-void PrintTo(const Situation& situation, std::ostream* out) {
-    *out << situation.name;
-}
-
+// Every '|'-separated part is in the text.
 void ExpectParts(const std::string& text, const std::string& parts) {
     std::istringstream in(parts);
     for (std::string part; std::getline(in, part, '|');) {
@@ -97,113 +83,65 @@ void ExpectParts(const std::string& text, const std::string& parts) {
     }
 }
 
-class PortDoctorSituations : public testing::TestWithParam<Situation> {};
-
-TEST_P(PortDoctorSituations, FindsTheCauseAndGivesTheFix) {
-    const Situation& situation = GetParam();
-    CFakeSystem system;
-    if (situation.arrange) {
-        situation.arrange(system);
+TEST(PortDoctor, FindsTheCauseAndGivesTheFixInBothLanguages) {
+    struct Situation {
+        std::string port;
+        Check check;
+        Verdict verdict;
+        std::string english; // parts of the finding with its fix
+        std::string chinese;
+        void (*arrange)(CFakeSystem&) = nullptr;
+    };
+    const Situation situations[] = {
+        {"ttyUSB0", Check::Permission, Verdict::Problem,
+         "not in the group dialout|crw-rw----|sudo usermod -aG dialout $USER|log out and in again",
+         "dialout 组|sudo usermod -aG dialout $USER|重新登录"},
+        {"ttyUSB0", Check::Permission, Verdict::Problem,
+         "has been added to the group dialout|Log out and in again", "已加入 dialout 组|重新登录",
+         [](CFakeSystem& s) { s.user.listedGroups.push_back(kDialout); }},
+        {"ttyUSB0", Check::Permission, Verdict::Problem, "crw-------|chmod 660 /dev/ttyUSB0",
+         "chmod 660 /dev/ttyUSB0", [](CFakeSystem& s) { s.nodes["/dev/ttyUSB0"].mode = 0600; }},
+        {"ttyUSB0", Check::Holder, Verdict::Problem, "minicom (PID 4242)|/proc/4242/fd",
+         "minicom (PID 4242)|kill 4242",
+         [](CFakeSystem& s) {
+             s.Run(4242, "minicom", {"/dev/pts/1", "/dev/ttyUSB0"});
+         }},
+        {"serial/by-id/usb-adapter", Check::Holder, Verdict::Problem, "screen (PID 77)",
+         "screen (PID 77)", [](CFakeSystem& s) { s.Run(77, "screen", {"/dev/ttyUSB0"}); }},
+        {"ttyUSB1", Check::Exists, Verdict::Problem, "/dev/ttyUSB1 does not exist|dmesg",
+         "/dev/ttyUSB1 不存在"},
+        {"/tmp/notes", Check::Exists, Verdict::Problem, "not a serial device", "不是串口设备",
+         [](CFakeSystem& s) { s.nodes["/tmp/notes"] = {"/tmp/notes", false, 0, 0, 0644, 0, 0}; }},
+        {"ttyUSB0", Check::ModemManager, Verdict::Warning,
+         "has not been told|ATTRS{idVendor}==\"1a86\", ATTRS{idProduct}==\"7523\", "
+         "ENV{ID_MM_DEVICE_IGNORE}=\"1\"|systemctl stop ModemManager",
+         "ModemManager 正在运行", [](CFakeSystem& s) { s.Run(900, "ModemManager"); }},
+        {"ttyUSB0", Check::ModemManager, Verdict::Ok, "leave this port alone", "忽略此串口",
+         [](CFakeSystem& s) {
+             s.Run(900, "ModemManager").properties["ID_MM_DEVICE_IGNORE"] = "1";
+         }},
+        {"ttyUSB0", Check::Brltty, Verdict::Problem, "CH340|apt remove brltty|85-brltty.rules",
+         "apt remove brltty|ln -s /dev/null /etc/udev/rules.d/85-brltty.rules",
+         [](CFakeSystem& s) { s.Brltty().nodes.erase("/dev/ttyUSB0"); }},
+        {"ttyUSB0", Check::Brltty, Verdict::Warning, "the port vanishes", "",
+         [](CFakeSystem& s) { s.Brltty(); }},
+    };
+    for (const Situation& situation : situations) {
+        SCOPED_TRACE(situation.english);
+        CFakeSystem system;
+        if (situation.arrange) {
+            situation.arrange(system);
+        }
+        const std::vector<Finding> findings = PortDoctor::Examine(system, situation.port);
+        const Finding finding = Find(findings, situation.check);
+        EXPECT_EQ(finding.verdict, situation.verdict) << finding.english;
+        ExpectParts(finding.english + "\n" + finding.fixEnglish, situation.english);
+        ExpectParts(finding.chinese + "\n" + finding.fixChinese, situation.chinese);
+        // What the window tells after a failed open: the problems with their fixes.
+        const std::string summary = PortDoctor::Summary(findings, true, false);
+        EXPECT_EQ(Has(summary, finding.english) && Has(summary, finding.fixEnglish),
+                  situation.verdict == Verdict::Problem);
     }
-    const std::vector<Finding> findings = PortDoctor::Examine(system, situation.port);
-    const Finding& finding = Find(findings, situation.check);
-    EXPECT_EQ(finding.verdict, situation.verdict) << finding.english;
-    ExpectParts(finding.english + "\n" + finding.fixEnglish, situation.english);
-    ExpectParts(finding.chinese + "\n" + finding.fixChinese, situation.chinese);
-    // What the window tells after a failed open: the problems with their fixes, no warning.
-    const std::string summary = PortDoctor::Summary(findings, true, false);
-    EXPECT_EQ(Has(summary, finding.english) && Has(summary, finding.fixEnglish),
-              situation.verdict == Verdict::Problem);
-    const std::string chinese = PortDoctor::Summary(findings, false, true);
-    EXPECT_EQ(Has(chinese, finding.chinese) && Has(chinese, finding.fixChinese),
-              situation.verdict == Verdict::Problem || situation.verdict == Verdict::Warning);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Linux, PortDoctorSituations,
-    testing::Values(
-        Situation{"NotInTheGroup", "ttyUSB0", Check::Permission, Verdict::Problem,
-                  "not in the group dialout|crw-rw----|sudo usermod -aG dialout $USER|log out "
-                  "and in again",
-                  "dialout 组|sudo usermod -aG dialout $USER|重新登录"},
-        Situation{"AddedButNotLoggedInAgain", "ttyUSB0", Check::Permission, Verdict::Problem,
-                  "has been added to the group dialout|Log out and in again",
-                  "已加入 dialout 组|重新登录",
-                  [](CFakeSystem& s) { s.user.listedGroups.push_back(kDialout); }},
-        Situation{"GroupMayNotUseIt", "ttyUSB0", Check::Permission, Verdict::Problem,
-                  "crw-------|chmod 660 /dev/ttyUSB0", "chmod 660 /dev/ttyUSB0",
-                  [](CFakeSystem& s) { s.nodes["/dev/ttyUSB0"].mode = 0600; }},
-        Situation{"Allowed", "ttyUSB0", Check::Permission, Verdict::Ok, "allowed", "",
-                  [](CFakeSystem& s) { s.canReadWrite = true; }},
-        Situation{"HeldByAnother", "ttyUSB0", Check::Holder, Verdict::Problem,
-                  "minicom (PID 4242)|/proc/4242/fd", "minicom (PID 4242)|kill 4242",
-                  [](CFakeSystem& s) {
-                      s.processes.push_back({4242, "minicom", {"/dev/pts/1", "/dev/ttyUSB0"}});
-                  }},
-        Situation{"HeldThroughALinkName", "serial/by-id/usb-adapter", Check::Holder,
-                  Verdict::Problem, "screen (PID 77)", "screen (PID 77)",
-                  [](CFakeSystem& s) {
-                      s.processes.push_back({77, "screen", {"/dev/ttyUSB0"}});
-                  }},
-        Situation{"HeldByNobodyAsAUser", "ttyUSB0", Check::Holder, Verdict::Ok,
-                  "other users' programs cannot be seen", ""},
-        Situation{"Missing", "ttyUSB1", Check::Exists, Verdict::Problem,
-                  "/dev/ttyUSB1 does not exist|dmesg", "/dev/ttyUSB1 不存在"},
-        Situation{"MissingSkipsThePermission", "ttyUSB1", Check::Permission, Verdict::Skipped,
-                  "does not exist", ""},
-        Situation{"NotADevice", "/tmp/notes", Check::Exists, Verdict::Problem,
-                  "not a serial device", "不是串口设备",
-                  [](CFakeSystem& s) {
-                      s.nodes["/tmp/notes"] = {"/tmp/notes", false, 0, 0, 0644, 0, 0};
-                  }},
-        Situation{"ModemManagerProbes", "ttyUSB0", Check::ModemManager, Verdict::Warning,
-                  "has not been told|ATTRS{idVendor}==\"1a86\", ATTRS{idProduct}==\"7523\", "
-                  "ENV{ID_MM_DEVICE_IGNORE}=\"1\"|systemctl stop ModemManager",
-                  "ModemManager 正在运行",
-                  [](CFakeSystem& s) {
-                      s.processes.push_back({900, "ModemManager", {}});
-                  }},
-        Situation{"ModemManagerToldToIgnore", "ttyUSB0", Check::ModemManager, Verdict::Ok,
-                  "leave this port alone", "忽略此串口",
-                  [](CFakeSystem& s) {
-                      s.processes.push_back({900, "ModemManager", {}});
-                      s.properties["ID_MM_DEVICE_IGNORE"] = "1";
-                  }},
-        Situation{"BrlttyTookTheAdapter", "ttyUSB0", Check::Brltty, Verdict::Problem,
-                  "CH340|apt remove brltty|85-brltty.rules",
-                  "apt remove brltty|ln -s /dev/null /etc/udev/rules.d/85-brltty.rules",
-                  [](CFakeSystem& s) {
-                      s.InstallBrltty();
-                      s.nodes.erase("/dev/ttyUSB0");
-                  }},
-        Situation{"BrlttyWhileThePortIsThere", "ttyUSB0", Check::Brltty, Verdict::Warning,
-                  "the port vanishes", "", [](CFakeSystem& s) { s.InstallBrltty(); }},
-        Situation{"BrlttyRulesSwitchedOff", "ttyUSB0", Check::Brltty, Verdict::Ok, "not active", "",
-                  [](CFakeSystem& s) {
-                      s.InstallBrltty();
-                      s.files["/etc/udev/rules.d/85-brltty.rules"] = "";
-                  }}),
-    [](const testing::TestParamInfo<Situation>& info) { return info.param.name; });
-
-TEST(PortDoctor, WithoutAPortOnlyTheSystemWideChecksRun) {
-    CFakeSystem system;
-    system.processes.push_back({900, "ModemManager", {}});
-    const std::vector<Finding> findings = PortDoctor::ExamineSystem(system);
-    ASSERT_EQ(findings.size(), 2u);
-    EXPECT_EQ(Find(findings, Check::ModemManager).verdict, Verdict::Warning);
-    EXPECT_EQ(Find(findings, Check::Brltty).verdict, Verdict::Ok);
-}
-
-// The real system, as far as a test can know it: /dev/null exists and may be read and written,
-// a made-up name does not exist.
-TEST(PortDoctor, TheHostSystemSeesADeviceThatIsThere) {
-    const auto findings = PortDoctor::Examine(PortDoctor::HostSystem(), "/dev/null");
-    EXPECT_EQ(Find(findings, Check::Exists).verdict, Verdict::Ok);
-    EXPECT_EQ(Find(findings, Check::Permission).verdict, Verdict::Ok);
-    EXPECT_EQ(
-        Find(PortDoctor::Examine(PortDoctor::HostSystem(), "/dev/no-such-port"), Check::Exists)
-            .verdict,
-        Verdict::Problem);
 }
 
 } // namespace
