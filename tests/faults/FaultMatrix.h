@@ -37,26 +37,25 @@ struct Step {
     bool command = false; // a command of the read or write, not a step of the connection
 };
 
-// Both plans keep the radio's serial rate, so that a second attempt finds it where it was.
-inline OrvWritePlan OrvPlan() {
+// The write plans (this and SampleQxPlan(7)) keep the radio's serial rate, so that a second
+// attempt finds it where it was. The ORV rows are slot r's two channels in either layout, some
+// deleted, all codes used.
+inline OrvWritePlan OrvPlan(bool repeaterLayout = false, int slot = 3) {
     OrvWritePlan plan;
     for (int r = 0; r < RadioSettings::kOrvProgramRows; ++r) {
-        const int channel = 4 * (r / 2) + r % 2;
-        plan.program[static_cast<std::size_t>(r)] = {std::to_string(channel),
-                                                     std::to_string(410000000 + 12500 * channel),
-                                                     std::to_string(r % 3), std::to_string(r % 3)};
+        const int channel = 4 * (r / 2) + r % 2 + (repeaterLayout ? 2 : 0);
+        plan.program[static_cast<std::size_t>(r)] = {
+            std::to_string(channel),
+            r % 10 == 9 ? "0" : std::to_string(410000000 + 1250LL * 97 * channel),
+            std::to_string((r / 2 + r % 2) % 3), std::to_string((r / 2 + 2 * (r % 2)) % 3)};
     }
     plan.protocol = 0;
     plan.modeIndex = 1;
     plan.address = "17";
     plan.closeAddress = 1;
-    plan.currentChannel = 3;
+    plan.currentChannel = slot;
     plan.portRateIndex = 7;
     return plan;
-}
-
-inline QxWritePlan QxPlan() {
-    return SampleQxPlan(7);
 }
 
 // The steps of a sequence. Every reply of the read and of the write is a row, except that of
@@ -67,42 +66,32 @@ inline std::vector<Step> Steps(const Sequence& seq) {
     CSimLink link(radio, seq.family);
     link.Escape(); // "+++" is reply 1, the read's first command reply 2
     const std::size_t readCommands = link.commands.size();
-    if (seq.write) {
-        if (seq.family == FAMILY_ORV) {
-            link.Write(OrvPlan());
-        } else {
-            link.Write(QxPlan());
-        }
+    if (seq.write && seq.family == FAMILY_ORV) {
+        link.Write(OrvPlan());
+    } else if (seq.write) {
+        link.Write(SampleQxPlan(7));
+    }
+    // A read's connection replies first; the soft diagnosis's read is the CONFIG-key road's.
+    std::vector<Step> steps;
+    if (!seq.write) {
+        steps = seq.road == Road::OrvPowerOn ? std::vector<Step>{{"power-on report", 0}, {"+++", 1}}
+                : seq.road == Road::QxConfigKey ? std::vector<Step>{{"start answer at power-on", 0}}
+                                                : std::vector<Step>{{"+++", 1}};
+    }
+    if (!seq.write && seq.road == Road::QxSoftDiagnosis) {
+        return steps;
     }
     // On the CONFIG-key road the module starts in command mode: no "+++", so one reply less.
     const int shift = seq.road == Road::QxConfigKey ? 1 : 2;
-    std::vector<Step> steps;
-    if (!seq.write) {
-        if (seq.road == Road::OrvPowerOn) {
-            steps.push_back({"power-on report", 0});
-        }
-        if (seq.road == Road::QxConfigKey) {
-            steps.push_back({"start answer at power-on", 0});
-        }
-        if (seq.road != Road::QxConfigKey) {
-            steps.push_back({"+++", 1});
-        }
-        if (seq.road == Road::QxSoftDiagnosis) {
-            return steps; // the read after it is the CONFIG-key road's
-        }
-    }
     const std::size_t first = seq.write ? readCommands : 0;
     const std::size_t end = seq.write ? link.commands.size() : readCommands;
     const std::size_t rows =
         seq.family == FAMILY_ORV ? RadioSettings::kOrvProgramRows : RadioSettings::kQxProgramRows;
     const char* fields[] = {"channel", "frequency", "bandwidth", "direction"};
     for (std::size_t i = first; i < end; ++i) {
-        std::string name = link.commands[i];
-        if (!name.empty() && name.back() == '\r') {
+        std::string name = link.commands[i] == "\x1b" ? "ESC" : link.commands[i];
+        if (name.back() == '\r') {
             name.pop_back();
-        }
-        if (name == "\x1b") {
-            name = "ESC";
         }
         // The write's commands 2 .. 4 * rows + 1 answer the channel prompts.
         const std::size_t answer = i - first - 2;
