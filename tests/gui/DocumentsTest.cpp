@@ -120,6 +120,19 @@ TEST_P(RoundTrip, AReadIsKeptAndOpensOfflineAndSavesAndOpensAgainUnchanged) {
     ASSERT_NE(OpenDocument(saved), nullptr);
     EXPECT_EQ(FileBytes(SaveDocument("again.json")), FileBytes(saved));
     EXPECT_TRUE(prompts.texts.empty());
+
+    // A bad document is told by what is wrong in it and changes nothing.
+    QJsonObject newer = QJsonDocument::fromJson(FileBytes(saved)).object();
+    newer["format"] = 99;
+    WriteBytes(dir.filePath("newer.json"), QJsonDocument(newer).toJson());
+    WriteBytes(dir.filePath("cut.json"), FileBytes(saved).left(40));
+    for (const auto& [name, named] : {std::pair{"newer.json", "format"}, {"cut.json", "JSON"}}) {
+        prompts.texts.clear();
+        EXPECT_EQ(OpenDocument(dir.filePath(name)), PageSlots::SettingsPage(family));
+        ASSERT_EQ(prompts.texts.size(), 1U);
+        EXPECT_NE(prompts.texts.front().find(named), std::string::npos) << prompts.texts.front();
+    }
+    EXPECT_EQ(FileBytes(SaveDocument("after.json")), FileBytes(saved));
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, RoundTrip, ::testing::Values(FAMILY_QX, FAMILY_ORV));

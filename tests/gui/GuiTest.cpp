@@ -247,4 +247,17 @@ TEST_F(TimeOutTest, QxLateAnswerDuringTheFailureMessageIsRead) {
     EXPECT_TRUE(line.WaitFor("ATS128?\r", kWaitMs));
 }
 
+// Closing the search page is the way back while it runs: home, port closed, no message.
+TEST_F(TimeOutTest, QxClosingTheSearchPageReturnsHome) {
+    PtyPair line;
+    ASSERT_TRUE(line.Ok());
+    Start(line.SlaveName(), kQx, kSoftDiag);
+    ASSERT_TRUE(Shown(g_softDiagDlg));
+    ASSERT_TRUE(WaitUntil([this] { return main->PortOpen(); }));
+    g_softDiagDlg->close();
+    EXPECT_TRUE(BackHome());
+    EXPECT_FALSE(main->PortOpen());
+    EXPECT_TRUE(prompts.texts.empty());
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 #include "document/DocumentSet.h"
 #include "qxpage/QxChannelModel.h"
 #include "qxpage/QxSettingsDlg.h"
+#include "qxpage/QxTableFile.h"
 #include "tests/gui/GuiSupport.h"
 #include "tests/support/SimLink.h"
 
@@ -185,6 +186,42 @@ TEST_F(QxPageTest, SetRefusesAWriteThatCannotCompleteAndSendsNothing) {
     EXPECT_EQ(prompts.texts.front(), "输入频率值不对，请重新输入！");
     EXPECT_FALSE(page->WriteRunning() || main->Session().Writing());
     EXPECT_TRUE(Enabled("setButton"));
+}
+
+// The table leaves as a read-only file that a second export cannot replace, comes back whole
+// after Clear, and a file that cannot be read changes nothing.
+TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Open();
+    const std::string path = dir.filePath(QStringLiteral("table.txt")).toStdString();
+    prompts.savePaths = {path, path};
+    Press("exportButton");
+    QFile exported(QString::fromStdString(path));
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    const QByteArray bytes = exported.readAll();
+    EXPECT_EQ(bytes.toStdString(), QxTableFile::EncodeFile(Model().Rows()));
+    EXPECT_FALSE(exported.permissions() & QFile::WriteOwner);
+
+    Model().SetText(0, kFrequency, QStringLiteral("450.000000"));
+    Press("exportButton");
+    EXPECT_EQ(prompts.texts.size(), 1u);
+    QFile again(QString::fromStdString(path));
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), bytes);
+
+    Press("clearButton");
+    EXPECT_TRUE(Model().RowEmpty(0));
+    prompts.openPaths = {path, dir.filePath(QStringLiteral("absent.txt")).toStdString()};
+    Press("importButton");
+    EXPECT_EQ(Cell(0, kFrequency), "433.125000");
+    EXPECT_EQ(Cell(1, kDirection), "Tx");
+    EXPECT_TRUE(Model().RowEmpty(2));
+    const QxTableFile::ListRows before = Model().Rows();
+    prompts.texts.clear();
+    Press("importButton");
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{"无法打开文件"});
+    EXPECT_EQ(Model().Rows(), before);
 }
 
 // ---- Whole Sets against the simulated radio.
