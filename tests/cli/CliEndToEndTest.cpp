@@ -3,6 +3,7 @@
 // part of a write. Usage, bad input and documents run in-process (CliTest).
 
 #include "base/Version.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/JsonEdit.h"
 #include "tests/support/SimProcess.h"
 
@@ -57,11 +58,6 @@ QJsonObject Parse(const QByteArray& json) {
     const QJsonObject doc = QJsonDocument::fromJson(json).object();
     EXPECT_FALSE(doc.isEmpty()) << json.toStdString();
     return doc;
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString WriteDocument(const QTemporaryDir& dir, const QJsonObject& document) {

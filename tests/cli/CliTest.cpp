@@ -10,6 +10,7 @@
 #include "qxpage/QxTableFile.h"
 #include "tests/support/BadPorts.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/JsonEdit.h"
 
 #include <QDir>
@@ -26,11 +27,6 @@
 namespace {
 
 using namespace Cli;
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QString Put(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
     QFile file(dir.filePath(name));
@@ -184,10 +180,10 @@ TEST(CheckedOutput, AFileIsWrittenWholeOrLeftAsItWas) {
         const RlimitGuard full(4096); // a file system with 4 KB left
         EXPECT_TRUE(WriteOutput(document, existing, out).startsWith("Cannot write " + existing));
     }
-    EXPECT_EQ(Contents(existing), "old settings\n");
+    EXPECT_EQ(FileBytes(existing), "old settings\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"existing.json"});
     EXPECT_EQ(WriteOutput(document, existing, out), QString());
-    EXPECT_EQ(Contents(existing), document);
+    EXPECT_EQ(FileBytes(existing), document);
     EXPECT_EQ(WriteOutput(document, "/dev/full", out),
               "Cannot write /dev/full: No space left on device");
     struct stat st {};
@@ -306,7 +302,7 @@ TEST(Cli, ExportWritesThePagesTableOnceAndImportReadsItBack) {
                                      settings, "--output", table};
         const CliRunResult r = RunCliInProcess(exportArgs);
         ASSERT_EQ(r.status, kReadComplete) << r.err.toStdString();
-        EXPECT_EQ(Contents(table).toStdString(), c.table);
+        EXPECT_EQ(FileBytes(table).toStdString(), c.table);
         // Read-only, and an earlier export is never replaced.
         EXPECT_FALSE(QFileInfo(table).permissions() & QFileDevice::WriteOwner);
         const CliRunResult again = RunCliInProcess(exportArgs);

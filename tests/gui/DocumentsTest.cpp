@@ -6,6 +6,7 @@
 #include "qxpage/QxChannelModel.h"
 #include "qxpage/QxSettingsDlg.h"
 #include "tests/gui/GuiSupport.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/JsonEdit.h"
 
 #include <QAction>
@@ -17,11 +18,6 @@
 namespace {
 
 using namespace guitest;
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);

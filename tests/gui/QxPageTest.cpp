@@ -6,6 +6,7 @@
 #include "qxpage/QxSettingsDlg.h"
 #include "qxpage/QxTableFile.h"
 #include "tests/gui/GuiSupport.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/SimLink.h"
 
 #include <QPushButton>
@@ -197,18 +198,14 @@ TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
     const std::string path = dir.filePath(QStringLiteral("table.txt")).toStdString();
     prompts.savePaths = {path, path};
     Press("exportButton");
-    QFile exported(QString::fromStdString(path));
-    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
-    const QByteArray bytes = exported.readAll();
+    const QByteArray bytes = FileBytes(QString::fromStdString(path));
     EXPECT_EQ(bytes.toStdString(), QxTableFile::EncodeFile(Model().Rows()));
-    EXPECT_FALSE(exported.permissions() & QFile::WriteOwner);
+    EXPECT_FALSE(QFile::permissions(QString::fromStdString(path)) & QFile::WriteOwner);
 
     Model().SetText(0, kFrequency, QStringLiteral("450.000000"));
     Press("exportButton");
     EXPECT_EQ(prompts.texts.size(), 1u);
-    QFile again(QString::fromStdString(path));
-    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
-    EXPECT_EQ(again.readAll(), bytes);
+    EXPECT_EQ(FileBytes(QString::fromStdString(path)), bytes);
 
     Press("clearButton");
     EXPECT_TRUE(Model().RowEmpty(0));

@@ -2,6 +2,7 @@
 // leaves either the whole new file or the old one, never a partial one.
 #include "base/WholeFile.h"
 #include "connect/pages/SettingsPage.h"
+#include "tests/support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,11 +37,6 @@ struct PageWriter : CSettingsPage {
     using CSettingsPage::WriteFileReadOnly;
 };
 
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // Each writes a file at path; true when it reports success.
 const QByteArray kBody(900, 'x');
 const std::pair<const char*, std::function<bool(const QString&)>> kWriters[] = {
@@ -64,7 +60,7 @@ TEST(WholeFile, AFullDiskOrAReadOnlyFolderLeavesTheOldFileAndNoPartialOne) {
             if (!proc) {
                 ASSERT_TRUE(WholeFile::Write(existing, "good old file\n").isEmpty());
             }
-            const QByteArray before = Contents(existing);
+            const QByteArray before = FileBytes(existing);
             if (!full && !super) {
                 ASSERT_TRUE(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
             }
@@ -78,7 +74,7 @@ TEST(WholeFile, AFullDiskOrAReadOnlyFolderLeavesTheOldFileAndNoPartialOne) {
             }
             QFile::setPermissions(temporary.path(),
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            EXPECT_EQ(Contents(existing), before);
+            EXPECT_EQ(FileBytes(existing), before);
             if (!proc) { // no partial file left behind; with room again the writer makes it
                 EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{"existing"});
                 EXPECT_TRUE(write(dir + "/fresh"));
