@@ -100,11 +100,10 @@ std::optional<Problem> RecordProblem(const std::string& bytes) {
         return Problem{"文件是空的", "the file is empty"};
     }
     if (bytes.size() > kMostFileBytes) {
-        return Problem{
-            Formatted("文件有 %zu 字节，频率表文件最多 %zu 字节", bytes.size(), kMostFileBytes),
-            Formatted("the file has %zu bytes, more than a channel table file can have "
-                      "(%zu)",
-                      bytes.size(), kMostFileBytes)};
+        return Problem{Formatted("文件大于任何频率表文件（超过 %zu 字节）", kMostFileBytes),
+                       Formatted("the file is larger than any channel table file (more than %zu "
+                                 "bytes)",
+                                 kMostFileBytes)};
     }
     if (const auto bad = std::find_if_not(bytes.begin(), bytes.end(), IsText); bad != bytes.end()) {
         const auto line = 1 + std::count(bytes.begin(), bad, '\n');

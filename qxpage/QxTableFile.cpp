@@ -72,9 +72,10 @@ std::optional<Problem> FileProblem(const std::string& bytes) {
         return Problem{"文件是空的", "the file is empty"};
     }
     if (bytes.size() > kMostFileBytes) {
-        return Problem{
-            Formatted("文件有 %zu 字节，超过 %zu 字节", bytes.size(), kMostFileBytes),
-            Formatted("the file has %zu bytes, more than %zu", bytes.size(), kMostFileBytes)};
+        return Problem{Formatted("文件大于任何频率表文件（超过 %zu 字节）", kMostFileBytes),
+                       Formatted("the file is larger than any channel table file (more than %zu "
+                                 "bytes)",
+                                 kMostFileBytes)};
     }
     std::size_t lineNumber = 1;
     for (std::size_t start = 0; start < bytes.size(); ++lineNumber) {

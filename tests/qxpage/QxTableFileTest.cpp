@@ -111,7 +111,7 @@ TEST(QxTableFile, DamagedFilesAreRefusedWhole) {
     const std::vector<Case> refused = {
         {"empty", "", "the file is empty"},
         {"larger than the bound", std::string(QxTableFile::kMostFileBytes + 1, ' '),
-         "the file has 1048577 bytes"},
+         "the file is larger than any channel table file (more than 1048576"},
         {"random bytes", random, "line 1 holds bytes that are not text"},
         {"a NUL", withNul, "line 3 holds bytes that are not text"},
         {"a 1 MB line", exported + std::string(1000000, 'x'), "line 65 has 1000000 characters"},
