@@ -349,24 +349,16 @@ TEST(Cli, ExportWritesThePagesTableOnceAndImportReadsItBack) {
     }
 }
 
-// A damaged table file is refused whole with what is wrong and nothing written (the kinds of
-// damage themselves: the table file tests); a QX file with a line too many imports and says so.
+// A damaged table file is refused whole with what is wrong and nothing written (every kind of
+// damage: the table file tests); a QX file with a line too many imports and says so.
 TEST(Cli, ImportRefusesADamagedTableAndTellsWhatItSkipped) {
     QTemporaryDir dir;
     const std::string orv = OrvTableFile::EncodeFile({});
     QxTableFile::ListRows rows = QxRadio().channels;
     rows[9] = {}; // an incomplete row's line is no channel line
     const std::string qx = QxTableFile::EncodeFile(rows);
-    std::string random(1044, '\0');
-    unsigned seed = 3;
-    for (char& c : random) {
-        seed = seed * 1103515245u + 12345u;
-        c = static_cast<char>(seed >> 16);
-    }
     std::string spoilt = orv;
     spoilt[30] = '1'; // entry 1's frequency
-    std::string withNul = qx;
-    withNul[40] = '\0';
     const QString large = dir.filePath("large");
     QFile file(large);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(20 << 20));
@@ -378,19 +370,10 @@ TEST(Cli, ImportRefusesADamagedTableAndTellsWhatItSkipped) {
     };
     const std::vector<Case> cases = {
         {"orv", spoilt, kInvalidDocument, "the checksum does not match"},
-        {"orv", "39 34 31 6c" + orv.substr(11), kInvalidDocument, "not an ORV channel table"},
-        {"orv", orv.substr(0, 600), kInvalidDocument, "the file is cut short"},
-        {"orv", "", kInvalidDocument, "the file is empty"},
-        {"orv", large.toStdString(), kInvalidDocument, "larger than 1 MiB"},
-        {"orv", random, kInvalidDocument, "holds bytes that are not text"},
         {"orv", qx, kInvalidDocument, "it is not an ORV channel table file"},
-        {"orv", orv + std::string(1000000, '0'), kInvalidDocument,
-         "the file is larger than any channel table file"},
+        {"orv", large.toStdString(), kInvalidDocument, "larger than 1 MiB"},
         {"qx", orv, kInvalidDocument, "the file holds no channel line"},
-        {"qx", withNul, kInvalidDocument, "line 3 holds bytes that are not text"},
-        {"qx", qx + std::string(1000000, ' '), kInvalidDocument, "line 65 has 1000000 characters"},
-        {"qx", large.toStdString(), kInvalidDocument, "larger than 1 MiB"},
-        {"qx", qx.substr(0, qx.size() - 35) + "\r\r\n", kReadComplete, ""},
+        {"qx", qx.substr(0, qx.size() - 35) + "\r\r\n", kReadComplete, ""}, // 63 lines
         {"qx", qx + "3       433.125000  6.25 KHz  Tx\r\r\n", kReadComplete,
          ": 64 lines were imported. 1 line was skipped (no channel line, or after the 64th line or "
          "an empty line), the first of them line 65; their rows are unchanged.\n"},
