@@ -26,8 +26,6 @@ namespace {
 constexpr const char* kVerifyKey = "verifyAfterWriting";
 constexpr const char* kDocumentFilter =
     QT_TRANSLATE_NOOP("CMainDlg", "设置文件 (*.json);;All Files(*)");
-// No settings document comes near this; a larger file is not one.
-constexpr qint64 kMostDocumentBytes = 4 << 20;
 // The newest reads the menu lists; older ones are opened through "打开设置文件…".
 constexpr int kRecentShown = 30;
 // The bad fields, and the differences after a write, a message names before it says how many
@@ -185,19 +183,20 @@ bool CDocumentDesk::OpenFile(const QString& path) {
         return false;
     }
     const bool english = English();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const WholeFile::ReadResult file = WholeFile::Read(path);
+    if (file.failure == WholeFile::ReadFailure::CannotOpen ||
+        file.failure == WholeFile::ReadFailure::CannotRead) {
         Tell((english ? QStringLiteral("Cannot read the settings file %1: %2")
                       : QStringLiteral("无法读取设置文件 %1：%2"))
-                 .arg(path, file.errorString()));
+                 .arg(path, file.reason));
         return false;
     }
-    const QByteArray bytes = file.read(kMostDocumentBytes + 1);
     SettingsDocument document;
-    const QStringList problems = bytes.size() > kMostDocumentBytes
-                                     ? QStringList{english ? QStringLiteral("the file is too large")
-                                                           : QStringLiteral("文件过大")}
-                                     : SettingsFromJson(bytes, &document);
+    const QStringList problems =
+        file.failure == WholeFile::ReadFailure::TooLarge
+            ? QStringList{english ? QStringLiteral("the file is larger than 1 MiB")
+                                  : QStringLiteral("文件大于 1 MiB")}
+            : SettingsFromJson(file.bytes, &document);
     if (!problems.isEmpty()) {
         Tell((english ? QStringLiteral("The settings file %1 is not valid:\n%2")
                       : QStringLiteral("设置文件 %1 有误：\n%2"))

@@ -1,6 +1,7 @@
 // "export" and "import": a settings document's channels to a channel table file and back, as
 // the settings pages' table buttons do. Neither needs a radio.
 
+#include "base/WholeFile.h"
 #include "cli/CheckedOutput.h"
 #include "cli/CliCommands.h"
 #include "document/DocumentSet.h"
@@ -21,9 +22,10 @@ const QString kExportStatuses = QStringLiteral(
     "export is read-only and is never replaced).\n");
 
 const QString kImportStatuses = QStringLiteral(
-    "\nExit status: 0 done, 1 usage, 6 the document or the table file is invalid or cannot be\n"
-    "read (every bad field is named), 8 the document could not be written (the file named by\n"
-    "--output, or standard output).\n");
+    "\nExit status: 0 done (a QX table's lines that are no channel line are skipped and told),\n"
+    "1 usage, 6 the document or the table file is invalid or cannot be read (every bad field is\n"
+    "named; a damaged table file is refused whole and nothing is written), 8 the document could\n"
+    "not be written (the file named by --output, or standard output).\n");
 
 void ReportProblems(QTextStream& err, const QString& what, const QStringList& problems) {
     err << what << '\n';
@@ -195,17 +197,21 @@ int CImportCommand::Execute(const QStringList& args) {
             return kInvalidDocument;
         }
     }
-    QFile file(parser.value(table));
-    if (!file.open(QIODevice::ReadOnly)) {
-        Err() << "Cannot read " << parser.value(table) << ": " << file.errorString() << '\n';
+    const QString tablePath = parser.value(table);
+    const WholeFile::ReadResult file = WholeFile::Read(tablePath);
+    if (!file.Ok()) {
+        Err() << WholeFile::ReadFailureText(file, tablePath, true) << '\n';
         return kInvalidDocument;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        Err() << "Cannot read " << parser.value(table) << ": " << file.errorString() << '\n';
+    const Doc::TableImport done = Doc::ImportTableFile(file.bytes.toStdString(), document);
+    if (!done.refused.isEmpty()) {
+        Err() << "The table in " << tablePath << " cannot be imported; nothing was written:\n  "
+              << done.refused << '\n';
         return kInvalidDocument;
     }
-    Doc::ImportTableFile(bytes.toStdString(), document);
+    if (!done.skipped.isEmpty()) {
+        Err() << tablePath << ": " << done.skipped << '\n';
+    }
     const QByteArray json = SettingsToJson(document.settings, document.family);
     if (const QString failure = WriteOutput(json, parser.value(output), Out());
         !failure.isEmpty()) {

@@ -1,9 +1,9 @@
 #include "document/DocumentSet.h"
 
+#include "base/WholeFile.h"
 #include "orvpage/OrvTableFile.h"
 #include "qxpage/QxTableFile.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -131,35 +131,66 @@ std::string TableFileOf(const SettingsDocument& document) {
     return QxTableFile::EncodeFile(settings.channels);
 }
 
-void ImportTableFile(const std::string& bytes, SettingsDocument& document) {
+TableImport ImportTableFile(const std::string& bytes, SettingsDocument& document) {
     RadioSettings& settings = document.settings;
     if (document.family == FAMILY_ORV) {
+        const OrvTableFile::ReadResult file = OrvTableFile::ReadFile(bytes);
+        if (file.problem) {
+            return {QString::fromStdString(file.problem->english), {}};
+        }
         OrvPageLogic::OrvSetInput shown = OrvSetInputOf(settings);
-        OrvTableFile::ImportIntoCells(OrvTableFile::DecodeFile(bytes), shown.repeaterLayout,
-                                      shown.cells);
+        OrvTableFile::ImportIntoCells(file.record, shown.repeaterLayout, shown.cells);
         for (std::size_t i = 0; i < shown.cells.size(); ++i) {
             settings.channels[i].frequency = shown.cells[i];
         }
-        return;
+        return {};
     }
     QxTableFile::ListRows rows = settings.channels;
-    QxTableFile::ImportFile(bytes, rows);
+    const QxTableFile::ImportReport report = QxTableFile::ImportFile(bytes, rows);
+    if (report.refused) {
+        return {QString::fromStdString(report.refused->english), {}};
+    }
     for (std::size_t i = 0; i < rows.size(); ++i) {
         settings.channels[i].frequency = rows[i].frequency;
         settings.channels[i].bandwidth = rows[i].bandwidth;
         settings.channels[i].direction = rows[i].direction;
     }
+    return {{}, QString::fromStdString(QxTableFile::SkippedMessage(report, true))};
+}
+
+QStringList LayoutProblems(const SettingsDocument& document) {
+    constexpr std::size_t kLastRow = RadioSettings::kChannelRows - 1;
+    constexpr std::size_t kListedThere = 61;
+    const RadioSettings& settings = document.settings;
+    if (document.family != FAMILY_ORV || !OrvRepeaterLayoutOf(settings)) {
+        return {};
+    }
+    // The channel text is the listing's own ("61"), not a value the radio holds.
+    const ChannelEntry& last = settings.channels[kLastRow];
+    const ChannelEntry& listed = settings.channels[kListedThere];
+    if (last.frequency == listed.frequency && last.bandwidth == listed.bandwidth &&
+        last.direction == listed.direction) {
+        return {};
+    }
+    const auto values = [](const ChannelEntry& row) {
+        return QStringLiteral("\"%1\", \"%2\", \"%3\"")
+            .arg(QString::fromStdString(row.frequency), QString::fromStdString(row.bandwidth),
+                 QString::fromStdString(row.direction));
+    };
+    return {QStringLiteral("channels[%1] %2: in the repeater layout row %1 holds what the radio "
+                           "lists for channel %3 (%4), and the last slot receives on channel %3; "
+                           "give it the values of channels[%3]")
+                .arg(QString::number(kLastRow), values(last), QString::number(kListedThere),
+                     values(listed))};
 }
 
 QString ReadDocumentFile(const QString& path, QByteArray* json) {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        *json = file.readAll();
-        if (file.error() == QFileDevice::NoError) {
-            return {};
-        }
+    const WholeFile::ReadResult file = WholeFile::Read(path);
+    if (!file.Ok()) {
+        return WholeFile::ReadFailureText(file, path, true);
     }
-    return QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
+    *json = file.bytes;
+    return {};
 }
 
 QStringList LoadDocument(const QString& path, RadioFamily family, SettingsDocument* document) {
@@ -173,6 +204,9 @@ QStringList LoadDocument(const QString& path, RadioFamily family, SettingsDocume
         problems << QStringLiteral("family: the document is for %1, not %2")
                         .arg(read.family == FAMILY_ORV ? "orv" : "qx",
                              family == FAMILY_ORV ? "orv" : "qx");
+    }
+    if (problems.isEmpty()) {
+        problems = LayoutProblems(read);
     }
     if (problems.isEmpty()) {
         *document = read;

@@ -37,17 +37,28 @@ PreparedWrite PrepareWrite(const SettingsDocument& document);
 // The channel table file of the document's 64 channels, as the family's page exports it.
 std::string TableFileOf(const SettingsDocument& document);
 
+// What an import of a table file did, in English.
+struct TableImport {
+    QString refused; // why the file was refused (the document is unchanged); empty: imported
+    QString skipped; // what a QX import skipped; empty when nothing
+};
+
 // A channel table file put into the document's channels as the family's page imports it into
-// its list (the ORV page in the layout the document's mode asks for).
-void ImportTableFile(const std::string& bytes, SettingsDocument& document);
+// its list (the ORV page in the layout the document's mode asks for), or refused whole.
+TableImport ImportTableFile(const std::string& bytes, SettingsDocument& document);
+
+// What makes a document that reads well unfit to be written: in the ORV repeater layout the
+// radio lists channel 61 in row 63 and the last slot receives on channel 61, so a row 63 that
+// differs from row 61 could never be written as shown. One message per bad row.
+QStringList LayoutProblems(const SettingsDocument& document);
 
 // Reads the document in path and checks it for the family the command line names. Returns one
 // message per bad field (or why the file cannot be read); only when there is none is document
 // filled.
 QStringList LoadDocument(const QString& path, RadioFamily family, SettingsDocument* document);
 
-// The bytes of the document file in path; "Cannot read <path>: <reason>" when it cannot be read,
-// else an empty string.
+// The bytes of the document file in path, read up to the bound every input has; "Cannot read
+// <path>: <reason>" when it cannot be read or is larger, else an empty string.
 QString ReadDocumentFile(const QString& path, QByteArray* json);
 
 // A document of a family with nothing in it, as a radio with no channels would be read.

@@ -1,5 +1,6 @@
-// The QX channel table file applied from any bytes: it changes at most the rows its lines name,
-// and a row it fills in the form an export writes comes back the same from that export.
+// The QX channel table file applied from any bytes: a refused file changes nothing, a taken one
+// at most the rows its lines name, and a row it fills in the form an export writes comes back the
+// same from that export.
 
 #include "fuzz/FuzzCheck.h"
 #include "qxpage/QxTableFile.h"
@@ -33,8 +34,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rows[r] = {std::to_string(r), "held", "held", "held"};
     }
     const ListRows before = rows;
-    const int changed = ImportFile(bytes, rows);
-    FUZZ_CHECK(changed >= 0 && changed <= static_cast<int>(kRows));
+    const ImportReport report = ImportFile(bytes, rows);
+    if (report.refused) {
+        FUZZ_CHECK(rows == before && report.imported == 0 && report.skipped == 0);
+        FUZZ_CHECK(!report.refused->english.empty() && !report.refused->chinese.empty());
+        return 0;
+    }
+    const int changed = report.imported;
+    FUZZ_CHECK(changed >= 1 && changed <= static_cast<int>(kRows));
+    FUZZ_CHECK((report.skipped == 0) == (report.firstSkipped == 0));
+    FUZZ_CHECK(SkippedMessage(report, true).empty() == (report.skipped == 0));
 
     int rowsChanged = 0;
     for (std::size_t r = 0; r < kRows; ++r) {
@@ -46,12 +55,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     FUZZ_CHECK(rowsChanged <= changed);
-    if (changed == 0) {
-        FUZZ_CHECK(rowsChanged == 0);
-    }
 
+    // The export of any list the import gave is taken back, unless a cell grew a line past the
+    // longest an import reads, or no row makes a channel line (every one short or odd).
     ListRows again;
-    ImportFile(EncodeFile(rows), again);
+    if (ImportFile(EncodeFile(rows), again).refused) {
+        bool overlong = false;
+        bool channelLine = false;
+        for (const ChannelEntry& row : rows) {
+            const std::size_t texts =
+                row.frequency.size() + row.bandwidth.size() + row.direction.size();
+            overlong = overlong || texts + 14 > kLongestLine;
+            channelLine = channelLine || SurvivesExport(row) || texts == 0;
+        }
+        FUZZ_CHECK(overlong || !channelLine);
+        return 0;
+    }
     for (std::size_t r = 0; r < kRows; ++r) {
         if (SurvivesExport(rows[r])) {
             FUZZ_CHECK(again[r].frequency == rows[r].frequency);

@@ -1,6 +1,7 @@
 #include "orvpage/OrvSettingsDlg.h"
 
 #include "base/Prompts.h"
+#include "base/WholeFile.h"
 #include "connect/RadioSession.h"
 #include "connect/pages/PageSlots.h"
 #include "orvpage/OrvChannelList.h"
@@ -19,8 +20,6 @@ namespace {
 
 // Both directions of the table files offer the same choice.
 constexpr const char* kTableFilter = "(*.tb);;文本文件(*.txt);;All Files(*.*)";
-// More than any table file needs; a larger file is read only this far.
-constexpr qint64 kImportLimit = 1 << 20;
 
 std::vector<std::string> Items(const QComboBox* list) {
     std::vector<std::string> items;
@@ -338,15 +337,21 @@ void COrvSettingsDlg::OnImportList() {
     if (!path.has_value()) {
         return;
     }
-    QFile file(QString::fromStdString(*path));
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Read up to the bound; anything beyond it the table file's own check refuses.
+    const WholeFile::ReadResult file = WholeFile::Read(QString::fromStdString(*path));
+    if (file.failure == WholeFile::ReadFailure::CannotOpen ||
+        file.failure == WholeFile::ReadFailure::CannotRead) {
         Tell(Msg::kCannotOpenFile);
         return;
     }
-    const QByteArray bytes = file.read(kImportLimit);
-    const OrvTableFile::Record record = OrvTableFile::DecodeFile(
-        std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const OrvTableFile::ReadResult table = OrvTableFile::ReadFile(file.bytes.toStdString());
+    if (table.problem) {
+        Prompts::Current().ShowMessage(kMessageCaption,
+                                       OrvTableFile::RefusalMessage(*table.problem, english),
+                                       PromptIcon::Warning);
+        return;
+    }
     COrvChannelModel::Cells cells = m_model->CellTexts();
-    OrvTableFile::ImportIntoCells(record, g_orvRepeaterLayout != 0, cells);
+    OrvTableFile::ImportIntoCells(table.record, g_orvRepeaterLayout != 0, cells);
     m_model->SetCells(cells);
 }

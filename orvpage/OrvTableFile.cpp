@@ -3,8 +3,11 @@
 #include "orvpage/FrequencyText.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <limits>
+#include <string_view>
+#include <vector>
 
 namespace OrvTableFile {
 
@@ -16,6 +19,7 @@ constexpr std::size_t kBytesPerLine = 16;
 constexpr std::size_t kFullLines = 20;
 constexpr std::size_t kFullLineKept = 48;
 constexpr std::size_t kLaterLineKept = 25;
+constexpr std::size_t kListedInLastRow = 61;
 
 constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
     std::array<std::uint32_t, 256> table{};
@@ -35,7 +39,7 @@ std::size_t EntryOffset(std::size_t j) {
     return 4 + 5 * j;
 }
 
-int HexDigit(char c) {
+std::optional<int> HexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -45,7 +49,126 @@ int HexDigit(char c) {
     if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
     }
-    return 0;
+    return std::nullopt;
+}
+
+std::string Formatted(const char* format, auto... values) {
+    char text[256];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+// The text the record is decoded from: lines up to an empty one or the end, the first 48
+// characters of lines 1-20 and 25 of later ones. lineStarts, if given, receives where each
+// line's characters begin in it.
+std::string CountedText(const std::string& bytes, std::vector<std::size_t>* lineStarts) {
+    std::string text;
+    std::size_t lineNumber = 0;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t lf = bytes.find('\n', start);
+        const std::size_t stop = lf == std::string::npos ? bytes.size() : lf;
+        std::size_t length = stop - start;
+        // A text-mode read turns CR LF into LF: one CR before the LF goes with it.
+        if (lf != std::string::npos && length > 0 && bytes[stop - 1] == '\r') {
+            --length;
+        }
+        if (length == 0) {
+            break;
+        }
+        ++lineNumber;
+        if (lineStarts != nullptr) {
+            lineStarts->push_back(text.size());
+        }
+        const std::size_t kept = lineNumber <= kFullLines ? kFullLineKept : kLaterLineKept;
+        text.append(bytes, start, std::min(length, kept));
+        start = lf == std::string::npos ? bytes.size() : lf + 1;
+    }
+    return text;
+}
+
+// Bytes no text file holds: control characters other than the white space of line ends and
+// tabs. Random or binary data has them almost at once.
+bool IsText(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= 0x20 && byte != 0x7F) || c == '\t' || c == '\r' || c == '\n';
+}
+
+// What makes the file's bytes no record: everything that can be told before decoding it.
+std::optional<Problem> RecordProblem(const std::string& bytes) {
+    if (bytes.empty()) {
+        return Problem{"文件是空的", "the file is empty"};
+    }
+    if (bytes.size() > kMostFileBytes) {
+        return Problem{Formatted("文件大于任何频率表文件（超过 %zu 字节）", kMostFileBytes),
+                       Formatted("the file is larger than any channel table file (more than %zu "
+                                 "bytes)",
+                                 kMostFileBytes)};
+    }
+    if (const auto bad = std::find_if_not(bytes.begin(), bytes.end(), IsText); bad != bytes.end()) {
+        const auto line = 1 + std::count(bytes.begin(), bad, '\n');
+        return Problem{Formatted("第 %td 行含有不是文本的字节", line),
+                       Formatted("line %td holds bytes that are not text", line)};
+    }
+    std::vector<std::size_t> lineStarts;
+    const std::string text = CountedText(bytes, &lineStarts);
+    const auto lineOf = [&lineStarts](std::size_t at) {
+        return std::upper_bound(lineStarts.begin(), lineStarts.end(), at) - lineStarts.begin();
+    };
+    // The magic first: a file of another kind is named as that, not by its first odd digit.
+    static constexpr std::string_view kMagicText = "39 34 31 6d";
+    for (std::size_t at = 0; at < kMagicText.size() && at < text.size(); ++at) {
+        if (kMagicText[at] != ' ' &&
+            std::tolower(static_cast<unsigned char>(text[at])) != kMagicText[at]) {
+            return Problem{"这不是 ORV 频率表文件：开头不是 39 34 31 6d",
+                           "it is not an ORV channel table file: it does not begin with "
+                           "39 34 31 6d"};
+        }
+    }
+    // The last byte's blank may be gone (an editor that trims lines); its digits may not.
+    if (text.size() < 3 * kRecordSize - 1) {
+        return Problem{Formatted("文件不完整：只有频率表 %zu 字节中的 %zu 字节", kRecordSize,
+                                 (text.size() + 1) / 3),
+                       Formatted("the file is cut short: it holds %zu of the table's %zu bytes",
+                                 (text.size() + 1) / 3, kRecordSize)};
+    }
+    for (std::size_t k = 0; k < kRecordSize; ++k) {
+        const std::size_t at = 3 * k;
+        if (!HexValue(text[at]) || !HexValue(text[at + 1])) {
+            const std::string shown = text.substr(at, 2);
+            return Problem{
+                Formatted("第 %td 行：“%s”不是十六进制字节", lineOf(at), shown.c_str()),
+                Formatted("line %td: \"%s\" is not a hexadecimal byte", lineOf(at), shown.c_str())};
+        }
+    }
+    return std::nullopt;
+}
+
+// What makes a decoded record no table the export wrote: an index out of place, a checksum
+// that does not match.
+std::optional<Problem> ContentProblem(const Record& record) {
+    for (std::size_t j = 0; j < kEntries; ++j) {
+        if (record[EntryOffset(j)] != j) {
+            const unsigned index = record[EntryOffset(j)];
+            return Problem{
+                Formatted("第 %zu 项的序号字节是 %u，应为 %zu", j, index, j),
+                Formatted("entry %zu has the index byte %u instead of %zu", j, index, j)};
+        }
+    }
+    std::uint32_t stored = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        stored |= static_cast<std::uint32_t>(record[kChecksumOffset + i]) << (8 * i);
+    }
+    const std::uint32_t computed = Checksum(record.data(), kChecksumOffset);
+    if (stored != computed) {
+        return Problem{
+            Formatted("校验和与内容不符（文件中为 %08x，按内容应为 %08x），文件已被改动或损坏",
+                      stored, computed),
+            Formatted("the checksum does not match the content (the file says %08x, the "
+                      "content gives %08x): the file was changed or damaged",
+                      stored, computed)};
+    }
+    return std::nullopt;
 }
 
 std::int32_t Saturated(std::int64_t value) {
@@ -115,34 +238,31 @@ Frequencies ExportFrequencies(const std::array<ChannelEntry, kEntries>& channels
 }
 
 Record DecodeFile(const std::string& bytes) {
-    std::string text;
-    std::size_t lineNumber = 0;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const std::size_t lf = bytes.find('\n', start);
-        const std::size_t stop = lf == std::string::npos ? bytes.size() : lf;
-        std::size_t length = stop - start;
-        // A text-mode read turns CR LF into LF: one CR before the LF goes with it.
-        if (lf != std::string::npos && length > 0 && bytes[stop - 1] == '\r') {
-            --length;
-        }
-        if (length == 0) {
-            break;
-        }
-        ++lineNumber;
-        const std::size_t kept = lineNumber <= kFullLines ? kFullLineKept : kLaterLineKept;
-        text.append(bytes, start, std::min(length, kept));
-        start = lf == std::string::npos ? bytes.size() : lf + 1;
-    }
-
+    const std::string text = CountedText(bytes, nullptr);
     Record record{};
     for (std::size_t k = 0; k < kRecordSize; ++k) {
         const std::size_t at = 3 * k;
-        const int high = at < text.size() ? HexDigit(text[at]) : 0;
-        const int low = at + 1 < text.size() ? HexDigit(text[at + 1]) : 0;
+        const int high = at < text.size() ? HexValue(text[at]).value_or(0) : 0;
+        const int low = at + 1 < text.size() ? HexValue(text[at + 1]).value_or(0) : 0;
         record[k] = static_cast<std::uint8_t>(high * 16 + low);
     }
     return record;
+}
+
+ReadResult ReadFile(const std::string& bytes) {
+    ReadResult result;
+    result.problem = RecordProblem(bytes);
+    if (!result.problem) {
+        result.record = DecodeFile(bytes);
+        result.problem = ContentProblem(result.record);
+    }
+    return result;
+}
+
+std::string RefusalMessage(const Problem& problem, bool english) {
+    return english ? "The channel table file was not imported; the table is unchanged: " +
+                         problem.english + "."
+                   : "频率表文件未导入，频率表没有改变：" + problem.chinese + "。";
 }
 
 std::array<std::string, kEntries> EntryTexts(const Record& record) {
@@ -166,6 +286,9 @@ void ImportIntoCells(const Record& record, bool repeaterLayout,
         if (IsShownRow(j, repeaterLayout)) {
             cells[j] = texts[j];
         }
+    }
+    if (repeaterLayout) {
+        cells[kEntries - 1] = texts[kListedInLastRow];
     }
 }
 

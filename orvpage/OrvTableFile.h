@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace OrvTableFile {
@@ -40,15 +41,45 @@ Frequencies ExportFrequencies(const std::array<ChannelEntry, kEntries>& channels
 // Reads a file's bytes back into a record: lines up to an empty one or the end, the first 48
 // characters of lines 1-20 and 25 of later ones, then two characters at every third offset as
 // one byte. Missing or non-hexadecimal characters count as 0; magic, indexes and checksum are
-// not checked.
+// not checked (ReadFile checks them).
 Record DecodeFile(const std::string& bytes);
+
+// Why a file is refused, in each language: a phrase without final punctuation.
+struct Problem {
+    std::string chinese;
+    std::string english;
+
+    const std::string& Text(bool inEnglish) const { return inEnglish ? english : chinese; }
+    bool operator==(const Problem&) const = default;
+};
+
+// The most bytes a table file may have: the export's 1044 leave room for other line ends and
+// for anything after a line's counted characters, which the reading rules pass over.
+inline constexpr std::size_t kMostFileBytes = 2 * kFileSize;
+
+struct ReadResult {
+    Record record{};
+    std::optional<Problem> problem; // set: the file is refused and record means nothing
+};
+
+// A file as an import takes it: DecodeFile's record, once the file has been found to be one.
+// Refused are a file that is empty, larger than kMostFileBytes or holds bytes that are not
+// text; one that does not begin with the magic (another family's file, anything else); one cut
+// short of the record's 328 bytes; one whose record holds a character that is not a hexadecimal
+// digit, an index byte other than its entry's number, or a checksum other than its content's.
+// Every file the export writes is read back whole.
+ReadResult ReadFile(const std::string& bytes);
+
+// What the page says when it refuses a file: the table is unchanged, and why.
+std::string RefusalMessage(const Problem& problem, bool english);
 
 // The entries' frequencies as the list shows an imported one: the decimal digits with "." after
 // the third character (410000000 gives "410.000000", 0 gives "0.").
 std::array<std::string, kEntries> EntryTexts(const Record& record);
 
 // An import into the list's cells (indexed by table row): the entries of the rows the layout
-// shows replace their cells; the others are left as they are.
+// shows replace their cells; the others are left as they are. In the repeater layout row 63 takes
+// entry 61: the radio lists channel 61 there and the last slot receives on channel 61.
 void ImportIntoCells(const Record& record, bool repeaterLayout,
                      std::array<std::string, kEntries>& cells);
 

@@ -1,6 +1,7 @@
 #include "qxpage/QxSettingsDlg.h"
 
 #include "base/Prompts.h"
+#include "base/WholeFile.h"
 #include "connect/RadioSession.h"
 #include "qxpage/QxCellDelegate.h"
 #include "qxpage/QxChannelModel.h"
@@ -23,8 +24,6 @@ constexpr Bilingual kNotInteger{"请输入一个整数。", "Please enter an int
 
 // The channel table files.
 constexpr const char* kTableFilter = "文本文件(*.txt);;All Files(*)";
-// No table file comes near this; a larger file is read no further.
-constexpr qint64 kMostTableBytes = 1 << 20;
 
 } // namespace
 
@@ -322,20 +321,29 @@ void CQxSettingsDlg::OnImportList() {
     if (!name) {
         return;
     }
-    QFile file(QString::fromStdString(*name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        Tell(Msg::kCannotOpenFile);
-        return;
-    }
-    const QByteArray bytes = file.read(kMostTableBytes);
-    if (file.error() != QFileDevice::NoError) {
+    // Read up to the bound; anything beyond it the table file's own check refuses.
+    const WholeFile::ReadResult file = WholeFile::Read(QString::fromStdString(*name));
+    if (file.failure == WholeFile::ReadFailure::CannotOpen ||
+        file.failure == WholeFile::ReadFailure::CannotRead) {
         Tell(Msg::kCannotOpenFile);
         return;
     }
     // Applied to a copy, so that the list changes only once the file has been read.
     QxTableFile::ListRows rows = m_model->Rows();
-    QxTableFile::ImportFile(bytes.toStdString(), rows);
+    const QxTableFile::ImportReport report =
+        QxTableFile::ImportFile(file.bytes.toStdString(), rows);
+    const bool english = Owner().English();
+    if (report.refused) {
+        Prompts::Current().ShowMessage(kMessageCaption,
+                                       QxTableFile::RefusalMessage(*report.refused, english),
+                                       PromptIcon::Warning);
+        return;
+    }
     m_model->SetRows(rows);
+    if (report.skipped > 0) {
+        Prompts::Current().ShowMessage(
+            kMessageCaption, QxTableFile::SkippedMessage(report, english), PromptIcon::Warning);
+    }
 }
 
 // ---- Set and leaving.

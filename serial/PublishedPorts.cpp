@@ -18,6 +18,8 @@
 namespace {
 
 const QString kNamePattern = QStringLiteral("port-*.json");
+// An entry names a port, its device, a description and a process: far below this.
+constexpr qint64 kMostEntryBytes = 64 * 1024;
 
 QString UserTag() {
 #ifdef Q_OS_UNIX
@@ -55,11 +57,12 @@ bool OwnerAlive(qint64 pid) {
 }
 
 bool ReadEntry(const QString& file, PublishedPort* port) {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
+    // Any program of the user can put a file there: read no more than an entry can be.
+    const WholeFile::ReadResult in = WholeFile::Read(file, kMostEntryBytes);
+    if (!in.Ok()) {
         return false;
     }
-    const QJsonDocument doc = QJsonDocument::fromJson(in.readAll());
+    const QJsonDocument doc = QJsonDocument::fromJson(in.bytes);
     if (!doc.isObject()) {
         return false;
     }

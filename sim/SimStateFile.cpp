@@ -2,7 +2,6 @@
 
 #include "base/WholeFile.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -181,15 +180,14 @@ bool SimStateFromJson(const QByteArray& json, SimState* state, QString* error) {
 }
 
 bool LoadSimStateFile(const QString& path, SimState* state, QString* error) {
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(path, in.errorString());
+    // A state file is a few kilobytes; anything far larger is not one.
+    const WholeFile::ReadResult in = WholeFile::Read(path);
+    if (!in.Ok()) {
+        *error = WholeFile::ReadFailureText(in, path, true);
         return false;
     }
-    // A state file is a few kilobytes; anything far larger is not one.
-    const QByteArray json = in.read(1 << 20);
     QString why;
-    if (!SimStateFromJson(json, state, &why)) {
+    if (!SimStateFromJson(in.bytes, state, &why)) {
         *error = QStringLiteral("%1: %2").arg(path, why);
         return false;
     }

@@ -2,12 +2,14 @@
 // cannot be written, ports that are no serial port, documents refused before the port is opened,
 // export, import and diff. The radio's side runs end to end (CliEndToEndTest).
 
+#include "base/Timing.h"
 #include "base/Version.h"
 #include "cli/CheckedOutput.h"
 #include "cli/CliCommands.h"
 #include "document/DocumentSet.h"
 #include "orvpage/OrvTableFile.h"
 #include "qxpage/QxTableFile.h"
+#include "sim/SimServer.h"
 #include "tests/support/BadPorts.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/FileBytes.h"
@@ -123,6 +125,11 @@ TEST(Cli, UsageAndBadInputEndAtOnceNamingTheProblem) {
         {{"diff", garbage}, kDiffTrouble, "diff needs two settings documents"},
         {{"diff", "--bogus"}, kDiffTrouble, "unknown option --bogus"},
         {{"diff", array, absent}, kDiffTrouble, absent},
+        // A device that never ends is refused at the bound every input has.
+        {write + QStringList{"--settings", "/dev/zero"}, kInvalidDocument, "larger than 1 MiB"},
+        {exportQx + QStringList{"--settings", "/dev/zero"}, kInvalidDocument, "larger than 1 MiB"},
+        {{"import", "--family", "orv", "--table", "/dev/zero"}, kInvalidDocument, "than 1 MiB"},
+        {{"diff", "/dev/zero", array}, kDiffTrouble, "larger than 1 MiB"},
     });
     EXPECT_FALSE(QFile::exists(table)); // nothing left behind by the commands that failed
 }
@@ -256,6 +263,15 @@ TEST(Cli, AnInvalidDocumentIsRefusedBeforeThePortWithEveryFieldNamed) {
         {FAMILY_QX,
          [](QJsonObject& d) { d = Json(OrvRadio(), FAMILY_ORV); },
          {"family: the document is for orv, not qx"}},
+        // In the repeater layout row 63 is what the radio lists for channel 61.
+        {FAMILY_ORV,
+         [](QJsonObject& d) {
+             SetRegister(d, "orv", "s186", 0); // QZ transparent repeater
+             SetRegister(d, "orv", "s141", 1);
+             SetRegister(d, "orv", "s103", 5);
+             SetChannel(d, 63, {{"frequency", "470.000000"}});
+         },
+         {"channels[63] \""}},
     };
     QTemporaryDir dir;
     for (const Case& c : cases) {
@@ -331,6 +347,90 @@ TEST(Cli, ExportWritesThePagesTableOnceAndImportReadsItBack) {
             kReadComplete);
         EXPECT_EQ(Doc::LoadDocument(output, family, &imported), QStringList());
     }
+}
+
+// A damaged table file is refused whole with what is wrong and nothing written (every kind of
+// damage: the table file tests); a QX file with a line too many imports and says so.
+TEST(Cli, ImportRefusesADamagedTableAndTellsWhatItSkipped) {
+    QTemporaryDir dir;
+    const std::string orv = OrvTableFile::EncodeFile({});
+    QxTableFile::ListRows rows = QxRadio().channels;
+    rows[9] = {}; // an incomplete row's line is no channel line
+    const std::string qx = QxTableFile::EncodeFile(rows);
+    std::string spoilt = orv;
+    spoilt[30] = '1'; // entry 1's frequency
+    const QString large = dir.filePath("large");
+    QFile file(large);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(20 << 20));
+    struct Case {
+        const char* family;
+        std::string table; // the file's bytes, or the path of one
+        int status;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"orv", spoilt, kInvalidDocument, "the checksum does not match"},
+        {"orv", qx, kInvalidDocument, "it is not an ORV channel table file"},
+        {"orv", large.toStdString(), kInvalidDocument, "larger than 1 MiB"},
+        {"qx", orv, kInvalidDocument, "the file holds no channel line"},
+        {"qx", qx.substr(0, qx.size() - 35) + "\r\r\n", kReadComplete, ""}, // 63 lines
+        {"qx", qx + "3       433.125000  6.25 KHz  Tx\r\r\n", kReadComplete,
+         ": 64 lines were imported. 1 line was skipped (no channel line, or after the 64th line or "
+         "an empty line), the first of them line 65; their rows are unchanged.\n"},
+    };
+    const QString output = dir.filePath("out.json");
+    for (const Case& c : cases) {
+        const QString table = c.table.rfind(dir.path().toStdString(), 0) == 0
+                                  ? QString::fromStdString(c.table)
+                                  : Put(dir, "table", QByteArray::fromStdString(c.table));
+        const CliRunResult r =
+            RunCliInProcess({"import", "--family", c.family, "--table", table, "--output", output});
+        SCOPED_TRACE(r.err.toStdString());
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_TRUE(r.err.contains(c.message));
+        EXPECT_EQ(QFile::exists(output), c.status == kReadComplete);
+        if (c.status != kReadComplete) {
+            EXPECT_TRUE(r.err.startsWith("The table in " + table +
+                                         " cannot be imported; nothing "
+                                         "was written:\n  ") ||
+                        r.err.startsWith("Cannot read " + table))
+                << c.message;
+        }
+        QFile::remove(output);
+    }
+    // A document the radio could not hold is refused before the table goes into it.
+    RadioSettings repeater = OrvRadio();
+    repeater.orv = {0, 0, 0, 5, 1, 0, 0, 0, "12"}; // QZ transparent repeater: row 63 is 61
+    repeater.channels[63].frequency = "470.000000";
+    const QString settings = Put(dir, "repeater.json", SettingsToJson(repeater, FAMILY_ORV));
+    const CliRunResult r =
+        RunCliInProcess({"import", "--family", "orv", "--table",
+                         Put(dir, "t.tb", QByteArray::fromStdString(orv)), "--settings", settings});
+    EXPECT_EQ(r.status, kInvalidDocument);
+    EXPECT_TRUE(r.err.contains("\n  channels[63] \"470.000000\"")) << r.err.toStdString();
+}
+
+// A read that went well but cannot be written where it was asked to ends with 8, not as a read
+// that failed (the radio in this process, on a pseudo-terminal).
+TEST(Cli, AReadWhoseOutputCannotBeWrittenEndsWith8) {
+    // At the real waits (no scale): a busy machine cannot outrun them.
+    Timing::SetScale(1.0);
+    CSimRadio radio(FAMILY_QX);
+    CSimLog log;
+    CSimServer server(radio, log);
+    server.SetPacing(false);
+    server.SetAnnounceDelay(0);
+    QString error;
+    ASSERT_TRUE(server.Start(&error)) << error.toStdString();
+    QTemporaryDir dir;
+    const QString output = dir.filePath("absent/read.json");
+    const CliRunResult r = RunCliInProcess({"read", "--port", server.SlavePath(), "--family", "qx",
+                                            "--link", "config-key", "--output", output});
+    EXPECT_EQ(r.status, kOutputFailed) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Reading the settings")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.endsWith("Cannot write " + output + ": No such file or directory\n"))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
 }
 
 // Trouble (status 2) is in the usage table; the words are the document's.

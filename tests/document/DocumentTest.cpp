@@ -2,6 +2,7 @@
 // words, the write prepared as the page would and what the radio lists after it, and the
 // history of reads.
 
+#include "base/WholeFile.h"
 #include "document/Compare.h"
 #include "document/DocumentSet.h"
 #include "document/History.h"
@@ -145,6 +146,38 @@ TEST(SettingsJson, EveryBadFieldIsNamedAndNothingIsTakenFromABadDocument) {
     }
 }
 
+// A text left out is missing, never taken as empty: every text field of both families in turn.
+TEST(SettingsJson, EveryMissingTextIsNamedMissing) {
+    for (const RadioFamily family : {FAMILY_ORV, FAMILY_QX}) {
+        const QJsonObject whole = Json(family == FAMILY_ORV ? OrvRead() : QxRead());
+        QStringList paths;
+        if (family == FAMILY_ORV) {
+            paths << "orv.s105";
+        }
+        for (int row = 0; row < 64; ++row) {
+            for (const char* field : {"channel", "frequency", "bandwidth", "direction"}) {
+                paths << QString("channels[%1].%2").arg(row).arg(field);
+            }
+        }
+        for (const QString& path : paths) {
+            QJsonObject doc = whole;
+            if (path == "orv.s105") {
+                SetRegister(doc, "orv", "s105", QJsonValue::Undefined);
+            } else {
+                const int row = path.mid(9, path.indexOf(']') - 9).toInt();
+                QJsonArray channels = doc["channels"].toArray();
+                QJsonObject channel = channels[row].toObject();
+                channel.remove(path.section('.', 1));
+                channels[row] = channel;
+                doc["channels"] = channels;
+            }
+            SettingsDocument document;
+            EXPECT_EQ(SettingsFromJson(QJsonDocument(doc).toJson(), &document),
+                      QStringList{path + ": missing"});
+        }
+    }
+}
+
 struct ComparePair {
     bool orv;
     std::function<void(SettingsDocument&)> change;
@@ -212,6 +245,17 @@ TEST(CompareDocuments, NamesEachChangeInWords) {
          {"S105 radio address: 12 -> 13"},
          true},
         {true, [](SettingsDocument& d) { d.family = FAMILY_QX; }, {"family: ORV -> QX"}},
+        // The first and the last row are compared like every other.
+        {true,
+         [](SettingsDocument& d) {
+             d.settings.channels[0].frequency = "433.250000";
+             d.settings.channels[63].direction = "Tx";
+         },
+         {"channel 0: 433.125 MHz -> 433.250 MHz", "channel 63 direction: Rx -> Tx"},
+         false,
+         [](SettingsDocument& d) {
+             d.settings.channels[63] = {"61", "470.000000", "25   KHz", "Rx"};
+         }},
     };
     for (const ComparePair& c : cases) {
         SettingsDocument was = c.orv ? OrvRead() : QxRead();
@@ -256,18 +300,72 @@ TEST(PrepareWrite, TheDocumentBecomesThePagesPlan) {
 }
 
 // The ORV table goes into the rows the document's mode shows: four per list row in the repeater
-// layout, two in the normal one.
+// layout (row 63 as the radio lists it, from channel 61), two in the normal one. A damaged file
+// changes nothing.
 TEST(ImportTableFile, AnOrvTableFillsTheRowsOfTheDocumentsLayout) {
     OrvTableFile::Frequencies hertz{};
     hertz.fill(410000000);
+    hertz[63] = 480000000;
     for (const bool repeater : {true, false}) {
         SettingsDocument d = OrvRead();
         d.settings.orv = {0, 0, 0, 5, repeater ? 1 : 0, 0, 0, 0, "1"}; // QZ transparent
         ASSERT_EQ(Doc::OrvRepeaterLayoutOf(d.settings), repeater);
-        Doc::ImportTableFile(OrvTableFile::EncodeFile(hertz), d);
+        const SettingsDocument before = d;
+        EXPECT_EQ(Doc::ImportTableFile("39 34 31 6d", d).refused.left(22),
+                  "the file is cut short:");
+        EXPECT_EQ(d.settings, before.settings);
+        const Doc::TableImport done = Doc::ImportTableFile(OrvTableFile::EncodeFile(hertz), d);
+        EXPECT_TRUE(done.refused.isEmpty() && done.skipped.isEmpty());
         EXPECT_EQ(d.settings.channels[1].frequency, "410.000000");
         EXPECT_EQ(d.settings.channels[62].frequency, repeater ? "410.000000" : "");
+        EXPECT_EQ(d.settings.channels[63].frequency, repeater ? "410.000000" : "");
+        EXPECT_TRUE(Doc::LayoutProblems(d).isEmpty());
     }
+}
+
+// In the repeater layout row 63 is channel 61 as the radio lists it; a document that says
+// otherwise cannot be written as it reads.
+TEST(LayoutProblems, AnOrvRepeaterRow63MustBeChannel61) {
+    SettingsDocument d = OrvRead();
+    d.settings.orv = {0, 0, 0, 5, 1, 0, 0, 0, "1"}; // QZ transparent repeater
+    d.settings.channels[61] = {"61", "470.000000", "25   KHz", "Rx"};
+    d.settings.channels[63] = {"61", "470.000000", "25   KHz", "Rx"};
+    EXPECT_TRUE(Doc::LayoutProblems(d).isEmpty());
+    for (std::string ChannelEntry::*field :
+         {&ChannelEntry::frequency, &ChannelEntry::bandwidth, &ChannelEntry::direction}) {
+        SettingsDocument other = d;
+        other.settings.channels[63].*field = "x";
+        const QStringList problems = Doc::LayoutProblems(other);
+        ASSERT_EQ(problems.size(), 1);
+        EXPECT_TRUE(problems[0].startsWith("channels[63] \"")) << problems[0].toStdString();
+        EXPECT_TRUE(problems[0].contains("channels[61]")) << problems[0].toStdString();
+        other.settings.orv.s141 = 0; // the normal layout: row 63 is the radio's own
+        EXPECT_TRUE(Doc::LayoutProblems(other).isEmpty());
+    }
+}
+
+// Every file is read up to one bound: a device that never ends costs no more than that.
+TEST(ReadDocumentFile, EveryReadIsBounded) {
+    QTemporaryDir dir;
+    const QString exact = dir.filePath("exact.json");
+    const QString over = dir.filePath("over.json");
+    for (const auto& [path, size] : {std::pair{exact, WholeFile::kMostReadBytes},
+                                     std::pair{over, WholeFile::kMostReadBytes + 1}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+    }
+    QByteArray bytes;
+    EXPECT_EQ(Doc::ReadDocumentFile(exact, &bytes), "");
+    EXPECT_EQ(bytes.size(), WholeFile::kMostReadBytes);
+    for (const QString& path : {over, QString("/dev/zero")}) {
+        EXPECT_EQ(Doc::ReadDocumentFile(path, &bytes),
+                  "Cannot read " + path +
+                      ": it is larger than 1 MiB, more than any file this program reads");
+    }
+    EXPECT_EQ(Doc::ReadDocumentFile(dir.path(), &bytes),
+              "Cannot read " + dir.path() + ": it is a folder");
+    EXPECT_EQ(WholeFile::ReadFailureText(WholeFile::Read("/dev/zero"), "/dev/zero", false),
+              "无法读取 /dev/zero：文件大于 1 MiB，不是本程序能读取的文件");
 }
 
 // An ORV radio reads back the mode its preset was chosen for, whatever mode it had.

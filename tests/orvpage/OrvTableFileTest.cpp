@@ -90,59 +90,81 @@ TEST(OrvTableFile, ImportReadsBackWhatWasExported) {
     EXPECT_EQ(record, OrvTableFile::BuildRecord(hertz));
 }
 
-TEST(OrvTableFile, ImportReadingRules) {
+// Other line ends, uppercase digits and text after a line's counted characters read the same
+// record; a file that is not the record is refused, naming what is wrong.
+TEST(OrvTableFile, ImportTakesTheRecordAndRefusesADamagedFile) {
     const std::string exported = ReferenceFile(SampleTable());
     const OrvTableFile::Record expected = OrvTableFile::BuildRecord(SampleTable());
-
-    struct Case {
-        const char* name;
-        std::string file;
-        bool sameRecord;
-    };
-    std::string zeroChecksum = exported;
-    zeroChecksum.replace(zeroChecksum.size() - 12, 12, "00 00 00 00 ");
     std::string upper = exported;
     for (char& c : upper) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
-    std::string padded = Replace(exported, " \r\r\n", " trailing text\r\n");
+    // Damage at a byte k of the record, whose text starts at 3k plus two characters for every
+    // line end before it.
+    const auto at = [&exported](std::size_t k) { return 3 * k + 3 * (k / 16); };
+    const auto spoilt = [&](std::size_t k, const char* digits) {
+        std::string file = exported;
+        file.replace(at(k), 2, digits);
+        return file;
+    };
+    // Entry 5's index byte 6, with a checksum that matches: only the index is wrong.
+    OrvTableFile::Record moved = expected;
+    moved[4 + 5 * 5] = 6;
+    const std::uint32_t crc = OrvTableFile::Checksum(moved.data(), 324);
+    for (std::size_t i = 0; i < 4; ++i) {
+        moved[324 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+    }
+    std::string random(1044, '\0');
+    unsigned seed = 11;
+    for (char& c : random) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 16);
+    }
 
+    struct Case {
+        const char* name;
+        std::string file;
+        const char* problem; // the start of the English text; empty: the record is read
+    };
     const std::vector<Case> cases = {
-        {"CR LF line ends", Replace(exported, "\r\r\n", "\r\n"), true},
-        {"LF line ends", Replace(exported, "\r\r\n", "\n"), true},
-        {"uppercase digits", upper, true},
-        {"text after the 48th character of a line", padded, true},
-        {"checksum bytes zero", zeroChecksum, false},
+        {"CR LF line ends", Replace(exported, "\r\r\n", "\r\n"), ""},
+        {"LF line ends", Replace(exported, "\r\r\n", "\n"), ""},
+        {"uppercase digits", upper, ""},
+        {"text after the 48th character of a line",
+         Replace(exported, " \r\r\n", " trailing text\r\n"), ""},
+        {"empty", "", "the file is empty"},
+        {"20 MB, read to the bound", std::string((1 << 20) + 1, '0'),
+         "the file is larger than any channel table file (more than 2088"},
+        {"a 1 MB line", exported + std::string(1000000, 'f'),
+         "the file is larger than any channel table file"},
+        {"random bytes", random, "line 1 holds bytes that are not text"},
+        {"a NUL", Replace(exported, "00 00 00 03", std::string("00 00 \0\0 03", 11)),
+         "line 2 holds bytes that are not text"},
+        {"the QX file", "0       433.125000  25   KHz  Rx&Tx\r\r\n", "it is not an ORV channel"},
+        {"bad magic", spoilt(3, "6e"), "it is not an ORV channel table file"},
+        {"cut short", exported.substr(0, 500), "the file is cut short: it holds 158 of"},
+        {"an empty line in it", Replace(exported, "\r\r\n", "\r\n\r\n"), "the file is cut"},
+        {"not hexadecimal", spoilt(40, "x7"), "line 3: \"x7\" is not a hexadecimal byte"},
+        {"an index out of place", OrvTableFile::RecordText(moved), "entry 5 has the index byte 6"},
+        {"a frequency changed", spoilt(10, "ff"), "the checksum does not match the content"},
+        {"checksum bytes zero",
+         Replace(exported, exported.substr(exported.size() - 12), "00 00 00 00 "),
+         "the checksum does not match"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const OrvTableFile::Record record = OrvTableFile::DecodeFile(c.file);
-        const auto texts = OrvTableFile::EntryTexts(record);
-        EXPECT_EQ(texts, OrvTableFile::EntryTexts(expected));
-        EXPECT_EQ(record == expected, c.sameRecord);
+        const OrvTableFile::ReadResult read = OrvTableFile::ReadFile(c.file);
+        if (*c.problem == '\0') {
+            EXPECT_FALSE(read.problem) << read.problem->english;
+            EXPECT_EQ(read.record, expected);
+            continue;
+        }
+        ASSERT_TRUE(read.problem);
+        EXPECT_EQ(read.problem->english.rfind(c.problem, 0), 0u) << read.problem->english;
+        EXPECT_FALSE(read.problem->chinese.empty());
     }
-}
-
-TEST(OrvTableFile, DamagedFilesDecodeMissingDigitsAsZero) {
-    const std::string exported = ReferenceFile(SampleTable());
-    // Cut after byte 12: entry 1 keeps its low three bytes only.
-    const auto cut = OrvTableFile::EntryTexts(OrvTableFile::DecodeFile(exported.substr(0, 3 * 13)));
-    EXPECT_EQ(cut[0], "410.000000");
-    EXPECT_EQ(cut[1], std::to_string(411093750 & 0xFFFFFF).insert(3, "."));
-    EXPECT_EQ(cut[5], "0.");
-
-    // An empty line ends the file: what follows is never read.
-    const std::string stopped = exported.substr(0, 51) + "\r\n" + exported.substr(51);
-    const auto early = OrvTableFile::DecodeFile(stopped);
-    EXPECT_EQ(early[16], 0);
-    EXPECT_EQ(early[15], OrvTableFile::BuildRecord(SampleTable())[15]);
-
-    // Characters that are not hexadecimal count as 0.
-    std::string junk = exported;
-    junk[0] = 'x';
-    junk[1] = 'g';
-    EXPECT_EQ(OrvTableFile::DecodeFile(junk)[0], 0);
-    EXPECT_EQ(OrvTableFile::DecodeFile("")[0], 0);
+    EXPECT_EQ(OrvTableFile::RefusalMessage(*OrvTableFile::ReadFile("").problem, false),
+              "频率表文件未导入，频率表没有改变：文件是空的。");
 }
 
 TEST(OrvTableFile, ExportTakesTheCellsTheLayoutShows) {
@@ -177,8 +199,10 @@ TEST(OrvTableFile, ImportFillsTheColumnsOfThePagesLayout) {
     for (std::size_t j = 0; j < 64; ++j) {
         SCOPED_TRACE(j);
         EXPECT_EQ(normal[j], j % 4 < 2 ? texts[j] : "kept");
-        EXPECT_EQ(repeater[j], texts[j]);
+        // The radio lists channel 61 in row 63, and the last slot receives on it.
+        EXPECT_EQ(repeater[j], texts[j == 63 ? 61 : j]);
     }
+    ASSERT_NE(texts[63], texts[61]);
 }
 
 } // namespace

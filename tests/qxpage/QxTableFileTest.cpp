@@ -55,8 +55,8 @@ TEST(QxTableFile, ExportWritesEveryRowInItsFixedLayout) {
 TEST(QxTableFile, HandWrittenFileImports) {
     const std::string file = "5       433.125000  25   KHz  Rx&Tx\r\r\n"
                              "12      470.000050  12.5 KHz  Tx\r\r\n"
-                             "5       450.000000  6.25 KHz  Rx\r\r\n" // a later line wins
-                             "63      4O1.000000  25 kHz Rx&Tx trailing\r\r\n"
+                             "5       450.000000  6.25 KHz  Rx\r\r\n"          // a later line wins
+                             "63      4O1.000000  25 kHz Rx&Tx trailing\r\r\n" // no "KHz"
                              "64      433.125000  25   KHz  Rx&Tx\r\r\n"
                              " 7      433.125000  25   KHz  Rx&Tx\r\r\n"
                              "x8      433.125000  25   KHz  Rx&Tx\r\r\n"
@@ -65,14 +65,84 @@ TEST(QxTableFile, HandWrittenFileImports) {
                              "\r\n"
                              "30      433.125000  25   KHz  Rx&Tx\r\r\n";
     ListRows rows = Filled(Row("old", "old", "old"));
-    EXPECT_EQ(QxTableFile::ImportFile(file, rows), 5);
+    const QxTableFile::ImportReport report = QxTableFile::ImportFile(file, rows);
+    EXPECT_FALSE(report.refused);
+    EXPECT_EQ(report.imported, 4);
+    // Lines 4-8, and line 11 after the empty line, are told, not taken.
+    EXPECT_EQ(report.skipped, 6);
+    EXPECT_EQ(report.firstSkipped, 4u);
     EXPECT_EQ(rows[5], Row("450.000000", "6.25 KHz", "Rx"));
     EXPECT_EQ(rows[12], Row("470.000050", "12.5 KHz", "Tx"));
-    // Without "KHz" the bandwidth is two characters and the direction the rest.
-    EXPECT_EQ(rows[63], Row("4O1.000000", "25", "kHz Rx&Tx trailing"));
     EXPECT_EQ(rows[21], Row("433.125000", "25   KHz", ""));
-    for (std::size_t r : {0, 7, 8, 9, 30}) {
+    for (std::size_t r : {0, 7, 8, 9, 30, 63}) {
         EXPECT_EQ(rows[r], Row("old", "old", "old")) << r;
+    }
+    EXPECT_EQ(QxTableFile::SkippedMessage(report, true),
+              "4 lines were imported. 6 lines were skipped (no channel line, or after the 64th "
+              "line or an empty line), the first of them line 4; their rows are unchanged.");
+    EXPECT_EQ(QxTableFile::SkippedMessage(report, false),
+              "已导入 4 行。跳过了 6 行（不是信道行，或在第 64 行或空行之后），第一个是第 4 行；"
+              "这些行对应的信道没有改变。");
+}
+
+// A file that is no table at all changes no row and says why; one with a line too many imports
+// the 64 and tells of the rest.
+TEST(QxTableFile, DamagedFilesAreRefusedWhole) {
+    ListRows table{};
+    for (std::size_t r = 0; r < 64; ++r) {
+        table[r] = Row("433.125000", "25   KHz", "Rx&Tx");
+    }
+    const std::string exported = QxTableFile::EncodeFile(table);
+    std::string random(1044, '\0');
+    unsigned seed = 7;
+    for (char& c : random) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 16);
+    }
+    std::string withNul = exported;
+    withNul[100] = '\0';
+    const std::string orvFile = "39 34 31 6d 00 50 83 7d 18 01 d0 ff 94 18 02 00 \r\r\n"
+                                "00 00 00 03 70 fb 2f 19 04 00 00 00 00 05 00 00 \r\r\n";
+    struct Case {
+        const char* name;
+        std::string file;
+        const char* problem; // the start of the English text
+    };
+    const std::vector<Case> refused = {
+        {"empty", "", "the file is empty"},
+        {"larger than the bound", std::string(QxTableFile::kMostFileBytes + 1, ' '),
+         "the file is larger than any channel table file (more than 1048576"},
+        {"random bytes", random, "line 1 holds bytes that are not text"},
+        {"a NUL", withNul, "line 3 holds bytes that are not text"},
+        {"a 1 MB line", exported + std::string(1000000, 'x'), "line 65 has 1000000 characters"},
+        {"the ORV file", orvFile, "the file holds no channel line"},
+        {"only short lines", "1 433\r\n2 434\r\n", "the file holds no channel line"},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.name);
+        ListRows rows = Filled(Row("old", "old", "old"));
+        const QxTableFile::ImportReport report = QxTableFile::ImportFile(c.file, rows);
+        ASSERT_TRUE(report.refused);
+        EXPECT_EQ(report.refused->english.rfind(c.problem, 0), 0u) << report.refused->english;
+        EXPECT_FALSE(report.refused->chinese.empty());
+        EXPECT_EQ(rows, Filled(Row("old", "old", "old")));
+    }
+    EXPECT_EQ(QxTableFile::RefusalMessage({"文件是空的", "the file is empty"}, false),
+              "频率表文件未导入，列表没有改变：文件是空的。");
+
+    // 63 lines import as they are; a 65th line is not read, and told.
+    const std::string line = "5       450.000000  6.25 KHz  Rx\r\r\n";
+    for (const std::size_t lines : {63u, 65u}) {
+        ListRows rows{};
+        const std::size_t lineLength = exported.size() / 64; // every line has the same
+        const std::string file =
+            lines == 65 ? exported + line : exported.substr(0, 63 * lineLength);
+        const QxTableFile::ImportReport report = QxTableFile::ImportFile(file, rows);
+        EXPECT_FALSE(report.refused);
+        EXPECT_EQ(report.imported, lines == 65 ? 64 : 63);
+        EXPECT_EQ(report.skipped, lines == 65 ? 1 : 0);
+        EXPECT_EQ(report.firstSkipped, lines == 65 ? 65u : 0u);
+        EXPECT_EQ(rows[5], table[5]);
     }
 }
 
@@ -100,17 +170,6 @@ TEST(QxTableFile, ExportedTableImportsBackAsItWas) {
     }
 }
 
-TEST(QxTableFile, OnlyTheFirst64LinesAreRead) {
-    std::string file;
-    for (int i = 0; i < 64; ++i) {
-        file += "short\r\r\n";
-    }
-    file += "1       433.125000  25   KHz  Rx&Tx\r\r\n";
-    ListRows rows{};
-    EXPECT_EQ(QxTableFile::ImportFile(file, rows), 0);
-    EXPECT_EQ(rows[1], Row("", "", ""));
-}
-
 TEST(QxTableFile, ParseLineShapes) {
     using QxTableFile::LineEffect;
     using QxTableFile::ParseLine;
@@ -122,6 +181,7 @@ TEST(QxTableFile, ParseLineShapes) {
     EXPECT_EQ(ParseLine("01      433.125000  25   KHz  Rx"),
               (LineEffect{1, "433.125000", "25   KHz", "Rx"}));
     EXPECT_EQ(ParseLine("0123456789012345678901234567890"), std::nullopt);
+    EXPECT_EQ(ParseLine("01      433.125000  25   kHz  Rx"), std::nullopt);
 }
 
 } // namespace
