@@ -217,8 +217,12 @@ void CMainDlg::PlaceControls() {
         du.X(48), m_portCombo->style()
                       ->sizeFromContents(QStyle::CT_ComboBox, &option, wideName, m_portCombo)
                       .width());
+    const int most = du.X(kClientWidthDlu - 5 - 7);
     QRect combo(QPoint(du.X(5), du.Y(178)), m_portCombo->sizeHint());
-    combo.setWidth(std::clamp(combo.width(), least, du.X(kClientWidthDlu - 5 - 7)));
+    combo.setWidth(std::clamp(combo.width(), least, most));
+    // The box fits itself to its contents again a moment after they change: within these bounds.
+    m_portCombo->setMinimumWidth(least);
+    m_portCombo->setMaximumWidth(most);
     m_portCombo->setGeometry(combo);
 
     // The client area holds every control with the template's margin to its right and bottom.
