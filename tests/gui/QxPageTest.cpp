@@ -213,6 +213,11 @@ TEST_F(QxPageTest, AValueNoListHasIsWrittenBackWhileItsListIsDisabled) {
     PageSetPlan plan = page->PrepareSetPlan();
     ASSERT_TRUE(plan.Writable()) << plan.problems.front().field;
     EXPECT_EQ(plan.qx.workModeIndex, 7);
+    // The command-line client's write of what was read does the same.
+    const Doc::PreparedWrite cli =
+        Doc::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
+    EXPECT_TRUE(cli.problems.isEmpty()) << cli.problems.join('\n').toStdString();
+    EXPECT_EQ(cli.qx.workModeIndex, 7);
     Choose("protocolCombo", 2);
     ASSERT_TRUE(Enabled("workModeCombo"));
     Press("setButton");
