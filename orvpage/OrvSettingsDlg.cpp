@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 
 int g_orvRepeaterLayout = 0;
 
@@ -322,6 +323,14 @@ QStringList COrvSettingsDlg::EditedState() const {
     for (std::size_t row = 0; row < in.cells.size(); ++row) {
         if (OrvTableFile::IsEditableRow(row, in.repeaterLayout)) {
             state << QString::fromStdString(in.cells[row]);
+        }
+    }
+    // An editor still open may hold text its cell has not taken yet.
+    for (const QLineEdit* editor : m_ui->channelList->findChildren<QLineEdit*>("cellEdit")) {
+        if (editor->isVisible() &&
+            editor->text() != m_model->Cell(editor->property("cellRow").toInt(),
+                                            editor->property("cellColumn").toInt())) {
+            state << editor->text();
         }
     }
     return state;

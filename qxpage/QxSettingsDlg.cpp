@@ -346,13 +346,17 @@ QStringList CQxSettingsDlg::EditedState() const {
         state << QString::fromStdString(row.frequency) << QString::fromStdString(row.bandwidth)
               << QString::fromStdString(row.direction);
     }
-    // An editor still open holds text its cell has not taken yet.
+    // An editor still open may hold text its cell has not taken yet.
     if (QWidget* editor = m_delegate->OpenEditor()) {
         const auto* combo = qobject_cast<const QComboBox*>(editor);
         const auto* edit = qobject_cast<const QLineEdit*>(editor);
-        state << (combo != nullptr  ? combo->currentText()
-                  : edit != nullptr ? edit->text()
-                                    : QString());
+        const QString typed = combo != nullptr  ? combo->currentText()
+                              : edit != nullptr ? edit->text()
+                                                : QString();
+        if (typed != m_model->Text(editor->property("cellRow").toInt(),
+                                   editor->property("cellColumn").toInt())) {
+            state << typed;
+        }
     }
     return state;
 }
