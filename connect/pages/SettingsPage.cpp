@@ -121,10 +121,9 @@ std::string CSettingsPage::ProblemsText(const std::vector<SetProblem>& problems,
     if (problems.size() == 1) {
         return problems.front().PageText(english);
     }
-    std::string text = english ? "Nothing was sent. Please correct these " +
-                                     std::to_string(problems.size()) + " items and Set again:"
-                               : "未发送任何设置。请改正以下 " + std::to_string(problems.size()) +
-                                     " 项后重新设置：";
+    const std::string count = std::to_string(problems.size());
+    std::string text =
+        english ? "Please correct these " + count + " items:" : "请改正以下 " + count + " 项：";
     for (std::size_t i = 0; i < problems.size() && i < kProblemsListed; ++i) {
         std::string item = problems[i].PageText(english);
         // The place goes under its message, indented like it.

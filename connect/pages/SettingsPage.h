@@ -36,8 +36,6 @@ public:
     bool OnExitSettings();
     // The caption's close button: the same.
     bool OnClosePage() { return OnExitSettings(); }
-    // The same steps without asking, where the program itself takes the page away.
-    void LeaveSettings();
 
     // Before the page is left or taken away with its window: true when the page is not on
     // screen, holds nothing that was not written to the radio (or, offline, is as the file had
@@ -115,6 +113,8 @@ protected:
     void OnEscape() override {}
 
 private:
+    // The exit button's steps once leaving is agreed.
+    void LeaveSettings();
     void PresentSavingPage();
     bool Started(bool started);
     void EndWrite();

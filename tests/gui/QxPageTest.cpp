@@ -192,7 +192,7 @@ TEST_F(QxPageTest, SetRefusesAWriteThatCannotCompleteAndSendsNothing) {
     Press("setButton");
     // One message, item by item, each with its place.
     EXPECT_EQ(prompts.texts, std::vector<std::string>{
-                                 "未发送任何设置。请改正以下 3 项后重新设置：\n"
+                                 "请改正以下 3 项：\n"
                                  "1. 输入频率值不对，请重新输入！\n    信道 4 频率：“433.00001”\n"
                                  "2. 信道4方向不对，请检查！\n    信道 4 DIR：“both”\n"
                                  "3. 当前设置没有对应的预置模式，请检查！"});
