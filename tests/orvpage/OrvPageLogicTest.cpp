@@ -194,11 +194,9 @@ TEST(OrvSet, EveryBadCellIsReportedInListOrderAndNothingIsWritable) {
     EXPECT_EQ(prepared.problems[0].PageText(true),
               "The Scope is wrong,Please write again！\nChannel 1 Rx Fre: \"500\"");
     EXPECT_EQ(prepared.problems[1].field, "channels[4].frequency");
-    EXPECT_EQ(prepared.problems[1].whereChinese, "信道 2 发射频率：“abc”");
     EXPECT_EQ(prepared.problems[2].field, "channels[9].frequency");
     EXPECT_EQ(prepared.problems[2].Text(true), "The Value is wrong,Please write again！");
     EXPECT_EQ(prepared.problems[3].field, "channels[13].frequency");
-    EXPECT_EQ(prepared.problems[3].whereEnglish, "Channel 4 Rx Fre: \"433.125abc\"");
     EXPECT_EQ(prepared.problems[4].field, "channels[60].frequency");
     EXPECT_EQ(prepared.problems[4].Text(true), "The Form is Wrong，Please check！");
     EXPECT_FALSE(prepared.Writable());
