@@ -205,8 +205,8 @@ bool CDocumentDesk::OpenFile(const QString& path) {
     }
 
     // The page showing goes as its exit button would take it (a radio leaves its command mode).
-    if (CSettingsPage* page = ShowingPage()) {
-        page->OnExitSettings();
+    if (CSettingsPage* page = ShowingPage(); page != nullptr && !page->OnExitSettings()) {
+        return false;
     }
     if (session.PortOpen()) {
         return false; // a road is under way; it keeps the window

@@ -24,15 +24,19 @@
 #include "serial/PortEnumerator.h"
 #include "ui_MainDlg.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -42,6 +46,9 @@ constexpr int kAfterReadMs = 200;
 constexpr int kAfterHideMs = 100;
 
 const Bilingual kNoInstructions{"找不到使用说明文件。", "The instructions file cannot be found."};
+
+// The port box is never too narrow for a name like this one, even with nothing listed.
+constexpr const char* kWidePortName = "ttyUSB10";
 
 // The window is destroyed by the language command, so the command runs after the menu's signal
 // has returned.
@@ -61,6 +68,8 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     m_portCombo = m_ui->portCombo;
     m_qxButton = m_ui->qxButton;
     m_orvButton = m_ui->orvButton;
+    // The box's edit field takes the focus: it is announced by the box's label.
+    m_portCombo->lineEdit()->setAccessibleName(m_ui->portLabel->text());
     m_icon.addFile(QStringLiteral(":/images/icon128-16.png"));
     m_icon.addFile(QStringLiteral(":/images/icon128-32.png"));
     m_icon.addFile(QStringLiteral(":/images/icon128.png"));
@@ -95,6 +104,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     connect(&m_session, &CRadioSession::readStarted, this, &CMainDlg::OnReadStarted);
     connect(&m_session, &CRadioSession::readFinished, this, &CMainDlg::OnReadFinished);
     connect(&m_session, &CRadioSession::noAnswer, this, &CMainDlg::OnNoAnswer);
+    connect(&m_session, &CRadioSession::replyRejected, this, &CMainDlg::OnReplyRejected);
     connect(&m_session, &CRadioSession::portLost, this, &CMainDlg::OnPortLost);
     connect(&m_session, &CRadioSession::readFailed, this, &CMainDlg::OnReadFailed);
     connect(&m_session, &CRadioSession::writeFinished, this, &CMainDlg::OnWriteFinished);
@@ -198,8 +208,21 @@ void CMainDlg::PlaceControls() {
     // The drop-down height of the template covers its list; the field itself is one line high.
     // It is as wide as the longest port name, up to the width of the home page.
     m_portCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    QStyleOptionComboBox option;
+    option.initFrom(m_portCombo);
+    option.editable = m_portCombo->isEditable();
+    const QSize wideName(m_portCombo->fontMetrics().horizontalAdvance(QLatin1String(kWidePortName)),
+                         m_portCombo->fontMetrics().height());
+    const int least = std::max(
+        du.X(48), m_portCombo->style()
+                      ->sizeFromContents(QStyle::CT_ComboBox, &option, wideName, m_portCombo)
+                      .width());
+    const int most = du.X(kClientWidthDlu - 5 - 7);
     QRect combo(QPoint(du.X(5), du.Y(178)), m_portCombo->sizeHint());
-    combo.setWidth(std::clamp(combo.width(), du.X(48), du.X(kClientWidthDlu - 5 - 7)));
+    combo.setWidth(std::clamp(combo.width(), least, most));
+    // The box fits itself to its contents again a moment after they change: within these bounds.
+    m_portCombo->setMinimumWidth(least);
+    m_portCombo->setMaximumWidth(most);
     m_portCombo->setGeometry(combo);
 
     // The client area holds every control with the template's margin to its right and bottom.
@@ -234,11 +257,32 @@ void CMainDlg::OnInstructions() {
 }
 
 void CMainDlg::OnChinese() {
-    ChooseLanguageLater(false);
+    if (ConfirmLeavePages()) {
+        ChooseLanguageLater(false);
+    }
 }
 
 void CMainDlg::OnEnglish() {
-    ChooseLanguageLater(true);
+    if (ConfirmLeavePages()) {
+        ChooseLanguageLater(true);
+    }
+}
+
+bool CMainDlg::ConfirmLeavePages() {
+    for (CSettingsPage* page : {g_orvPage.data(), g_qxPage.data()}) {
+        if (page != nullptr && !page->ConfirmLeave()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CMainDlg::closeEvent(QCloseEvent* event) {
+    if (!ConfirmLeavePages()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void CMainDlg::MarkLanguage(bool english) {
@@ -277,6 +321,7 @@ void CMainDlg::OnPortSelChange(int index) {
 }
 
 bool CMainDlg::StartRoad(RadioFamily family) {
+    m_replyRejected = false;
     m_radioFamily = family;
     m_session.SetFamily(m_radioFamily);
     if (family == FAMILY_ORV) {
@@ -373,12 +418,14 @@ CSettingsPage* CMainDlg::PresentSettingsPage(RadioFamily family) {
         page->Present();
         page->FillFromSettings();
         page->RebuildChannelList();
+        page->MarkUnchanged();
         return page;
     }
     CQxSettingsDlg* page = PageSlots::Put(g_qxPage, new CQxSettingsDlg(*this));
     m_documents->AttachTo(*page);
     page->Present();
     page->FillFromSettings();
+    page->MarkUnchanged();
     return page;
 }
 
@@ -391,12 +438,20 @@ bool CMainDlg::CheckAfterSave(CSettingsPage& page) {
 }
 
 void CMainDlg::OnNoAnswer() {
+    const bool rejected = std::exchange(m_replyRejected, false);
     // A write that falls silent keeps its settings page and what the user entered on it.
     if (CSettingsPage* page = PageSlots::WritingPage()) {
-        page->OnWriteNoAnswer();
+        page->OnWriteNoAnswer(rejected ? &Msg::kReplyTooLong : nullptr);
         return;
     }
-    ReturnHome(&Msg::kNoAnswer);
+    if (!rejected) {
+        ReturnHome(&Msg::kNoAnswer);
+        return;
+    }
+    const std::string zh = std::string(Msg::kReplyTooLong.zh) + "\n" + Msg::kNoAnswer.zh;
+    const std::string en = std::string(Msg::kReplyTooLong.en) + "\n" + Msg::kNoAnswer.en;
+    const Bilingual message{zh.c_str(), en.c_str()};
+    ReturnHome(&message);
 }
 
 void CMainDlg::OnWriteFinished(RadioFamily family) {
@@ -427,6 +482,7 @@ void CMainDlg::ReturnHome(const Bilingual* why) {
         return;
     }
     m_returningHome = true;
+    m_replyRejected = false;
     m_afterRead.stop();
     m_afterHide.stop();
     // Nothing may go on behind the message: every procedure stopped, no write left half done,

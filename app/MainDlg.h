@@ -72,6 +72,8 @@ public:
     void OnReadStarted(RadioFamily family);
     void OnReadFinished(RadioFamily family);
     void OnNoAnswer();
+    // A reply too long to be an answer was thrown away: said with the silence that follows.
+    void OnReplyRejected() { m_replyRejected = true; }
     void OnReadFailed(ReadFailure why, const QString& command);
     void OnPortLost(const QString& reason);
     void OnWriteFinished(RadioFamily family);
@@ -82,6 +84,13 @@ public:
     void FillPortCombo(const QStringList& names);
     // Lists the free ports again, keeping what the box holds.
     void RefreshPorts();
+
+    // Before the pages go with the window (a language chosen, the window closed): true when no
+    // settings page on screen holds changes never written, or the user agrees to give them up.
+    bool ConfirmLeavePages();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void InitDialog();
@@ -106,5 +115,6 @@ private:
     QTimer m_afterRead;
     QTimer m_afterHide;
     bool m_returningHome = false;
+    bool m_replyRejected = false;
     CDocumentDesk* m_documents = nullptr;
 };

@@ -19,6 +19,8 @@ CReviewDlg::CReviewDlg(const QStringList& changes, QWidget* parent) : QDialog(pa
         list->setObjectName(QStringLiteral("changesList"));
         list->addItems(changes);
         list->setMinimumSize(480, 240);
+        // A list is named for assistive technology by its own name, not by a label.
+        list->setAccessibleName(summary->text());
         layout->addWidget(list);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);

@@ -15,6 +15,7 @@
 #include "connect/pages/SavingDlg.h"
 #include "connect/pages/SoftDiagDlg.h"
 #include "document/Compare.h"
+#include "orvpage/OrvPageLogic.h"
 #include "orvpage/OrvSettingsDlg.h"
 #include "qxpage/QxSettingsDlg.h"
 
@@ -76,12 +77,33 @@ private:
     bool m_failed = false;
 };
 
-void ShootMessage(CShooter& shooter, const QString& name, const Bilingual& message, bool english) {
-    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kMessageCaption),
-                    QString::fromUtf8(message.In(english)), QMessageBox::Ok);
+void ShootBox(CShooter& shooter, const QString& name, const std::string& text,
+              QMessageBox::Icon icon = QMessageBox::Warning,
+              QMessageBox::StandardButtons buttons = QMessageBox::Ok) {
+    QMessageBox box(icon, QString::fromUtf8(kMessageCaption), QString::fromStdString(text),
+                    buttons);
     box.show();
     shooter.Shoot(&box, name);
     box.hide();
+}
+
+void ShootMessage(CShooter& shooter, const QString& name, const Bilingual& message, bool english,
+                  QMessageBox::Icon icon = QMessageBox::Warning) {
+    ShootBox(shooter, name, message.In(english), icon);
+}
+
+// Set refused: two bad cells of the ORV list, told in one message.
+void ShootSetProblems(CShooter& shooter, bool english) {
+    std::vector<SetProblem> problems;
+    for (const auto& [row, text] : {std::pair<std::size_t, const char*>(9, "409.9"),
+                                    std::pair<std::size_t, const char*>(12, "433.125abc")}) {
+        if (std::optional<SetProblem> problem = OrvPageLogic::CellProblem(row, text)) {
+            problems.push_back(*problem);
+        }
+    }
+    ShootBox(shooter, QStringLiteral("msg_set_problems"),
+             CSettingsPage::ProblemsText(problems, english));
+    ShootBox(shooter, QStringLiteral("msg_frequency_cell"), problems.front().PageText(english));
 }
 
 // The pages are drawn for a port chosen on the home page, without a radio behind it.
@@ -114,6 +136,11 @@ void SampleOrvRadio(RadioSettings& s, bool repeater) {
                                   "456.062500", "456.062500", "457.000000", "458.000000"};
     for (std::size_t i = 0; i < std::size(listed); ++i) {
         s.channels[i] = {std::to_string(i), listed[i], "25   KHz", "Rx&Tx"};
+    }
+    // Channel 16: the radio lists channel 61's frequency again in row 63.
+    const char* const last[] = {"470.000000", "470.500000", "471.000000", "470.500000"};
+    for (std::size_t i = 0; i < std::size(last); ++i) {
+        s.channels[60 + i] = {std::to_string(60 + i), last[i], "25   KHz", "Rx&Tx"};
     }
     s.orv = repeater ? OrvRegisters{0, 2, 0, 5, 0, 0, 0, 0, "1"}
                      : OrvRegisters{0, 1, 0, 5, 0, 0, 0, 0, "12"};
@@ -266,7 +293,8 @@ bool ShootLanguage(const QDir& folder, bool english) {
     ShootQxPage(shooter, owner, english);
 
     ShootMessage(shooter, QStringLiteral("msg_no_port"), Msg::kNoPort, english);
-    ShootMessage(shooter, QStringLiteral("msg_saved"), Msg::kSaved, english);
+    ShootMessage(shooter, QStringLiteral("msg_saved"), Msg::kSaved, english,
+                 QMessageBox::Information);
     ShootMessage(shooter, QStringLiteral("msg_write_error"), Msg::kWriteError, english);
     ShootMessage(shooter, QStringLiteral("msg_no_answer_saving"), Msg::kNoAnswerWhileSaving,
                  english);
@@ -274,6 +302,9 @@ bool ShootLanguage(const QDir& folder, bool english) {
     ShootMessage(shooter, QStringLiteral("msg_port_lost"), Msg::kPortLost, english);
     ShootMessage(shooter, QStringLiteral("msg_read_stopped"), Msg::kReadStopped, english);
     ShootMessage(shooter, QStringLiteral("msg_save_stopped"), Msg::kSaveStopped, english);
+    ShootSetProblems(shooter, english);
+    ShootBox(shooter, QStringLiteral("msg_leave_unwritten"), Msg::kLeaveUnwritten.In(english),
+             QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
     return !shooter.Failed();
 }
 

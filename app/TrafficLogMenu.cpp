@@ -10,7 +10,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
+#include <QWidget>
 
 namespace TrafficLogMenu {
 
@@ -28,7 +28,7 @@ void Tell(const std::string& text, PromptIcon icon) {
     Prompts::Current().ShowMessage(kMessageCaption, text, icon);
 }
 
-void Save(QWidget& window, const CTrafficLog& log, bool english) {
+void Save(const CTrafficLog& log, bool english) {
     const QByteArray text = log.Text();
     if (text.isEmpty()) {
         Tell(english ? "Nothing has been sent or received yet." : "还没有通信记录。",
@@ -38,12 +38,14 @@ void Save(QWidget& window, const CTrafficLog& log, bool english) {
     const QString suggested =
         QDir::home().filePath(QStringLiteral("orvconf-traffic-%1.txt")
                                   .arg(QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss")));
-    const QString path = QFileDialog::getSaveFileName(
-        &window, QCoreApplication::translate("CMainDlg", "保存通信记录"), suggested,
-        QCoreApplication::translate("CMainDlg", "文本文件 (*.txt)"));
-    if (path.isEmpty()) {
+    const std::optional<std::string> chosen = Prompts::Current().ChooseSaveFile(
+        {QCoreApplication::translate("CMainDlg", "保存通信记录").toStdString(),
+         QCoreApplication::translate("CMainDlg", "文本文件 (*.txt)").toStdString(),
+         suggested.toStdString(), "txt"});
+    if (!chosen) {
         return;
     }
+    const QString path = QString::fromStdString(*chosen);
     const QString failure = WholeFile::Write(path, text);
     if (!failure.isEmpty()) {
         const std::string reason = failure.toStdString();
@@ -61,9 +63,8 @@ void Install(QWidget& window, QWidget& menu, CRadioSession& session,
     session.SetTrafficLog(&holder->log);
     auto* action = new QAction(QCoreApplication::translate("CMainDlg", "保存通信记录…"), &menu);
     action->setObjectName(QStringLiteral("saveTrafficAction"));
-    QWidget* owner = &window;
     QObject::connect(action, &QAction::triggered, holder,
-                     [owner, holder, english] { Save(*owner, holder->log, english()); });
+                     [holder, english] { Save(holder->log, english()); });
     menu.addAction(action);
 }
 

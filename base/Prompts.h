@@ -19,9 +19,15 @@ struct FileDialogRequest {
 class IPrompts {
 public:
     virtual ~IPrompts() = default;
-    // Shows text with an OK button and returns when the user has dismissed it.
+    // Shows text with an OK button and returns when the user has dismissed it. The icon says
+    // what kind of news it is: Information for a success, Warning for a failure.
     virtual void ShowMessage(const std::string& caption, const std::string& text,
                              PromptIcon icon) = 0;
+    // Asks a question with Yes and No; true for Yes. Without a screen the answer is No, so
+    // that nothing is given up unasked.
+    virtual bool AskYesNo(const std::string& /*caption*/, const std::string& /*text*/) {
+        return false;
+    }
     // Asks for a file to write (confirming the overwrite of an existing one) or to read. The
     // path chosen, or nullopt when the user cancelled. Without a screen nothing is chosen.
     virtual std::optional<std::string> ChooseSaveFile(const FileDialogRequest& /*request*/) {

@@ -101,6 +101,9 @@ QxPageLogic::QxSetInput QxSetInputOf(const RadioSettings& settings) {
     input.rows = settings.channels;
     input.values = QxPageLogic::ValuesFromRegisters(settings.qx);
     input.s141 = settings.qx.s141;
+    // The lists a page filled from these registers would disable keep what the radio holds.
+    input.read = settings.qx;
+    input.disabledRegisters = QxPageLogic::DisabledByRule(settings.qx);
     return input;
 }
 

@@ -14,6 +14,22 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// Digits with at most one decimal point and at least one digit.
+bool IsPlainDecimal(const std::string& text) {
+    bool digit = false;
+    bool point = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
 } // namespace
 
 double LeadingNumber(const std::string& text) {
@@ -112,6 +128,11 @@ FrequencyVerdict CheckFrequency(const std::string& text, std::int64_t stepHz) {
     if (hertz % stepHz != 0) {
         return {FrequencyFault::Step, std::nullopt};
     }
+    // The reading above stops at the first character that does not fit; what it left behind
+    // ("433.125abc", " 433.125", "4.33125e2") would be dropped without a word.
+    if (!IsPlainDecimal(text)) {
+        return {FrequencyFault::Form, std::nullopt};
+    }
     if (text.size() == 10) {
         return {};
     }
@@ -119,8 +140,8 @@ FrequencyVerdict CheckFrequency(const std::string& text, std::int64_t stepHz) {
         return {FrequencyFault::Form, std::nullopt};
     }
     // Shorter texts are completed to ddd.dddddd. For "450" or "450.5" this is the text padded
-    // with zeros; a text such as " 450" or "0450" would be ruined by padding, so the form is
-    // made from the value itself.
+    // with zeros; a text such as "0450" would be ruined by padding, so the form is made from the
+    // value itself.
     return {FrequencyFault::None, MhzText(hertz)};
 }
 

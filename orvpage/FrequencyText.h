@@ -32,7 +32,7 @@ enum class FrequencyFault {
     None,  // passes (an empty text passes silently)
     Range, // outside 410-480 MHz
     Step,  // not a whole multiple of the page's step in hertz
-    Form,  // more than ten characters
+    Form,  // more than ten characters, or anything but digits and one decimal point
 };
 
 struct FrequencyVerdict {

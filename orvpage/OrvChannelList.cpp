@@ -1,12 +1,14 @@
 #include "orvpage/OrvChannelList.h"
 
+#include "orvpage/OrvPageLogic.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 
 namespace {
 
-const char* const kTitlesZh[] = {"信道", "发射频率", "接收频率", "中继发", "中继收"};
-const char* const kTitlesEn[] = {"channel", "Tx Fre", "Rx Fre", "Rep Tx", "Rep Rx"};
+using OrvPageLogic::kMirroredRow;
+using OrvPageLogic::kMirrorSource;
 
 } // namespace
 
@@ -20,6 +22,7 @@ void COrvChannelModel::Rebuild(
     m_repeater = repeaterLayout;
     m_english = english;
     m_markedRow = currentChannel >= 1 && currentChannel <= kRows ? currentChannel - 1 : -1;
+    KeepMirror();
     endResetModel();
 }
 
@@ -27,7 +30,20 @@ void COrvChannelModel::SetCells(const Cells& cells) {
     beginResetModel();
     m_cells = cells;
     m_markedRow = -1;
+    KeepMirror();
     endResetModel();
+}
+
+void COrvChannelModel::KeepMirror() {
+    if (OrvPageLogic::IsMirroredRow(kMirroredRow, m_repeater)) {
+        m_cells[kMirroredRow] = m_cells[kMirrorSource];
+    }
+}
+
+bool COrvChannelModel::Mirrored(const QModelIndex& index) const {
+    return index.isValid() && index.column() > 0 &&
+           OrvPageLogic::IsMirroredRow(
+               static_cast<std::size_t>(TableRow(index.row(), index.column())), m_repeater);
 }
 
 void COrvChannelModel::SetCell(int row, int column, const QString& text) {
@@ -40,6 +56,10 @@ QString COrvChannelModel::Cell(int row, int column) const {
 
 bool COrvChannelModel::Editable(int column) const {
     return m_repeater ? column == 3 || column == 4 : column == 1 || column == 2;
+}
+
+bool COrvChannelModel::Editable(const QModelIndex& index) const {
+    return index.isValid() && Editable(index.column()) && !Mirrored(index);
 }
 
 int COrvChannelModel::rowCount(const QModelIndex& parent) const {
@@ -57,6 +77,9 @@ QVariant COrvChannelModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
     }
+    if (role == Qt::ToolTipRole && Mirrored(index)) {
+        return QString::fromUtf8(OrvPageLogic::MirroredCellNote(m_english));
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole) {
         return {};
     }
@@ -68,8 +91,8 @@ QVariant COrvChannelModel::data(const QModelIndex& index, int role) const {
 }
 
 bool COrvChannelModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    // Column 0 keeps its text whatever is typed there.
-    if (!index.isValid() || index.column() == 0 || role != Qt::EditRole) {
+    // Column 0 keeps its text whatever is typed there, and the mirrored cell follows its row.
+    if (!index.isValid() || index.column() == 0 || Mirrored(index) || role != Qt::EditRole) {
         return false;
     }
     m_cells[TableRow(index.row(), index.column())] = value.toString().toStdString();
@@ -79,7 +102,7 @@ bool COrvChannelModel::setData(const QModelIndex& index, const QVariant& value, 
 
 Qt::ItemFlags COrvChannelModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (index.isValid() && Editable(index.column())) {
+    if (Editable(index)) {
         flags |= Qt::ItemIsEditable;
     }
     return flags;
@@ -90,7 +113,7 @@ QVariant COrvChannelModel::headerData(int section, Qt::Orientation orientation, 
         return {};
     }
     if (role == Qt::DisplayRole) {
-        return QString::fromUtf8(m_english ? kTitlesEn[section] : kTitlesZh[section]);
+        return QString::fromUtf8(OrvPageLogic::ColumnTitle(section, m_english));
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
@@ -98,12 +121,20 @@ QVariant COrvChannelModel::headerData(int section, Qt::Orientation orientation, 
     return {};
 }
 
+QString COrvChannelModel::CellName(const QModelIndex& index) const {
+    return QString::fromStdString(OrvPageLogic::CellPlace(
+        static_cast<std::size_t>(TableRow(index.row(), index.column())), m_english));
+}
+
 QWidget* COrvCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
-                                        const QModelIndex&) const {
+                                        const QModelIndex& index) const {
     auto* editor = new QLineEdit(parent);
     editor->setObjectName(QStringLiteral("cellEdit"));
     editor->setProperty("controlId", 1029);
     editor->setAlignment(Qt::AlignCenter);
+    if (const auto* model = qobject_cast<const COrvChannelModel*>(index.model())) {
+        editor->setAccessibleName(model->CellName(index));
+    }
     return editor;
 }
 

@@ -29,12 +29,16 @@ public:
     const Cells& CellTexts() const { return m_cells; }
     void SetCell(int row, int column, const QString& text);
     QString Cell(int row, int column) const;
+    // A frequency cell as assistive technology names it ("信道 3 发射频率").
+    QString CellName(const QModelIndex& index) const;
 
     bool RepeaterLayout() const { return m_repeater; }
     // Table row of a frequency cell (column 1..4).
     static int TableRow(int row, int column) { return 4 * row + column - 1; }
     // Columns 1-2 in the normal layout, 3-4 in the repeater layout.
     bool Editable(int column) const;
+    // An editable column, except the repeater layout's mirrored cell (channel 16's Rep Rx).
+    bool Editable(const QModelIndex& index) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -44,6 +48,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // The cell that shows another row's frequency (see OrvPageLogic::kMirroredRow).
+    bool Mirrored(const QModelIndex& index) const;
+    void KeepMirror();
+
     Cells m_cells{};
     bool m_repeater = false;
     bool m_english = false;

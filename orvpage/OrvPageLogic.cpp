@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 namespace OrvPageLogic {
 
@@ -57,6 +58,9 @@ std::string RowField(std::size_t row, const char* name) {
     return "channels[" + std::to_string(row) + "]." + name;
 }
 
+const char* const kTitlesZh[] = {"信道", "发射频率", "接收频率", "中继发", "中继收"};
+const char* const kTitlesEn[] = {"channel", "Tx Fre", "Rx Fre", "Rep Tx", "Rep Rx"};
+
 void CheckCell(std::size_t row, const std::string& cell, ChannelEntry& working,
                std::vector<SetProblem>& problems) {
     // A cell that reads as zero is how an imported empty entry shows: the channel is deleted.
@@ -64,25 +68,28 @@ void CheckCell(std::size_t row, const std::string& cell, ChannelEntry& working,
         working.frequency = "0";
         return;
     }
-    const FrequencyText::FrequencyVerdict verdict = ValidateFrequency(cell);
-    if (verdict.fault != FrequencyText::FrequencyFault::None) {
-        problems.push_back({RowField(row, "frequency"),
-                            FrequencyText::FrequencyMessage(verdict.fault, false),
-                            FrequencyText::FrequencyMessage(verdict.fault, true)});
+    if (std::optional<SetProblem> problem = CellProblem(row, cell)) {
+        problems.push_back(std::move(*problem));
         return;
     }
     working.frequency = std::to_string(FrequencyText::HertzFromText(cell));
 }
 
-void CheckCodes(std::size_t row, const ChannelEntry& working, std::vector<SetProblem>& problems) {
+// The codes come from the radio's listing, which names the texts that did not fit.
+void CheckCodes(std::size_t row, const ChannelEntry& listed, const ChannelEntry& working,
+                std::vector<SetProblem>& problems) {
     const std::string number = std::to_string(row);
     if (working.bandwidth != "0" && working.bandwidth != "1" && working.bandwidth != "2") {
         problems.push_back({RowField(row, "bandwidth"), "信道" + number + "带宽不对，请检查！",
-                            "The Bandwidth of channel " + number + " is wrong,Please check！"});
+                            "The Bandwidth of channel " + number + " is wrong,Please check！",
+                            WhereChinese("信道 " + number + " 带宽", listed.bandwidth),
+                            WhereEnglish("Channel " + number + " bandwidth", listed.bandwidth)});
     }
     if (working.direction != "0" && working.direction != "1" && working.direction != "2") {
         problems.push_back({RowField(row, "direction"), "信道" + number + "方向不对，请检查！",
-                            "The Direction of channel " + number + " is wrong,Please check！"});
+                            "The Direction of channel " + number + " is wrong,Please check！",
+                            WhereChinese("信道 " + number + " 方向", listed.direction),
+                            WhereEnglish("Channel " + number + " direction", listed.direction)});
     }
 }
 
@@ -90,6 +97,43 @@ void CheckCodes(std::size_t row, const ChannelEntry& working, std::vector<SetPro
 
 FrequencyText::FrequencyVerdict ValidateFrequency(const std::string& text) {
     return FrequencyText::CheckFrequency(text, kStepHz);
+}
+
+const char* ColumnTitle(int column, bool english) {
+    if (column < 0 || column > 4) {
+        return "";
+    }
+    return english ? kTitlesEn[column] : kTitlesZh[column];
+}
+
+std::string CellPlace(std::size_t row, bool english) {
+    const std::string channel = std::to_string(row / 4 + 1);
+    const int column = static_cast<int>(row % 4) + 1;
+    return english ? "Channel " + channel + " " + ColumnTitle(column, true)
+                   : "信道 " + channel + " " + ColumnTitle(column, false);
+}
+
+std::optional<SetProblem> CellProblem(std::size_t row, const std::string& text) {
+    const FrequencyText::FrequencyVerdict verdict = ValidateFrequency(text);
+    if (verdict.fault == FrequencyText::FrequencyFault::None) {
+        return std::nullopt;
+    }
+    return SetProblem{
+        RowField(row, "frequency"), FrequencyText::FrequencyMessage(verdict.fault, false),
+        FrequencyText::FrequencyMessage(verdict.fault, true),
+        WhereChinese(CellPlace(row, false), text), WhereEnglish(CellPlace(row, true), text)};
+}
+
+bool IsMirroredRow(std::size_t row, bool repeaterLayout) {
+    return repeaterLayout && row == kMirroredRow;
+}
+
+const char* MirroredCellNote(bool english) {
+    return english ? "Slot 16 receives its repeater traffic on channel 61, and the radio lists "
+                     "channel 61 here: this cell shows channel 16's Rx frequency and cannot be "
+                     "edited."
+                   : "信道 16 的中继接收使用信道 61，电台在此处列出的也是信道 61："
+                     "此格显示信道 16 的接收频率，不能编辑。";
 }
 
 std::string BandwidthCode(const std::string& listing) {
@@ -219,7 +263,10 @@ ModeOnPage ModeFromRegisters(const OrvRegisters& r) {
 }
 
 int PortRateItem(int code) {
-    return code == kPortRateCodeOf4800 ? kPortRateItems - 1 : code;
+    if (code == kPortRateCodeOf4800) {
+        return kPortRateItems - 1;
+    }
+    return code >= 0 && code < kPortRateItems - 1 ? code : -1;
 }
 
 OrvSetPreparation PrepareSet(const OrvSetInput& input) {
@@ -234,7 +281,8 @@ OrvSetPreparation PrepareSet(const OrvSetInput& input) {
     // List order: row by row, the layout's two editable columns.
     for (std::size_t i = 0; i < out.working.size(); ++i) {
         if (OrvTableFile::IsEditableRow(i, input.repeaterLayout)) {
-            CheckCell(i, input.cells[i], out.working[i], out.problems);
+            const std::size_t shown = IsMirroredRow(i, input.repeaterLayout) ? kMirrorSource : i;
+            CheckCell(i, input.cells[shown], out.working[i], out.problems);
         }
     }
 
@@ -242,7 +290,7 @@ OrvSetPreparation PrepareSet(const OrvSetInput& input) {
     std::size_t next = 0;
     for (std::size_t i = 0; i < out.working.size(); ++i) {
         if (OrvTableFile::IsEditableRow(i, input.repeaterLayout)) {
-            CheckCodes(i, out.working[i], out.problems);
+            CheckCodes(i, input.channels[i], out.working[i], out.problems);
             plan.program[next++] = out.working[i];
         }
     }

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 
 int g_orvRepeaterLayout = 0;
 
@@ -39,6 +41,17 @@ void ShowMarked(QComboBox* list, int item) {
     if (item >= 0 && item < list->count()) {
         list->setEditText(QStringLiteral("*") + list->itemText(item));
     }
+}
+
+// A label that only assistive technology reads: the list's buddy, out of sight.
+void NameList(QComboBox* list, const QString& name) {
+    auto* label = new QLabel(name, list->parentWidget());
+    label->setObjectName(list->objectName() + QStringLiteral("Name"));
+    label->setBuddy(list);
+    label->hide();
+    list->setAccessibleName(name);
+    // The edit field takes the focus, and is announced by its own name.
+    list->lineEdit()->setAccessibleName(name);
 }
 
 } // namespace
@@ -79,6 +92,15 @@ COrvSettingsDlg::COrvSettingsDlg(IPageOwner& owner)
     connect(list, &QTableView::clicked, this, &COrvSettingsDlg::OnCellClicked);
     connect(m_delegate, &COrvCellDelegate::committedByKey, this, &COrvSettingsDlg::OnCellCommitted);
     connect(m_delegate, &COrvCellDelegate::arrowKey, this, [this] { OnArrowKey(); });
+    NameUnlabelledLists();
+}
+
+void COrvSettingsDlg::NameUnlabelledLists() {
+    for (int p = 0; p < OrvPageLogic::kProtocols; ++p) {
+        const QAbstractButton* button = m_protocols->button(p);
+        NameList(ModeList(p), tr("%1的模式").arg(button->text()));
+    }
+    NameList(m_ui->portRateCombo, tr("电台的串口速率"));
 }
 
 COrvSettingsDlg::~COrvSettingsDlg() = default;
@@ -147,8 +169,16 @@ void COrvSettingsDlg::FillFromSettings() {
         m_ui->closeAddressCheck->setChecked(r.s190 == 1);
     }
 
-    settings.orvPortRate = OrvPageLogic::PortRateItem(settings.orvPortRate);
-    ShowMarked(m_ui->portRateCombo, settings.orvPortRate);
+    const int rateItem = OrvPageLogic::PortRateItem(settings.orvPortRate);
+    if (rateItem >= 0) {
+        settings.orvPortRate = rateItem;
+        ShowMarked(m_ui->portRateCombo, rateItem);
+    } else {
+        // A rate no item stands for is not shown as some other rate: the user chooses one.
+        const QSignalBlocker quiet(m_ui->portRateCombo);
+        m_ui->portRateCombo->setCurrentIndex(-1);
+        m_ui->portRateCombo->clearEditText();
+    }
 }
 
 void COrvSettingsDlg::RebuildChannelList() {
@@ -201,7 +231,7 @@ void COrvSettingsDlg::OnCloseAddress() {
 }
 
 void COrvSettingsDlg::OnCellClicked(const QModelIndex& index) {
-    if (!index.isValid() || !m_model->Editable(index.column()) || WriteRunning()) {
+    if (!m_model->Editable(index) || WriteRunning()) {
         return;
     }
     m_editRow = index.row();
@@ -210,7 +240,8 @@ void COrvSettingsDlg::OnCellClicked(const QModelIndex& index) {
 }
 
 void COrvSettingsDlg::OnCellCommitted(int row, int column, const QString& text) {
-    if (const std::optional<QString> normalised = ValidateFrequency(text)) {
+    if (const std::optional<QString> normalised =
+            ValidateFrequency(text, COrvChannelModel::TableRow(row, column))) {
         m_model->SetCell(row, column, *normalised);
     }
 }
@@ -243,17 +274,15 @@ void COrvSettingsDlg::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void COrvSettingsDlg::TellText(const std::string& text) {
-    Prompts::Current().ShowMessage(kMessageCaption, text, PromptIcon::Warning);
-}
-
-std::optional<QString> COrvSettingsDlg::ValidateFrequency(const QString& text) {
-    const FrequencyText::FrequencyVerdict verdict =
-        OrvPageLogic::ValidateFrequency(text.toStdString());
-    if (verdict.fault != FrequencyText::FrequencyFault::None) {
-        TellText(FrequencyText::FrequencyMessage(verdict.fault, Owner().English()));
+std::optional<QString> COrvSettingsDlg::ValidateFrequency(const QString& text, int tableRow) {
+    const std::string typed = text.toStdString();
+    if (const std::optional<SetProblem> problem =
+            OrvPageLogic::CellProblem(static_cast<std::size_t>(tableRow), typed)) {
+        Prompts::Current().ShowMessage(kMessageCaption, problem->PageText(Owner().English()),
+                                       PromptIcon::Warning);
         return std::nullopt;
     }
+    const FrequencyText::FrequencyVerdict verdict = OrvPageLogic::ValidateFrequency(typed);
     if (verdict.normalised.has_value()) {
         return QString::fromStdString(*verdict.normalised);
     }
@@ -283,6 +312,27 @@ OrvPageLogic::OrvSetInput COrvSettingsDlg::SetInput() const {
         }
     }
     return in;
+}
+
+QStringList COrvSettingsDlg::EditedState() const {
+    const OrvPageLogic::OrvSetInput in = SetInput();
+    QStringList state{QString::number(in.repeaterLayout), QString::number(in.protocol),
+                      QString::number(in.modeIndex),      QString::fromStdString(in.address),
+                      QString::number(in.closeAddress),   QString::number(in.portRateIndex)};
+    for (std::size_t row = 0; row < in.cells.size(); ++row) {
+        if (OrvTableFile::IsEditableRow(row, in.repeaterLayout)) {
+            state << QString::fromStdString(in.cells[row]);
+        }
+    }
+    // An editor still open may hold text its cell has not taken yet.
+    for (const QLineEdit* editor : m_ui->channelList->findChildren<QLineEdit*>("cellEdit")) {
+        if (editor->isVisible() &&
+            editor->text() != m_model->Cell(editor->property("cellRow").toInt(),
+                                            editor->property("cellColumn").toInt())) {
+            state << editor->text();
+        }
+    }
+    return state;
 }
 
 PageSetPlan COrvSettingsDlg::PrepareSetPlan() {

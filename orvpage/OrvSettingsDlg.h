@@ -48,9 +48,10 @@ public:
     void OnExportList();
     void OnImportList();
 
-    // The list's frequency check: tells a bad value, and gives the ten-character form of a
-    // good one that is not yet in it.
-    std::optional<QString> ValidateFrequency(const QString& text);
+    // The list's frequency check of a cell's text (tableRow: the radio's table row it shows):
+    // tells a bad value with the cell and the text, and gives the ten-character form of a good
+    // one that is not yet in it.
+    std::optional<QString> ValidateFrequency(const QString& text, int tableRow);
 
     PageSetPlan PrepareSetPlan() override;
 
@@ -66,6 +67,7 @@ protected:
     void OnInitDialog() override;
     void EnableWriteControls(bool enabled) override;
     void OnSaved() override { OnExportList(); }
+    QStringList EditedState() const override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -77,7 +79,9 @@ private:
     void SetAddressControls();
     void SetLayout(bool repeater);
     QComboBox* ModeList(int protocol) const;
-    void TellText(const std::string& text);
+    // The lists beside a radio button or in a group have no label of their own: each gets one
+    // for assistive technology.
+    void NameUnlabelledLists();
 
     std::unique_ptr<Ui::COrvSettingsDlg> m_ui;
     QButtonGroup* m_protocols = nullptr;

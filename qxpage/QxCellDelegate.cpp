@@ -66,6 +66,15 @@ QWidget* CQxCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     }
     editor->setProperty(kRow, index.row());
     editor->setProperty(kColumn, index.column());
+    // Named as the list names the cell ("Channel 5 BW"), the combo box's edit field too.
+    const QString name =
+        QStringLiteral("Channel %1 %2")
+            .arg(index.row())
+            .arg(index.model()->headerData(index.column(), Qt::Horizontal).toString());
+    editor->setAccessibleName(name);
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        combo->lineEdit()->setAccessibleName(name);
+    }
     m_open = editor;
     return editor;
 }

@@ -91,6 +91,8 @@ bool CQxChannelModel::setData(const QModelIndex& index, const QVariant& value, i
 }
 
 QVariant CQxChannelModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // Rows have no header: the Channel column numbers them (0-63), and a second numbering from
+    // 1 would reach assistive technology even with the header hidden.
     if (orientation == Qt::Horizontal && section >= 0 && section < kColumns) {
         if (role == Qt::DisplayRole) {
             return QString::fromLatin1(kTitles[section]);
@@ -99,7 +101,7 @@ QVariant CQxChannelModel::headerData(int section, Qt::Orientation orientation, i
             return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
         }
     }
-    return QAbstractTableModel::headerData(section, orientation, role);
+    return {};
 }
 
 Qt::ItemFlags CQxChannelModel::flags(const QModelIndex& index) const {

@@ -1,6 +1,8 @@
 #include "qxpage/QxPageLogic.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <utility>
 
 namespace QxPageLogic {
 
@@ -72,21 +74,22 @@ ChannelEntry PrepareRow(std::size_t r, const ChannelEntry& row, std::vector<SetP
     if (!complete || FrequencyText::ReadsAsZero(row.frequency)) {
         return {number, "0", "0", "0"};
     }
-    const FrequencyText::FrequencyVerdict verdict = ValidateFrequency(row.frequency);
-    if (verdict.fault != FrequencyText::FrequencyFault::None) {
-        problems.push_back({RowField(r, "frequency"),
-                            FrequencyText::FrequencyMessage(verdict.fault, false),
-                            FrequencyText::FrequencyMessage(verdict.fault, true)});
+    if (std::optional<SetProblem> problem = CellProblem(r, row.frequency)) {
+        problems.push_back(std::move(*problem));
     }
     ChannelEntry answer{number, std::to_string(FrequencyText::HertzFromText(row.frequency)),
                         BandwidthCode(row.bandwidth), DirectionCode(row.direction)};
     if (answer.bandwidth.empty()) {
         problems.push_back({RowField(r, "bandwidth"), "信道" + number + "带宽不对，请检查！",
-                            "The Bandwidth of channel " + number + " is wrong,Please check！"});
+                            "The Bandwidth of channel " + number + " is wrong,Please check！",
+                            WhereChinese("信道 " + number + " BW", row.bandwidth),
+                            WhereEnglish("Channel " + number + " BW", row.bandwidth)});
     }
     if (answer.direction.empty()) {
         problems.push_back({RowField(r, "direction"), "信道" + number + "方向不对，请检查！",
-                            "The Direction of channel " + number + " is wrong,Please check！"});
+                            "The Direction of channel " + number + " is wrong,Please check！",
+                            WhereChinese("信道 " + number + " DIR", row.direction),
+                            WhereEnglish("Channel " + number + " DIR", row.direction)});
     }
     return answer;
 }
@@ -109,6 +112,55 @@ std::string PlanField(const WritePlanProblem& problem) {
 
 FrequencyText::FrequencyVerdict ValidateFrequency(const std::string& text) {
     return FrequencyText::CheckFrequency(text, kStepHz);
+}
+
+std::string CellPlace(std::size_t row, bool english) {
+    const std::string channel = std::to_string(row);
+    return english ? "Channel " + channel + " Frequency(MHz)" : "信道 " + channel + " 频率";
+}
+
+std::optional<SetProblem> CellProblem(std::size_t row, const std::string& text) {
+    const FrequencyText::FrequencyVerdict verdict = ValidateFrequency(text);
+    if (verdict.fault == FrequencyText::FrequencyFault::None) {
+        return std::nullopt;
+    }
+    return SetProblem{
+        RowField(row, "frequency"), FrequencyText::FrequencyMessage(verdict.fault, false),
+        FrequencyText::FrequencyMessage(verdict.fault, true),
+        WhereChinese(CellPlace(row, false), text), WhereEnglish(CellPlace(row, true), text)};
+}
+
+QxEnabling EnablingRule(int protocol, int workMode, int s141) {
+    QxEnabling on;
+    switch (protocol) {
+    case 0: // transparent: repeater channels only where the module reported S141
+        on.repeater = s141 != 0;
+        break;
+    case 1:
+    case 3:
+        on.repeater = false;
+        break;
+    case 2: // Trimtalk: a slave repeats nothing
+        on.workMode = true;
+        on.repeater = workMode != 2;
+        break;
+    default:
+        break;
+    }
+    return on;
+}
+
+std::vector<int> DisabledByRule(const QxRegisters& read) {
+    const QxEnabling on = EnablingRule(read.s186, read.s101, read.s141);
+    std::vector<int> disabled;
+    if (!on.workMode) {
+        disabled.push_back(101);
+    }
+    if (!on.repeater) {
+        disabled.push_back(191);
+        disabled.push_back(192);
+    }
+    return disabled;
 }
 
 QxPageValues ValuesFromRegisters(const QxRegisters& r) {
@@ -137,7 +189,21 @@ QxSetPreparation PrepareSet(const QxSetInput& input) {
         plan.program[r] = PrepareRow(r, input.rows[r], out.problems);
     }
 
-    const QxPageValues& v = input.values;
+    const auto disabled = [&input](int reg) {
+        const std::vector<int>& off = input.disabledRegisters;
+        return std::find(off.begin(), off.end(), reg) != off.end();
+    };
+    const auto listed = [](const RegisterField& field, int value) {
+        return value >= 0 && value < field.items;
+    };
+    // A list the user cannot reach keeps what the radio holds.
+    QxPageValues v = input.values;
+    const QxPageValues read = ValuesFromRegisters(input.read);
+    for (const RegisterField& field : kRegisters) {
+        if (field.items != 0 && disabled(field.reg) && !listed(field, v.*field.member)) {
+            v.*field.member = read.*field.member;
+        }
+    }
     plan.protocolIndex = v.protocolIndex;
     plan.workModeIndex = v.workModeIndex;
     plan.modulationIndex = v.modulationIndex;
@@ -164,7 +230,7 @@ QxSetPreparation PrepareSet(const QxSetInput& input) {
         if (field.items == 0 && value < 0) {
             out.problems.push_back({name, std::string(field.chinese) + "不对，请检查！",
                                     std::string(field.english) + " is wrong,Please check！"});
-        } else if (field.items != 0 && (value < 0 || value >= field.items)) {
+        } else if (field.items != 0 && !listed(field, value) && !disabled(field.reg)) {
             out.problems.push_back(
                 {name, std::string(field.chinese) + "没有选择，请选择！",
                  std::string(field.english) + " is not chosen,Please choose one！"});

@@ -174,26 +174,11 @@ void CQxSettingsDlg::FillFromSettings() {
 }
 
 void CQxSettingsDlg::ApplyEnablingRule(int protocol, int workMode) {
-    bool workModeOn = false;
-    bool repeaterOn = true;
-    switch (protocol) {
-    case 0: // transparent: repeater channels only where the module reported S141
-        repeaterOn = Settings().qx.s141 != 0;
-        break;
-    case 1:
-    case 3:
-        repeaterOn = false;
-        break;
-    case 2: // Trimtalk: a slave repeats nothing
-        workModeOn = true;
-        repeaterOn = workMode != 2;
-        break;
-    default:
-        break;
-    }
-    m_ui->workModeCombo->setEnabled(workModeOn);
-    m_ui->repeaterTxCombo->setEnabled(repeaterOn);
-    m_ui->repeaterRxCombo->setEnabled(repeaterOn);
+    const QxPageLogic::QxEnabling on =
+        QxPageLogic::EnablingRule(protocol, workMode, Settings().qx.s141);
+    m_ui->workModeCombo->setEnabled(on.workMode);
+    m_ui->repeaterTxCombo->setEnabled(on.repeater);
+    m_ui->repeaterRxCombo->setEnabled(on.repeater);
 }
 
 void CQxSettingsDlg::OnSelchangeProtocol() {
@@ -236,20 +221,23 @@ void CQxSettingsDlg::OnClickChannelList(const QPoint& pos) {
 
 void CQxSettingsDlg::OnFrequencyCommitted(int row) {
     const QString text = m_model->Text(row, CQxChannelModel::kFrequency);
-    if (const std::optional<QString> normalised = ValidateFrequency(text)) {
+    if (const std::optional<QString> normalised = ValidateFrequency(text, row)) {
         m_model->SetText(row, CQxChannelModel::kFrequency, *normalised);
     }
 }
 
-std::optional<QString> CQxSettingsDlg::ValidateFrequency(const QString& text) {
-    const FrequencyText::FrequencyVerdict verdict =
-        QxPageLogic::ValidateFrequency(text.toStdString());
-    if (verdict.fault != FrequencyText::FrequencyFault::None) {
-        Prompts::Current().ShowMessage(kMessageCaption,
-                                       FrequencyText::FrequencyMessage(verdict.fault, false),
+std::optional<QString> CQxSettingsDlg::ValidateFrequency(const QString& text, int row) {
+    const std::string typed = text.toStdString();
+    if (const std::optional<SetProblem> problem =
+            QxPageLogic::CellProblem(static_cast<std::size_t>(row), typed)) {
+        // The check's own text is the same in both languages; the cell under it is not.
+        const std::string& where =
+            Owner().English() ? problem->whereEnglish : problem->whereChinese;
+        Prompts::Current().ShowMessage(kMessageCaption, problem->chinese + "\n" + where,
                                        PromptIcon::Warning);
         return std::nullopt;
     }
+    const FrequencyText::FrequencyVerdict verdict = QxPageLogic::ValidateFrequency(typed);
     if (verdict.normalised) {
         return QString::fromStdString(*verdict.normalised);
     }
@@ -348,12 +336,52 @@ void CQxSettingsDlg::OnImportList() {
 
 // ---- Set and leaving.
 
+std::vector<std::pair<QComboBox*, int>> CQxSettingsDlg::RegisterLists() const {
+    return {{m_ui->protocolCombo, 186},  {m_ui->workModeCombo, 101},   {m_ui->modulationCombo, 127},
+            {m_ui->airRateCombo, 103},   {m_ui->bandwidthCombo, 125},  {m_ui->mainTxCombo, 131},
+            {m_ui->mainRxCombo, 132},    {m_ui->repeaterTxCombo, 191}, {m_ui->repeaterRxCombo, 192},
+            {m_ui->powerCombo, 108},     {m_ui->fecCombo, 158},        {m_ui->portRateCombo, 102},
+            {m_ui->dataFormatCombo, 110}};
+}
+
+QStringList CQxSettingsDlg::EditedState() const {
+    // What the controls show: the members may still hold a value no list has (see the fill).
+    QStringList state{m_ui->unitAddressEdit->text()};
+    for (const auto& [list, reg] : RegisterLists()) {
+        state << QString::number(list->currentIndex());
+    }
+    for (const ChannelEntry& row : m_model->Rows()) {
+        state << QString::fromStdString(row.frequency) << QString::fromStdString(row.bandwidth)
+              << QString::fromStdString(row.direction);
+    }
+    // An editor still open may hold text its cell has not taken yet.
+    if (QWidget* editor = m_delegate->OpenEditor()) {
+        const auto* combo = qobject_cast<const QComboBox*>(editor);
+        const auto* edit = qobject_cast<const QLineEdit*>(editor);
+        const QString typed = combo != nullptr  ? combo->currentText()
+                              : edit != nullptr ? edit->text()
+                                                : QString();
+        if (typed != m_model->Text(editor->property("cellRow").toInt(),
+                                   editor->property("cellColumn").toInt())) {
+            state << typed;
+        }
+    }
+    return state;
+}
+
 PageSetPlan CQxSettingsDlg::PrepareSetPlan() {
     m_delegate->CommitOpenEditor();
     QxPageLogic::QxSetInput input;
     input.rows = m_model->Rows();
     input.values = m_values;
     input.s141 = Settings().qx.s141;
+    input.read = Settings().qx;
+    for (const auto& [list, reg] : RegisterLists()) {
+        // Whatever holds the whole page back for a moment (a write, a check) is not the rule's.
+        if (!list->isEnabledTo(this)) {
+            input.disabledRegisters.push_back(reg);
+        }
+    }
     const QxPageLogic::QxSetPreparation prepared = QxPageLogic::PrepareSet(input);
     PageSetPlan plan;
     plan.family = FAMILY_QX;

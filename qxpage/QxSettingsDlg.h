@@ -10,12 +10,15 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace Ui {
 class CQxSettingsDlg;
 }
 class CQxCellDelegate;
 class CQxChannelModel;
+class QComboBox;
 class QTableView;
 
 class CQxSettingsDlg : public CSettingsPage {
@@ -46,9 +49,10 @@ public:
 
     PageSetPlan PrepareSetPlan() override;
 
-    // The list's frequency check: tells what is wrong (in Chinese, as the list always has) and
-    // gives the ten-character form of a passing text that is not yet in it.
-    std::optional<QString> ValidateFrequency(const QString& text);
+    // The list's frequency check of row's cell: tells what is wrong (in Chinese, as the list
+    // always has, with the cell and its text under it in the language in force) and gives the
+    // ten-character form of a passing text that is not yet in it.
+    std::optional<QString> ValidateFrequency(const QString& text, int row);
 
     // The power index once the user has chosen one during this run.
     std::optional<int> EditedPowerIndex() const override;
@@ -59,6 +63,7 @@ protected:
     void EnableWriteControls(bool enabled) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* object, QEvent* event) override;
+    QStringList EditedState() const override;
 
 private:
     RadioSettings& Settings();
@@ -70,6 +75,8 @@ private:
     // Work mode and repeater channels by protocol, work mode and S141 as read.
     void ApplyEnablingRule(int protocol, int workMode);
     void OnFrequencyCommitted(int row);
+    // The register lists of the page with their registers.
+    std::vector<std::pair<QComboBox*, int>> RegisterLists() const;
 
     std::unique_ptr<Ui::CQxSettingsDlg> m_ui;
     CQxChannelModel* m_model = nullptr;

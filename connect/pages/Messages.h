@@ -25,6 +25,10 @@ inline constexpr Bilingual kNoAnswer{"电台没有应答，已返回首页。",
 inline constexpr Bilingual kPortLost{
     "串口已断开，请检查串口设备。已返回首页。",
     "The serial port is gone. Please check the serial device. Back to the home page."};
+// A reply longer than any answer of the radio was thrown away (told before the silence after it).
+inline constexpr Bilingual kReplyTooLong{
+    "电台发来的应答过长，不是它的任何一种应答，已忽略。",
+    "The radio sent a reply too long to be one of its answers; it was ignored."};
 // The reading page was closed before the read had finished.
 inline constexpr Bilingual kReadStopped{
     "读取未完成，串口已关闭。已返回首页。",
@@ -33,6 +37,11 @@ inline constexpr Bilingual kReadStopped{
 inline constexpr Bilingual kSaveStopped{
     "保存未完成，电台的设置可能不完整。已返回首页。",
     "Saving was not finished; the radio's settings may be incomplete. Back to the home page."};
+
+// Asked before a settings page holding changes never written is left.
+inline constexpr Bilingual kLeaveUnwritten{
+    "页面上有尚未写入电台的更改：仍要离开吗？",
+    "The page has changes that were not written to the radio: leave anyway?"};
 
 // The radio confirmed the save of a write, or refused one of its commands.
 inline constexpr Bilingual kSaved{"保存完毕！", "Saved already！"};

@@ -42,9 +42,8 @@ void CPage::Present() {
     repaint();
 }
 
-void CPage::Tell(const Bilingual& message) {
-    Prompts::Current().ShowMessage(kMessageCaption, message.In(m_owner.English()),
-                                   PromptIcon::Warning);
+void CPage::Tell(const Bilingual& message, PromptIcon icon) {
+    Prompts::Current().ShowMessage(kMessageCaption, message.In(m_owner.English()), icon);
 }
 
 void CPage::reject() {

@@ -3,6 +3,7 @@
 // own task-bar entry while the main window is hidden, and is presented centred and painted at
 // once.
 
+#include "base/Prompts.h"
 #include "connect/pages/Messages.h"
 #include "connect/pages/PageOwner.h"
 
@@ -27,8 +28,8 @@ protected:
     // Runs once, before the page is first shown.
     virtual void OnInitDialog() {}
 
-    // A message box in the language in force.
-    void Tell(const Bilingual& message);
+    // A message box in the language in force; a warning unless it reports a success.
+    void Tell(const Bilingual& message, PromptIcon icon = PromptIcon::Warning);
 
     // Escape and the caption's close button: pages without a caption bar ignore both; the
     // others leave through OnEscape and OnCaptionClose.

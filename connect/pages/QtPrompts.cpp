@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
@@ -44,11 +45,17 @@ namespace {
 constexpr int kTitleBarRoom = 200;
 } // namespace
 
-void CQtPrompts::ShowMessage(const std::string& caption, const std::string& text, PromptIcon icon) {
+namespace {
+
+// Runs a box and returns the button pressed. The box may outlive its owner while it is up.
+QMessageBox::StandardButton RunBox(QMessageBox::Icon icon, const std::string& caption,
+                                   const std::string& text, QMessageBox::StandardButtons buttons,
+                                   QMessageBox::StandardButton defaultButton) {
     QPointer<QMessageBox> box =
-        new QMessageBox(BoxIcon(icon), QString::fromStdString(caption),
-                        QString::fromStdString(text), QMessageBox::Ok, OwnerWindow());
+        new QMessageBox(icon, QString::fromStdString(caption), QString::fromStdString(text),
+                        buttons, OwnerWindow());
     box->setAttribute(Qt::WA_DeleteOnClose, false);
+    box->setDefaultButton(defaultButton);
     // A short text would leave the box too narrow for its caption beside the title-bar buttons.
     if (auto* grid = box->findChild<QGridLayout*>()) {
         const int captionRoom =
@@ -56,8 +63,20 @@ void CQtPrompts::ShowMessage(const std::string& caption, const std::string& text
         grid->addItem(new QSpacerItem(captionRoom, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
-    box->exec();
-    delete box.data(); // its owner may have gone while it was up
+    const int answer = box->exec();
+    delete box.data();
+    return static_cast<QMessageBox::StandardButton>(answer);
+}
+
+} // namespace
+
+void CQtPrompts::ShowMessage(const std::string& caption, const std::string& text, PromptIcon icon) {
+    RunBox(BoxIcon(icon), caption, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool CQtPrompts::AskYesNo(const std::string& caption, const std::string& text) {
+    return RunBox(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                  QMessageBox::No) == QMessageBox::Yes;
 }
 
 namespace {
@@ -79,7 +98,13 @@ std::optional<std::string> ChooseFile(const FileDialogRequest& request, bool sav
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.setDefaultSuffix(QString::fromStdString(request.defaultSuffix));
     if (!request.initialName.empty()) {
-        dialog.selectFile(QString::fromStdString(request.initialName));
+        // A name with a folder opens the dialog in that folder.
+        const QFileInfo initial(QString::fromStdString(request.initialName));
+        if (initial.isAbsolute()) {
+            dialog.setDirectory(initial.absolutePath());
+        }
+        dialog.selectFile(initial.isAbsolute() ? initial.fileName()
+                                               : QString::fromStdString(request.initialName));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;

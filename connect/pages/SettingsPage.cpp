@@ -9,10 +9,36 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace {
+
+// The problems one message lists before it says how many more there are.
+constexpr std::size_t kProblemsListed = 10;
+
+} // namespace
+
 CSettingsPage::CSettingsPage(IPageOwner& owner, RadioFamily family)
     : CPage(owner, true), m_family(family) {}
 
-void CSettingsPage::OnExitSettings() {
+bool CSettingsPage::HasUnwrittenChanges() const {
+    return EditedState() != m_unchanged;
+}
+
+bool CSettingsPage::ConfirmLeave() {
+    if (!isVisible() || !HasUnwrittenChanges()) {
+        return true;
+    }
+    return Prompts::Current().AskYesNo(kMessageCaption, Msg::kLeaveUnwritten.In(Owner().English()));
+}
+
+bool CSettingsPage::OnExitSettings() {
+    if (!ConfirmLeave()) {
+        return false;
+    }
+    LeaveSettings();
+    return true;
+}
+
+void CSettingsPage::LeaveSettings() {
     hide();
     HideSavingPage();
     m_writeRunning = false;
@@ -34,11 +60,13 @@ void CSettingsPage::PresentSavingPage() {
 }
 
 bool CSettingsPage::BeginWrite(const OrvWritePlan& plan) {
+    m_writing = EditedState();
     PresentSavingPage();
     return Started(Owner().Session().StartWrite(plan));
 }
 
 bool CSettingsPage::BeginWrite(const QxWritePlan& plan) {
+    m_writing = EditedState();
     PresentSavingPage();
     return Started(Owner().Session().StartWrite(plan));
 }
@@ -68,7 +96,9 @@ void CSettingsPage::HideSavingPage() {
 void CSettingsPage::OnWriteFinished() {
     HideSavingPage();
     EndWrite();
-    Tell(Msg::kSaved);
+    // The radio holds what the page showed at Set (a change made meanwhile is still unwritten).
+    m_unchanged = m_writing;
+    Tell(Msg::kSaved, PromptIcon::Information);
     if (!Owner().CheckAfterSave(*this)) {
         OnSaved();
     }
@@ -87,10 +117,33 @@ void CSettingsPage::SetOffline(bool offline) {
     m_offline = offline;
 }
 
+std::string CSettingsPage::ProblemsText(const std::vector<SetProblem>& problems, bool english) {
+    if (problems.size() == 1) {
+        return problems.front().PageText(english);
+    }
+    const std::string count = std::to_string(problems.size());
+    std::string text =
+        english ? "Please correct these " + count + " items:" : "请改正以下 " + count + " 项：";
+    for (std::size_t i = 0; i < problems.size() && i < kProblemsListed; ++i) {
+        std::string item = problems[i].PageText(english);
+        // The place goes under its message, indented like it.
+        for (std::size_t at = item.find('\n'); at != std::string::npos;
+             at = item.find('\n', at + 1)) {
+            item.insert(at + 1, "    ");
+        }
+        text += "\n" + std::to_string(i + 1) + ". " + item;
+    }
+    if (problems.size() > kProblemsListed) {
+        const std::string more = std::to_string(problems.size() - kProblemsListed);
+        text += english ? "\n(and " + more + " more)" : "\n（另有 " + more + " 项）";
+    }
+    return text;
+}
+
 void CSettingsPage::TellProblems(const PageSetPlan& plan) {
-    for (const SetProblem& problem : plan.problems) {
-        Prompts::Current().ShowMessage(kMessageCaption, problem.Text(Owner().English()),
-                                       PromptIcon::Warning);
+    if (!plan.problems.empty()) {
+        Prompts::Current().ShowMessage(
+            kMessageCaption, ProblemsText(plan.problems, Owner().English()), PromptIcon::Warning);
     }
 }
 
@@ -115,10 +168,18 @@ void CSettingsPage::OnWriteFailed() {
     EndWrite();
 }
 
-void CSettingsPage::OnWriteNoAnswer() {
+void CSettingsPage::OnWriteNoAnswer(const Bilingual* first) {
     HideSavingPage();
     EndWrite();
-    Tell(Msg::kNoAnswerWhileSaving);
+    if (first == nullptr) {
+        Tell(Msg::kNoAnswerWhileSaving);
+        return;
+    }
+    const bool english = Owner().English();
+    Prompts::Current().ShowMessage(kMessageCaption,
+                                   std::string(first->In(english)) + "\n" +
+                                       Msg::kNoAnswerWhileSaving.In(english),
+                                   PromptIcon::Warning);
 }
 
 bool CSettingsPage::WriteFileReadOnly(const QString& path, const QByteArray& bytes) {

@@ -8,6 +8,8 @@
 #include "exchange/WritePlan.h"
 #include "orvpage/SetProblem.h"
 
+#include <QStringList>
+
 #include <optional>
 #include <vector>
 
@@ -29,11 +31,19 @@ public:
 
     RadioFamily Family() const { return m_family; }
 
-    // The exit button: the page goes, the radio leaves its command mode ("ata\r"), the port is
-    // closed and the home page comes back.
-    void OnExitSettings();
+    // The exit button: once ConfirmLeave agrees, the page goes, the radio leaves its command
+    // mode ("ata\r"), the port is closed and the home page comes back. True when it went.
+    bool OnExitSettings();
     // The caption's close button: the same.
-    void OnClosePage() { OnExitSettings(); }
+    bool OnClosePage() { return OnExitSettings(); }
+
+    // Before the page is left or taken away with its window: true when the page is not on
+    // screen, holds nothing that was not written to the radio (or, offline, is as the file had
+    // it), or the user agrees to leave it anyway.
+    bool ConfirmLeave();
+    bool HasUnwrittenChanges() const;
+    // What the page shows now is what the radio holds (after a fill).
+    void MarkUnchanged() { m_unchanged = EditedState(); }
 
     // From the start of a write until its end, whatever the end.
     bool WriteRunning() const { return m_writeRunning; }
@@ -47,14 +57,18 @@ public:
     // keeps every value the user entered.
     void OnWriteFinished();
     void OnWriteFailed();
-    void OnWriteNoAnswer();
+    // first: what the user is told before the silence (a reply thrown away), or nullptr.
+    void OnWriteNoAnswer(const Bilingual* first = nullptr);
 
     // Set: checks the page's values and writes them (an offline page connects first).
     virtual void OnSet() = 0;
     // What Set would write now, without sending anything or telling the user.
     virtual PageSetPlan PrepareSetPlan() = 0;
-    // Tells the problems of a plan that cannot be written, as Set does.
+    // Tells the problems of a plan that cannot be written, as Set does: one message listing
+    // them all, each with its place on the page.
     void TellProblems(const PageSetPlan& plan);
+    // The text of that message in one language.
+    static std::string ProblemsText(const std::vector<SetProblem>& problems, bool english);
 
     // The plan of the last write this page started (for checking the radio afterwards).
     const PageSetPlan& LastWrite() const { return m_lastWrite; }
@@ -72,6 +86,10 @@ public:
     virtual std::optional<int> EditedPowerIndex() const { return std::nullopt; }
 
 protected:
+    // Everything on the page that Set would write, in a form that compares equal exactly when
+    // Set would write the same.
+    virtual QStringList EditedState() const = 0;
+
     // Set's end once the plan is writable: an offline page hands over to the owner to connect
     // first; otherwise the write starts. False when nothing was started.
     bool SetWith(const PageSetPlan& plan);
@@ -95,6 +113,8 @@ protected:
     void OnEscape() override {}
 
 private:
+    // The exit button's steps once leaving is agreed.
+    void LeaveSettings();
     void PresentSavingPage();
     bool Started(bool started);
     void EndWrite();
@@ -105,4 +125,7 @@ private:
     bool m_offline = false;
     QString m_onlineCaption;
     PageSetPlan m_lastWrite;
+    // What the radio holds as far as the page knows, and what a running write will leave there.
+    QStringList m_unchanged;
+    QStringList m_writing;
 };

@@ -306,6 +306,18 @@
         <source>退出设置状态并返回首页</source>
         <translation>Exit Settings and Return Home</translation>
     </message>
+    <message>
+        <source>信道列表</source>
+        <translation>Channel list</translation>
+    </message>
+    <message>
+        <source>%1的模式</source>
+        <translation>Mode of %1</translation>
+    </message>
+    <message>
+        <source>电台的串口速率</source>
+        <translation>Radio&apos;s serial port rate</translation>
+    </message>
 </context>
 <context>
     <name>CPowerOnWaitDlg</name>
@@ -431,6 +443,10 @@
     <message>
         <source>退出设置状态并返回首页</source>
         <translation>Exit Settings and Return Home</translation>
+    </message>
+    <message>
+        <source>信道列表</source>
+        <translation>Channel list</translation>
     </message>
 </context>
 <context>

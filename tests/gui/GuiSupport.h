@@ -49,11 +49,22 @@ inline constexpr const char* kSoftDiag = "softDiagRadio";
 
 class RecordingPrompts : public IPrompts {
 public:
-    void ShowMessage(const std::string&, const std::string& text, PromptIcon) override {
+    void ShowMessage(const std::string&, const std::string& text, PromptIcon icon) override {
         texts.push_back(text);
+        icons.push_back(icon);
         if (onMessage) {
             onMessage(); // while the message would be on screen (a modal box runs the loop)
         }
+    }
+    // Questions are answered from answers, in turn; none left: Yes.
+    bool AskYesNo(const std::string&, const std::string& text) override {
+        questions.push_back(text);
+        if (answers.empty()) {
+            return true;
+        }
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
     }
     // The file dialogs answer with the paths queued here, in turn; none left: cancelled.
     std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override {
@@ -63,6 +74,9 @@ public:
         return Choose(request, openPaths);
     }
     std::vector<std::string> texts;
+    std::vector<PromptIcon> icons;
+    std::vector<std::string> questions;
+    std::deque<bool> answers;
     std::function<void()> onMessage;
     std::vector<FileDialogRequest> dialogs;
     std::deque<std::string> savePaths;

@@ -2,9 +2,13 @@
 // roads against the simulated radio (orvconf-sim) or a bare pseudo-terminal where no radio
 // answers.
 
+#include "connect/pages/QtPrompts.h"
 #include "tests/gui/GuiSupport.h"
 #include "tests/support/BadPorts.h"
 
+#include <QAction>
+#include <QDir>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 
@@ -37,6 +41,50 @@ TEST_F(HomePageTest, APortThatCannotBeOpenedIsToldAndTheHomePageStays) {
         }
     }
     EXPECT_TRUE(bad.FileUntouched());
+}
+
+// The boxes on screen, clicked: a success shows the information icon, a failure the warning; a
+// question is answered by the button clicked, and Escape answers No.
+TEST_F(HomePageTest, BoxesShowTheirKindAndQuestionsTheButtonClicked) {
+    CQtPrompts boxes;
+    Prompts::Install(&boxes);
+    CreateMain();
+    std::vector<std::pair<QMessageBox::Icon, QString>> seen;
+    std::deque<std::function<void(QMessageBox*)>> press;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr && box->isVisible() && !press.empty()) {
+            seen.emplace_back(box->icon(), box->text());
+            press.front()(box);
+            press.pop_front();
+        }
+    });
+    poll.start(5);
+    const auto click = [](QMessageBox::StandardButton which) {
+        return [which](QMessageBox* box) { QTest::mouseClick(box->button(which), Qt::LeftButton); };
+    };
+    press = {click(QMessageBox::Ok), click(QMessageBox::Ok), click(QMessageBox::Yes),
+             [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }};
+    boxes.ShowMessage(kMessageCaption, Msg::kSaved.zh, PromptIcon::Information);
+    boxes.ShowMessage(kMessageCaption, Msg::kWriteError.zh, PromptIcon::Warning);
+    EXPECT_TRUE(boxes.AskYesNo(kMessageCaption, "Leave?"));
+    EXPECT_FALSE(boxes.AskYesNo(kMessageCaption, "Leave?"));
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0], std::make_pair(QMessageBox::Information, QString("保存完毕！")));
+    EXPECT_EQ(seen[1].first, QMessageBox::Warning);
+    EXPECT_EQ(seen[2].first, QMessageBox::Question);
+}
+
+// With nothing listed, the port box has room for a name such as ttyUSB10, and keeps it.
+TEST_F(HomePageTest, ThePortBoxHasRoomForALongPortName) {
+    CreateMain();
+    main->FillPortCombo(QStringList{});
+    // The box fits itself to its contents a moment after they change (62 pixels on a desktop
+    // with nothing listed): whatever it fits itself to, it keeps this room.
+    PortCombo()->resize(1, PortCombo()->height());
+    QLineEdit* field = PortCombo()->lineEdit();
+    EXPECT_GE(field->width(), field->fontMetrics().horizontalAdvance(QStringLiteral("ttyUSB10")));
 }
 
 // The family buttons wait for a port; Enter presses the focused one. Dialog 162 remembers a
@@ -104,6 +152,11 @@ TEST_F(RoadTest, OrvEveryEarlyEndOfTheReadLeadsHome) {
          {"--no-pace", "--error-on", "ATS141?"},
          nullptr,
          "电台拒绝了 ATS141?（ERROR）。"},
+        // A reply too long to be an answer is thrown away; the user hears of it with the silence.
+        {"overlong",
+         {"--no-pace", "--fault", "overlong", "--fault-at", "3"},
+         nullptr,
+         "电台发来的应答过长，不是它的任何一种应答，已忽略。\n电台没有应答，已返回首页。"},
         // Paced at its line rate the radio is still talking: end it in the middle.
         {"vanished",
          {},
@@ -245,6 +298,30 @@ TEST_F(TimeOutTest, QxLateAnswerDuringTheFailureMessageIsRead) {
     EXPECT_EQ(prompts.texts, std::vector<std::string>{"未连接，请检查串口设备！"});
     EXPECT_TRUE(Shown(g_readingDlg) && main->PortOpen() && !main->isVisible());
     EXPECT_TRUE(line.WaitFor("ATS128?\r", kWaitMs));
+}
+
+// The traffic log is saved where the save dialog of the prompts says; the dialog starts in the
+// home folder with a name of its own.
+TEST_F(TimeOutTest, TheTrafficLogIsSavedWhereTheFileDialogSays) {
+    PtyPair line;
+    ASSERT_TRUE(line.Ok());
+    Start(line.SlaveName(), kOrv);
+    line.Write("\r\nhello radio");
+    ASSERT_TRUE(WaitUntil([this] { return !main->Session().ReceivedText().empty(); }));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("traffic.txt"));
+    prompts.savePaths = {path.toStdString()};
+    main->findChild<QAction*>(QStringLiteral("saveTrafficAction"))->trigger();
+    ASSERT_EQ(prompts.dialogs.size(), 1u);
+    EXPECT_EQ(prompts.dialogs[0].title, "保存通信记录");
+    EXPECT_EQ(prompts.dialogs[0].defaultSuffix, "txt");
+    EXPECT_TRUE(
+        QString::fromStdString(prompts.dialogs[0].initialName).startsWith(QDir::homePath()));
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("hello radio"));
+    EXPECT_TRUE(prompts.texts.empty());
+    main->ReturnHome();
 }
 
 // Closing the search page is the way back while it runs: home, port closed, no message.

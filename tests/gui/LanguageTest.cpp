@@ -4,13 +4,17 @@
 
 #include "app/Language.h"
 #include "app/AboutDlg.h"
+#include "app/ReviewDlg.h"
 #include "orvpage/OrvSettingsDlg.h"
+#include "qxpage/QxChannelModel.h"
 #include "qxpage/QxSettingsDlg.h"
 #include "tests/gui/GuiSupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -94,6 +98,51 @@ void WalkTexts(QWidget& root, QStringList& texts, QStringList& cut) {
     }
 }
 
+// The edits, list boxes and lists of a window that assistive technology cannot name: no name
+// of their own, or the title of a group (which holds several controls) as name or label. A list
+// box's own name is its accessible name or its label (Qt on Linux names a list box by its value and
+// gives the label as a relation).
+QStringList Unnamed(QWidget& root) {
+    QStringList groups;
+    for (const QGroupBox* group : root.findChildren<QGroupBox*>()) {
+        groups << group->title();
+    }
+    QStringList unnamed;
+    for (QWidget* w : root.findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QLineEdit*>(w) != nullptr ||
+                             qobject_cast<QComboBox*>(w) != nullptr ||
+                             (qobject_cast<QAbstractItemView*>(w) != nullptr &&
+                              qobject_cast<QHeaderView*>(w) == nullptr);
+        // A list box's popup list is its own; its edit field takes the focus and counts.
+        bool part = false;
+        for (QWidget* up = w->parentWidget(); up != nullptr && up != &root;
+             up = up->parentWidget()) {
+            part = part || (qobject_cast<QComboBox*>(up) != nullptr && up != w->parentWidget());
+        }
+        part = part || (qobject_cast<QComboBox*>(w->parentWidget()) != nullptr &&
+                        qobject_cast<QLineEdit*>(w) == nullptr);
+        if (!control || part) {
+            continue;
+        }
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(w);
+        QString name = qobject_cast<QComboBox*>(w) != nullptr ? w->accessibleName()
+                                                              : accessible->text(QAccessible::Name);
+        const auto labels = accessible->relations(QAccessible::Label);
+        if (name.isEmpty() && !labels.isEmpty()) {
+            name = labels.first().first->text(QAccessible::Name);
+        }
+        // A group given as a label as well would be read out after the control's own.
+        const bool groupLabel = std::any_of(labels.begin(), labels.end(), [&groups](auto& label) {
+            return groups.contains(label.first->text(QAccessible::Name));
+        });
+        if (name.isEmpty() || groups.contains(name) || groupLabel) {
+            unnamed << root.objectName() + QLatin1Char('.') + w->objectName() + QLatin1Char('=') +
+                           name;
+        }
+    }
+    return unnamed;
+}
+
 class LanguageSwitch : public ::testing::Test {
 protected:
     void SetUp() override { Prompts::Install(&prompts); }
@@ -143,20 +192,37 @@ TEST_F(LanguageSwitch, EveryPageShowsTheChosenLanguageWithNoTextCutOff) {
         CMainDlg& main = Choose(english ? "englishAction" : "chineseAction");
         ExpectFreshHome(main, english);
         const std::unique_ptr<QWidget> pages[] = {
-            std::make_unique<CConfigKeyDlg>(main),      std::make_unique<CNoRadioDlg>(main),
-            std::make_unique<CPowerOnWaitDlg>(main),    std::make_unique<CReadingDlg>(main),
-            std::make_unique<CSavingDlg>(main),         std::make_unique<CSoftDiagDlg>(main),
-            std::make_unique<COrvSettingsDlg>(main),    std::make_unique<CQxSettingsDlg>(main),
-            std::make_unique<CAboutDlg>(QIcon(), &main)};
+            std::make_unique<CConfigKeyDlg>(main),
+            std::make_unique<CNoRadioDlg>(main),
+            std::make_unique<CPowerOnWaitDlg>(main),
+            std::make_unique<CReadingDlg>(main),
+            std::make_unique<CSavingDlg>(main),
+            std::make_unique<CSoftDiagDlg>(main),
+            std::make_unique<COrvSettingsDlg>(main),
+            std::make_unique<CQxSettingsDlg>(main),
+            std::make_unique<CAboutDlg>(QIcon(), &main),
+            std::make_unique<CReviewDlg>(QStringList{"S101"}, &main)};
         QStringList texts;
         QStringList cut;
         WalkTexts(main, texts, cut);
         WalkTexts(CLinkModeDlg::Instance(), texts, cut);
+        QStringList unnamed = Unnamed(main) + Unnamed(CLinkModeDlg::Instance());
         for (const auto& page : pages) {
             page->show();
             QTest::qWait(0);
             WalkTexts(*page, texts, cut);
+            unnamed += Unnamed(*page);
         }
+        // The cell editors too, as a click on a cell opens them.
+        for (const auto& [page, column] :
+             {std::pair<QWidget*, int>(pages[6].get(), 1),
+              std::pair<QWidget*, int>(pages[7].get(), 1),
+              std::pair<QWidget*, int>(pages[7].get(), CQxChannelModel::kBandwidth)}) {
+            ClickCell(page, 0, column);
+            EXPECT_NE(OpenEditor<QWidget>(page, column == 1 ? "cellEdit" : "cellCombo"), nullptr);
+            unnamed += Unnamed(*page);
+        }
+        EXPECT_TRUE(unnamed.isEmpty()) << "no name: " << unnamed.join(" | ").toStdString();
         QStringList wrong;
         for (const QString& text : texts) {
             // The Chinese language item names itself in Chinese in both languages.
@@ -169,6 +235,27 @@ TEST_F(LanguageSwitch, EveryPageShowsTheChosenLanguageWithNoTextCutOff) {
         EXPECT_TRUE(cut.isEmpty()) << "cut off: " << cut.join(" | ").toStdString();
         EXPECT_EQ(texts.contains(QStringLiteral("QX电台设置")), !english);
     }
+}
+
+// A language chosen or the window closed while a page on screen holds changes never written (an
+// offline page beside the home page) asks first; No keeps everything as it is.
+TEST_F(LanguageSwitch, ALanguageOrTheWindowsCloseAsksBeforeAnEditedPageGoes) {
+    host->Create().PresentSettingsPage(FAMILY_QX);
+    CMainDlg& main = Choose("chineseAction"); // nothing changed: no question
+    EXPECT_TRUE(prompts.questions.empty());
+    QPointer<CMainDlg> shown = &main;
+    auto* page = qobject_cast<CQxSettingsDlg*>(main.PresentSettingsPage(FAMILY_QX));
+    page->ChannelModel().SetText(3, CQxChannelModel::kFrequency, QStringLiteral("433.125000"));
+    prompts.answers = {false, false};
+    Control<QAction>(&main, "englishAction")->trigger();
+    QApplication::processEvents();
+    main.close();
+    EXPECT_EQ(prompts.questions.size(), 2u);
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_TRUE(main.isVisible() && page->isVisible());
+    EXPECT_FALSE(main.English());
+    Choose("englishAction");
+    EXPECT_EQ(prompts.questions.size(), 3u);
 }
 
 // The command line's language starts the window as the menu item would.

@@ -49,10 +49,7 @@ public:
         CreateMain();
         main->Session().Settings() = settings;
         main->hide();
-        page = PageSlots::Put(g_orvPage, new COrvSettingsDlg(*main));
-        page->Present();
-        page->FillFromSettings();
-        page->RebuildChannelList();
+        page = qobject_cast<COrvSettingsDlg*>(main->PresentSettingsPage(FAMILY_ORV));
     }
 
     template <typename T = QAbstractButton> T* On(const char* name) {
@@ -121,6 +118,14 @@ TEST_F(OrvPageTest, FillShowsTheModeTheRateAndTheCurrentChannelOfTheRegistersRea
     EXPECT_EQ(Cell(15, 0), "*16");
     EXPECT_EQ(Cell(3, 1), "416.000000"); // row 12
     EXPECT_EQ(Cell(3, 2), "416.500000"); // row 13
+    // Code 8 has no item: no rate is shown as the radio's, and Set asks for one.
+    RadioSettings unlisted = ReadRadio();
+    unlisted.orvPortRate = 8;
+    OpenPage(unlisted);
+    EXPECT_EQ(On<QComboBox>("portRateCombo")->currentText(), "");
+    prompts.texts.clear();
+    Click(On("setButton"));
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{"没有选择串口速率，请选择！"});
 }
 
 // Enter and Esc commit and check the cell; focus loss commits without a check; only the layout's
@@ -130,14 +135,16 @@ TEST_F(OrvPageTest, TheCellEditorCommitsAndChecks) {
     Type(1, 2, "410.00125", Qt::Key_Escape);
     EXPECT_EQ(Cell(1, 2), "410.001250");
     EXPECT_TRUE(prompts.texts.empty());
-    // A new row: a click on the cell just closed is the end of a double click.
+    // A new row: a click on the cell just closed is the end of a double click. The message names
+    // the cell and what it holds.
     Type(2, 2, "409.9", Qt::Key_Enter);
     EXPECT_EQ(Cell(2, 2), "409.9");
-    EXPECT_EQ(prompts.texts, std::vector<std::string>{"输入频段范围不对，请重新输入！"});
+    const std::string told = "输入频段范围不对，请重新输入！\n信道 3 接收频率：“409.9”";
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{told});
     EXPECT_TRUE(OpenEditor(page) == nullptr && page->isVisible()); // no key closes the page
     prompts.texts.clear();
-    Click(On("setButton")); // the bad cell is told again, and nothing is sent
-    EXPECT_EQ(prompts.texts, std::vector<std::string>{"输入频段范围不对，请重新输入！"});
+    Click(On("setButton")); // the bad cell is told again, once, and nothing is sent
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{told});
     EXPECT_FALSE(Shown(g_savingDlg) || main->Session().Writing());
     prompts.texts.clear();
     ClickCell(page, 5, 0);
@@ -160,6 +167,46 @@ TEST_F(OrvPageTest, TheCellEditorCommitsAndChecks) {
     EXPECT_EQ(OpenEditor(page), nullptr);
     Type(0, 4, "470.0125");
     EXPECT_EQ(Cell(0, 4), "470.012500");
+    // Channel 16's Rep Rx is channel 61 (slot 16 receives there): shown, never edited, and the
+    // tooltip says why, in the language in force.
+    ClickCell(page, 15, 4);
+    EXPECT_EQ(OpenEditor(page), nullptr);
+    EXPECT_EQ(Cell(15, 4), Cell(15, 2));
+    const auto tip = [this] {
+        return page->ChannelModel().data(page->ChannelModel().index(15, 4), Qt::ToolTipRole);
+    };
+    EXPECT_TRUE(tip().toString().contains("61"));
+    main->SetEnglish(true);
+    page->RebuildChannelList();
+    EXPECT_TRUE(tip().toString().startsWith("Slot 16"));
+    EXPECT_FALSE(
+        page->ChannelModel().data(page->ChannelModel().index(15, 3), Qt::ToolTipRole).isValid());
+}
+
+// Leaving asks only while the page holds something never written, typed text not yet taken by
+// its cell included: from the exit button and the caption's close button. A change undone, or
+// an editor opened and left as it was, asks nothing.
+TEST_F(OrvPageTest, LeavingWithUnwrittenChangesAsksFirst) {
+    OpenPage(ReadRadio());
+    Click(On(kProtocolButtons[3])); // another protocol, and back: nothing to write
+    Click(On(kProtocolButtons[0]));
+    ClickCell(page, 0, 1);
+    ASSERT_NE(OpenEditor(page), nullptr);
+    Click(On("exitButton"));
+    EXPECT_TRUE(prompts.questions.empty());
+    EXPECT_TRUE(main->isVisible() && !page->isVisible());
+
+    OpenPage(ReadRadio());
+    ClickCell(page, 0, 1);
+    OpenEditor(page)->setText("433.125");
+    prompts.answers = {false, true};
+    page->close();
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_EQ(prompts.questions[0], "页面上有尚未写入电台的更改：仍要离开吗？");
+    EXPECT_TRUE(page->isVisible() && !main->isVisible()); // No: the page stays as it was
+    Click(On("exitButton"));
+    EXPECT_EQ(prompts.questions.size(), 2u);
+    EXPECT_TRUE(main->isVisible() && !page->isVisible());
 }
 
 // ---- Whole Sets against the simulated radio.
@@ -207,6 +254,8 @@ TEST_F(OrvPageTest, ASetIsSavedWithThePlainWritesBytesOrEndsWithItsMessage) {
         ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
         prompts.onMessage = nullptr;
         EXPECT_EQ(prompts.texts, std::vector<std::string>{way.message});
+        // A success looks like one.
+        EXPECT_EQ(prompts.icons.back(), saved ? PromptIcon::Information : PromptIcon::Warning);
         EXPECT_FALSE(Shown(g_savingDlg) || page->WriteRunning());
         // The export is offered after a save only: then the table just written.
         EXPECT_EQ(prompts.dialogs.size(), saved ? 1U : 0U);
@@ -228,7 +277,10 @@ TEST_F(OrvPageTest, ASetIsSavedWithThePlainWritesBytesOrEndsWithItsMessage) {
             ASSERT_NE(plain.find("433125000\r"), std::string::npos);
             EXPECT_EQ(LastWrite(log).substr(0, plain.size()), plain);
         }
+        // After the save the radio holds the page; otherwise leaving asks first.
+        prompts.questions.clear();
         Click(On("exitButton"));
+        EXPECT_EQ(prompts.questions.size(), saved ? 0U : 1U);
         EXPECT_TRUE(BackHome());
     }
 }

@@ -9,6 +9,8 @@
 #include "tests/support/FileBytes.h"
 #include "tests/support/SimLink.h"
 
+#include <QAccessible>
+#include <QHeaderView>
 #include <QPushButton>
 
 namespace {
@@ -39,9 +41,7 @@ protected:
         settings.qx = registers;
         settings.channels[0] = {"0", "433.125000", "25   KHz", "Rx&Tx"};
         settings.channels[1] = {"1", "470.000000", "6.25 KHz", "Tx"};
-        page = PageSlots::Put(g_qxPage, new CQxSettingsDlg(*main));
-        page->Present();
-        page->FillFromSettings();
+        page = qobject_cast<CQxSettingsDlg*>(main->PresentSettingsPage(FAMILY_QX));
     }
 
     template <typename T = QWidget> T* Control(const char* name) {
@@ -73,6 +73,12 @@ TEST_F(QxPageTest, FillShowsEveryRegisterAndLeavesUnlistedValuesUnselected) {
     EXPECT_EQ(Combo("portRateCombo")->currentText(), "300");
     EXPECT_EQ(Control<QLineEdit>("unitAddressEdit")->text(), "17");
     EXPECT_EQ(Cell(1, kBandwidth), "6.25 KHz");
+    // The Channel column numbers the rows; no second numbering from 1, not even for assistive
+    // technology.
+    EXPECT_TRUE(page->ChannelList().verticalHeader()->isHidden());
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&page->ChannelList());
+    ASSERT_TRUE(table != nullptr && table->tableInterface() != nullptr);
+    EXPECT_EQ(table->tableInterface()->rowDescription(5), "");
     // No item for the value: no selection, and the next exchange takes that as none.
     r.s186 = 7;
     r.s110 = 0;
@@ -153,7 +159,8 @@ TEST_F(QxPageTest, ClicksOpenTheEditorsAndGiveAnEmptyRowItsDefaults) {
     EXPECT_EQ(Cell(5, kFrequency), "433.100000");
     TypeInto(page, 6, kFrequency, "500");
     EXPECT_EQ(Cell(6, kFrequency), "500");
-    EXPECT_EQ(prompts.texts, std::vector<std::string>{"输入频段范围不对，请重新输入！"});
+    EXPECT_EQ(prompts.texts,
+              std::vector<std::string>{"输入频段范围不对，请重新输入！\n信道 6 频率：“500”"});
     EXPECT_EQ(OpenEditor<QWidget>(page), nullptr);
     ClickCell(page, 5, kDirection);
     auto* combo = OpenEditor<QComboBox>(page, "cellCombo");
@@ -183,10 +190,73 @@ TEST_F(QxPageTest, SetRefusesAWriteThatCannotCompleteAndSendsNothing) {
     Model().SetText(4, kBandwidth, QStringLiteral("25   KHz"));
     Model().SetText(4, kDirection, QStringLiteral("both"));
     Press("setButton");
-    EXPECT_EQ(prompts.texts.size(), 3u);
-    EXPECT_EQ(prompts.texts.front(), "输入频率值不对，请重新输入！");
+    // One message, item by item, each with its place.
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{
+                                 "请改正以下 3 项：\n"
+                                 "1. 输入频率值不对，请重新输入！\n    信道 4 频率：“433.00001”\n"
+                                 "2. 信道4方向不对，请检查！\n    信道 4 DIR：“both”\n"
+                                 "3. 当前设置没有对应的预置模式，请检查！"});
     EXPECT_FALSE(page->WriteRunning() || main->Session().Writing());
     EXPECT_TRUE(Enabled("setButton"));
+}
+
+// A work mode no list item has (S101 = 7): while its list is disabled the value read is written
+// back; once the protocol enables the list, the user has to choose.
+TEST_F(QxPageTest, AValueNoListHasIsWrittenBackWhileItsListIsDisabled) {
+    QxRegisters r = ReadRegisters();
+    r.s186 = 1;
+    r.s101 = 7;
+    Open(r);
+    EXPECT_FALSE(Enabled("workModeCombo"));
+    EXPECT_EQ(Combo("workModeCombo")->currentIndex(), -1);
+    Choose("fecCombo", 0); // the exchange leaves the member without a value
+    PageSetPlan plan = page->PrepareSetPlan();
+    ASSERT_TRUE(plan.Writable()) << plan.problems.front().field;
+    EXPECT_EQ(plan.qx.workModeIndex, 7);
+    // The command-line client's write of what was read does the same.
+    const Doc::PreparedWrite cli =
+        Doc::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
+    EXPECT_TRUE(cli.problems.isEmpty()) << cli.problems.join('\n').toStdString();
+    EXPECT_EQ(cli.qx.workModeIndex, 7);
+    Choose("protocolCombo", 2);
+    ASSERT_TRUE(Enabled("workModeCombo"));
+    Press("setButton");
+    ASSERT_EQ(prompts.texts.size(), 1u);
+    EXPECT_NE(prompts.texts[0].find("工作模式没有选择，请选择！"), std::string::npos);
+    Choose("workModeCombo", 2);
+    EXPECT_TRUE(page->PrepareSetPlan().Writable());
+}
+
+// The instructions file shows a table line exactly as the export writes it; typed into a file
+// (an editor ends it in LF) it imports.
+TEST_F(QxPageTest, TheInstructionsExampleLineIsTheExportsAndImports) {
+    QFile ini(QStringLiteral(ORVCONF_SOURCE_DIR "/packaging/11.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    QStringList examples;
+    static const QRegularExpression line(QStringLiteral("^ {8}(\\d+ .*)$"));
+    for (const QString& text : QString::fromUtf8(ini.readAll()).split(QLatin1Char('\n'))) {
+        if (const QRegularExpressionMatch m = line.match(text); m.hasMatch()) {
+            examples << m.captured(1);
+        }
+    }
+    ASSERT_EQ(examples.size(), 2); // Chinese, English
+    EXPECT_EQ(examples[0], examples[1]);
+    Open();
+    Model().SetText(7, kFrequency, QStringLiteral("440.500000"));
+    Model().SetText(7, kBandwidth, QStringLiteral("12.5 KHz"));
+    Model().SetText(7, kDirection, QStringLiteral("Tx"));
+    EXPECT_NE(QxTableFile::EncodeFile(Model().Rows()).find(examples[0].toStdString() + "\r\r\n"),
+              std::string::npos);
+    Press("clearButton");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("typed.txt"));
+    QFile typed(path);
+    ASSERT_TRUE(typed.open(QIODevice::WriteOnly));
+    typed.write(examples[0].toUtf8() + "\n");
+    typed.close();
+    prompts.openPaths = {path.toStdString()};
+    Press("importButton");
+    EXPECT_EQ(Model().Rows()[7], (ChannelEntry{"", "440.500000", "12.5 KHz", "Tx"}));
 }
 
 // The table leaves as a read-only file that a second export cannot replace, comes back whole

@@ -35,8 +35,13 @@ TEST(OrvValidateFrequency, RangeStepAndForm) {
         {"480", FrequencyFault::None, "480.000000"},
         {"433.125000", FrequencyFault::None, std::nullopt},
         {"", FrequencyFault::None, std::nullopt},
-        {" 450", FrequencyFault::None, "450.000000"}, // padding would give " 450000000"
-        {"0450", FrequencyFault::None, "450.000000"},
+        {"0450", FrequencyFault::None, "450.000000"}, // padding would give "0450.00000"
+        // Digits and one point, nothing else: what the reading would drop is refused.
+        {" 450", FrequencyFault::Form, std::nullopt},
+        {"433.125abc", FrequencyFault::Form, std::nullopt},
+        {"4.33125e2", FrequencyFault::Form, std::nullopt},
+        {"+450", FrequencyFault::Form, std::nullopt},
+        {"450.0.", FrequencyFault::Form, std::nullopt},
         {"409.9", FrequencyFault::Range, std::nullopt},
         {"480.00125", FrequencyFault::Range, std::nullopt},
         {"500", FrequencyFault::Range, std::nullopt},
@@ -67,6 +72,8 @@ TEST(OrvPageLogic, ListChoiceFollowsTheMarkThenTheSelection) {
     EXPECT_EQ(OrvPageLogic::ResolveListChoice("", items, -1), -1);
     EXPECT_EQ(OrvPageLogic::PortRateItem(9), 8);
     EXPECT_EQ(OrvPageLogic::PortRateItem(7), 7);
+    // Code 8 has no item: it is not shown (nor written) as 4800.
+    EXPECT_EQ(OrvPageLogic::PortRateItem(8), -1);
 }
 
 TEST(OrvPageLogic, ModeAndLayoutFromRegisters) {
@@ -158,12 +165,16 @@ TEST(OrvSet, RepeaterLayoutProgramsTheRepeaterPair) {
     input.modeIndex = 2;
     input.cells[0] = "500"; // column 1 is not read in this layout
     input.cells[2] = "433.75";
-    input.cells[63] = "479.99875";
+    // Slot 16 receives its repeater traffic on channel 61: row 63 is written as row 61 shows.
+    input.cells[61] = "479.99875";
+    input.cells[63] = "500";
     const auto prepared = OrvPageLogic::PrepareSet(input);
     ASSERT_TRUE(prepared.Writable());
     EXPECT_EQ(prepared.plan.program[0], (ChannelEntry{"2", "433750000", "2", "2"}));
     EXPECT_EQ(prepared.plan.program[1].channel, "3");
     EXPECT_EQ(prepared.plan.program[31], (ChannelEntry{"63", "479998750", "0", "0"}));
+    EXPECT_TRUE(OrvPageLogic::IsMirroredRow(63, true));
+    EXPECT_FALSE(OrvPageLogic::IsMirroredRow(63, false) || OrvPageLogic::IsMirroredRow(62, true));
 }
 
 TEST(OrvSet, EveryBadCellIsReportedInListOrderAndNothingIsWritable) {
@@ -172,15 +183,22 @@ TEST(OrvSet, EveryBadCellIsReportedInListOrderAndNothingIsWritable) {
     input.cells[1] = "500";
     input.cells[4] = "abc";
     input.cells[60] = "450.00000000";
+    input.cells[13] = "433.125abc";
     const auto prepared = OrvPageLogic::PrepareSet(input);
-    ASSERT_EQ(prepared.problems.size(), 4u);
+    ASSERT_EQ(prepared.problems.size(), 5u);
     EXPECT_EQ(prepared.problems[0].field, "channels[1].frequency");
     EXPECT_EQ(prepared.problems[0].Text(false), "输入频段范围不对，请重新输入！");
+    // The page names the cell (channel 1's receive frequency) and its text under the message.
+    EXPECT_EQ(prepared.problems[0].PageText(false),
+              "输入频段范围不对，请重新输入！\n信道 1 接收频率：“500”");
+    EXPECT_EQ(prepared.problems[0].PageText(true),
+              "The Scope is wrong,Please write again！\nChannel 1 Rx Fre: \"500\"");
     EXPECT_EQ(prepared.problems[1].field, "channels[4].frequency");
     EXPECT_EQ(prepared.problems[2].field, "channels[9].frequency");
     EXPECT_EQ(prepared.problems[2].Text(true), "The Value is wrong,Please write again！");
-    EXPECT_EQ(prepared.problems[3].field, "channels[60].frequency");
-    EXPECT_EQ(prepared.problems[3].Text(true), "The Form is Wrong，Please check！");
+    EXPECT_EQ(prepared.problems[3].field, "channels[13].frequency");
+    EXPECT_EQ(prepared.problems[4].field, "channels[60].frequency");
+    EXPECT_EQ(prepared.problems[4].Text(true), "The Form is Wrong，Please check！");
     EXPECT_FALSE(prepared.Writable());
 }
 

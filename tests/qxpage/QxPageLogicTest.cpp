@@ -35,6 +35,9 @@ TEST(QxValidateFrequency, FiftyHertzSteps) {
         {"abc", FrequencyFault::Range, std::nullopt},
         {"433.00001", FrequencyFault::Step, std::nullopt},
         {"433.000025", FrequencyFault::Step, std::nullopt},
+        {"433.125abc", FrequencyFault::Form, std::nullopt},
+        {" 433.125", FrequencyFault::Form, std::nullopt},
+        {"4.33125e2", FrequencyFault::Form, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -143,13 +146,37 @@ TEST(QxSet, WhatTheWriteCannotSendIsRefused) {
     }
 }
 
-TEST(QxSet, FrequencyMessagesOfARow) {
+TEST(QxSet, FrequencyMessagesOfARowNameTheChannelAndTheText) {
     QxSetInput input = ValidPage();
     input.rows[0] = {"", "500", "25   KHz", "Rx"};
     const auto prepared = QxPageLogic::PrepareSet(input);
     ASSERT_EQ(prepared.problems.size(), 1u);
-    EXPECT_EQ(prepared.problems[0].Text(false), "输入频段范围不对，请重新输入！");
-    EXPECT_EQ(prepared.problems[0].Text(true), "The Scope is wrong,Please write again！");
+    EXPECT_EQ(prepared.problems[0].PageText(false),
+              "输入频段范围不对，请重新输入！\n信道 0 频率：“500”");
+    EXPECT_EQ(prepared.problems[0].PageText(true), "The Scope is wrong,Please write again！\n"
+                                                   "Channel 0 Frequency(MHz): \"500\"");
+}
+
+// A value no list has: a list the user cannot reach writes back what the radio holds; one the
+// user can reach must be chosen (the page's test goes on from there).
+TEST(QxSet, ListsWithoutASelectionWriteTheValueReadOnlyWhenDisabled) {
+    QxSetInput input = ValidPage();
+    input.read.s101 = 7;
+    input.read.s186 = 1; // Bellmark: work mode and repeater lists disabled
+    input.values.protocolIndex = 1;
+    input.values.workModeIndex = -1;
+    input.values.repeaterTxIndex = -1;
+    input.read.s191 = 9;
+    input.disabledRegisters = QxPageLogic::DisabledByRule(input.read);
+    EXPECT_EQ(input.disabledRegisters, (std::vector<int>{101, 191, 192}));
+    auto prepared = QxPageLogic::PrepareSet(input);
+    ASSERT_TRUE(prepared.Writable()) << prepared.problems.front().field;
+    EXPECT_EQ(prepared.plan.workModeIndex, 7);
+    EXPECT_EQ(prepared.plan.repeaterTxIndex, 9);
+    EXPECT_EQ(prepared.plan.repeaterRxIndex, 3); // chosen on the page: kept
+    // The same lists enabled: no selection there is the user's to fix.
+    input.disabledRegisters.clear();
+    EXPECT_EQ(QxPageLogic::PrepareSet(input).problems.size(), 2u);
 }
 
 } // namespace
