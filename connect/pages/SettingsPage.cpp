@@ -33,14 +33,9 @@ void CSettingsPage::PresentSavingPage() {
     PageSlots::Put(g_savingDlg, new CSavingDlg(Owner()))->Present();
 }
 
-bool CSettingsPage::BeginWrite(const OrvWritePlan& plan) {
+bool CSettingsPage::BeginWrite(const PageSetPlan& plan) {
     PresentSavingPage();
-    return Started(Owner().Session().StartWrite(plan));
-}
-
-bool CSettingsPage::BeginWrite(const QxWritePlan& plan) {
-    PresentSavingPage();
-    return Started(Owner().Session().StartWrite(plan));
+    return Started(Owner().StartWrite(*this, plan));
 }
 
 bool CSettingsPage::Started(bool started) {
@@ -65,11 +60,21 @@ void CSettingsPage::HideSavingPage() {
     }
 }
 
-void CSettingsPage::OnWriteFinished() {
-    HideSavingPage();
+void CSettingsPage::OnWriteEnded(const WriteEndNotice& notice) {
+    if (!m_writeRunning) {
+        return;
+    }
+    // A refusal is told with the saving page still up, as the radio refused while saving.
+    if (!notice.refused) {
+        HideSavingPage();
+    }
+    Prompts::Current().ShowMessage(kMessageCaption, notice.message.toStdString(),
+                                   notice.good ? PromptIcon::Information : PromptIcon::Warning);
+    if (notice.refused) {
+        HideSavingPage();
+    }
     EndWrite();
-    Tell(Msg::kSaved);
-    if (!Owner().CheckAfterSave(*this)) {
+    if (notice.saveSent) {
         OnSaved();
     }
 }
@@ -99,26 +104,12 @@ bool CSettingsPage::SetWith(const PageSetPlan& plan) {
         Owner().ConnectThenSet(*this);
         return false;
     }
-    m_lastWrite = plan;
     if (plan.family == FAMILY_ORV) {
         Owner().Session().Settings().orvProgram = plan.orv.program;
-        return BeginWrite(plan.orv);
+    } else {
+        Owner().Session().Settings().qxProgram = plan.qx.program;
     }
-    Owner().Session().Settings().qxProgram = plan.qx.program;
-    return BeginWrite(plan.qx);
-}
-
-void CSettingsPage::OnWriteFailed() {
-    // The message first, with the saving page still up, as the radio refused while saving.
-    Tell(Msg::kWriteError);
-    HideSavingPage();
-    EndWrite();
-}
-
-void CSettingsPage::OnWriteNoAnswer() {
-    HideSavingPage();
-    EndWrite();
-    Tell(Msg::kNoAnswerWhileSaving);
+    return BeginWrite(plan);
 }
 
 bool CSettingsPage::WriteFileReadOnly(const QString& path, const QByteArray& bytes) {
