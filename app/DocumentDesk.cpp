@@ -6,6 +6,8 @@
 #include "base/WholeFile.h"
 #include "connect/RadioSession.h"
 #include "connect/pages/PageSlots.h"
+#include "connect/pages/ReadingDlg.h"
+#include "connect/pages/SavingDlg.h"
 #include "connect/pages/SettingsPage.h"
 #include "document/Compare.h"
 #include "document/History.h"
@@ -54,7 +56,8 @@ QString Lines(const QStringList& lines, bool english, int most) {
 
 } // namespace
 
-CDocumentDesk::CDocumentDesk(CMainDlg& window) : QObject(&window), m_window(window) {
+CDocumentDesk::CDocumentDesk(CMainDlg& window)
+    : QObject(&window), m_window(window), m_write(window.Session()) {
     m_menu = new QMenu(QCoreApplication::translate("CMainDlg", "文件"), &window);
     m_menu->setObjectName(QStringLiteral("fileMenu"));
     m_open = m_menu->addAction(QCoreApplication::translate("CMainDlg", "打开设置文件…"));
@@ -78,6 +81,13 @@ CDocumentDesk::CDocumentDesk(CMainDlg& window) : QObject(&window), m_window(wind
             [](bool on) { QSettings().setValue(QLatin1String(kVerifyKey), on); });
     connect(m_menu, &QMenu::aboutToShow, this, &CDocumentDesk::UpdateActions);
     connect(m_recent, &QMenu::aboutToShow, this, &CDocumentDesk::FillRecent);
+    connect(&m_write, &Doc::CWriteVerify::readingBack, this, [] {
+        // The reading page takes its place while the radio is read back.
+        if (g_savingDlg != nullptr) {
+            g_savingDlg->hide();
+        }
+    });
+    connect(&m_write, &Doc::CWriteVerify::finished, this, &CDocumentDesk::WriteEnded);
     UpdateActions();
 }
 
@@ -212,7 +222,6 @@ bool CDocumentDesk::OpenFile(const QString& path) {
         return false; // a road is under way; it keeps the window
     }
     m_offlineSet.clear();
-    m_checking.clear();
     for (CSettingsPage* page : {g_orvPage.data(), g_qxPage.data()}) {
         if (page != nullptr) {
             page->hide();
@@ -308,9 +317,9 @@ void CDocumentDesk::FinishOfflineRead(RadioFamily family) {
 }
 
 void CDocumentDesk::RoadEnded() {
-    if (CSettingsPage* page = m_checking.data()) {
-        page->setEnabled(true); // the check went home with the read's failure
-        m_checking.clear();
+    if (m_write.Running()) {
+        m_write.Abandon();
+        m_writing.clear();
     }
     if (CSettingsPage* page = m_offlineSet.data()) {
         // The connection did not come about: the page comes back with what the user prepared.
@@ -320,65 +329,38 @@ void CDocumentDesk::RoadEnded() {
     }
 }
 
-// ---- The check after a write.
+// ---- A page's write.
 
-bool CDocumentDesk::CheckAfterSave(CSettingsPage& page) {
-    if (!VerifyChecked() || !m_window.Session().PortOpen()) {
+bool CDocumentDesk::StartWrite(CSettingsPage& page, const PageSetPlan& plan) {
+    const RadioFamily family = page.Family();
+    if (!m_write.Start({family, plan.orv, plan.qx}, Of(family).read, VerifyChecked())) {
         return false;
     }
-    const RadioFamily family = page.Family();
-    const PageSetPlan& plan = page.LastWrite();
-    m_expected = family == FAMILY_ORV ? Doc::DocumentAfterWrite(plan.orv, Of(family).read)
-                                      : Doc::DocumentAfterWrite(plan.qx, Of(family).read);
-    m_beforeCheck = m_window.Session().Settings();
-    m_checking = &page;
-    // Nothing on the page may start a write while the radio is being read.
-    page.setEnabled(false);
-    // Once the write's last answer has been dealt with.
-    QTimer::singleShot(0, this, [this, family] {
-        if (m_checking == nullptr) {
-            return;
-        }
-        if (!m_window.Session().ReadAgain(family)) {
-            CSettingsPage* page = m_checking.data();
-            m_checking.clear();
-            page->setEnabled(true);
-            page->FinishSaved();
-        }
-    });
+    m_writing = &page;
     return true;
 }
 
-void CDocumentDesk::FinishCheck(RadioFamily family) {
-    CSettingsPage* page = m_checking.data();
-    m_checking.clear();
-    CRadioSession& session = m_window.Session();
-    const SettingsDocument held{family, session.Settings()};
-    session.Settings() = m_beforeCheck;
-    const QList<Doc::Difference> differences = Doc::CompareDocuments(m_expected, held, true);
-    page->setEnabled(true);
+void CDocumentDesk::WriteEnded(const Doc::WriteReport& report) {
+    if (g_readingDlg != nullptr) {
+        g_readingDlg->hide();
+    }
+    CSettingsPage* page = m_writing.data();
+    m_writing.clear();
+    if (report.held) {
+        Of(report.held->family).read = *report.held;
+    }
+    if (page == nullptr) {
+        return;
+    }
     page->show();
     page->raise();
     const bool english = English();
-    if (differences.empty()) {
-        Prompts::Current().ShowMessage(kMessageCaption,
-                                       english ? "Verified: the radio holds what was written."
-                                               : "校验完毕：电台中的设置与写入的一致。",
-                                       PromptIcon::Information);
-    } else {
-        Tell((english ? QStringLiteral("The radio does not hold what was written:\n%1")
-                      : QStringLiteral("校验发现电台中的设置与写入的不同：\n%1"))
-                 .arg(Lines(Doc::DifferenceLines(differences, english), english,
-                            kDifferencesNamed)));
-    }
-    page->FinishSaved();
+    page->OnWriteEnded({report.SaveSent(), report.Good(),
+                        report.outcome == Doc::WriteOutcome::Refused,
+                        report.Message(english, kDifferencesNamed)});
 }
 
 bool CDocumentDesk::TakeReadEnd(RadioFamily family) {
-    if (m_checking != nullptr) {
-        FinishCheck(family);
-        return true;
-    }
     if (m_offlineSet != nullptr) {
         FinishOfflineRead(family);
         return true;

@@ -5,6 +5,7 @@
 // never talks to the radio except through the session's read again.
 
 #include "document/SettingsJson.h"
+#include "document/WriteVerify.h"
 #include "exchange/RadioSettings.h"
 
 #include <QObject>
@@ -16,6 +17,7 @@
 
 class CMainDlg;
 class CSettingsPage;
+struct PageSetPlan;
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -46,17 +48,21 @@ public:
     void KeepRead(RadioFamily family, const RadioSettings& settings, const QString& port);
 
     // At the end of a read, before the settings page is presented: true when this read belongs
-    // to an offline Set or a check after a write and has been dealt with here.
+    // to an offline Set and has been dealt with here.
     bool TakeReadEnd(RadioFamily family);
     // A settings page filled from the settings read: what it was filled from.
     void PageFilled(RadioFamily family, const RadioSettings& read);
 
     // An offline page's Set: the family's connection on the home page's port, then the write.
     void ConnectThenSet(CSettingsPage& page);
-    // After "保存完毕！": reads the radio again when the user asked for it (true).
-    bool CheckAfterSave(CSettingsPage& page);
+    // A page's Set: the write, and the radio read back after it when "写入后校验" is checked;
+    // the page is told the end. False, with nothing sent, when the session refuses the plan.
+    bool StartWrite(CSettingsPage& page, const PageSetPlan& plan);
+    // From the start of a page's write until the page has been told its end: the session's
+    // reads, silences and failures meanwhile belong to the write.
+    bool WriteRunning() const { return m_write.Running(); }
     // The road ended on the home page: an offline Set waiting for its radio gives its page back,
-    // a check in progress is forgotten.
+    // a write (or its read-back) in progress is forgotten.
     void RoadEnded();
 
     // Enables what needs a settings page on screen.
@@ -74,7 +80,7 @@ private:
     CSettingsPage* ShowingPage() const;
     void FillRecent();
     void FinishOfflineRead(RadioFamily family);
-    void FinishCheck(RadioFamily family);
+    void WriteEnded(const Doc::WriteReport& report);
     void Tell(const QString& text);
     bool English() const;
 
@@ -90,8 +96,7 @@ private:
     // An offline Set waiting for its read, with the settings its page was showing.
     QPointer<CSettingsPage> m_offlineSet;
     RadioSettings m_offlineSettings;
-    // A check after a write: the page, what the radio should list, the settings to restore.
-    QPointer<CSettingsPage> m_checking;
-    SettingsDocument m_expected;
-    RadioSettings m_beforeCheck;
+    // A page's write, and the page waiting for its end.
+    Doc::CWriteVerify m_write;
+    QPointer<CSettingsPage> m_writing;
 };

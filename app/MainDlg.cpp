@@ -107,8 +107,6 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     connect(&m_session, &CRadioSession::replyRejected, this, &CMainDlg::OnReplyRejected);
     connect(&m_session, &CRadioSession::portLost, this, &CMainDlg::OnPortLost);
     connect(&m_session, &CRadioSession::readFailed, this, &CMainDlg::OnReadFailed);
-    connect(&m_session, &CRadioSession::writeFinished, this, &CMainDlg::OnWriteFinished);
-    connect(&m_session, &CRadioSession::writeFailed, this, &CMainDlg::OnWriteFailed);
 
     m_afterRead.setSingleShot(true);
     connect(&m_afterRead, &QTimer::timeout, this, [this] {
@@ -399,6 +397,9 @@ void CMainDlg::OnReadStarted(RadioFamily family) {
 
 void CMainDlg::OnReadFinished(RadioFamily family) {
     m_documents->KeepRead(family, m_session.Settings(), m_portName);
+    if (m_documents->WriteRunning()) {
+        return; // the radio read back after a write: the write's road takes it from here
+    }
     m_session.Hold(kAfterReadMs);
     m_afterRead.start(Timing::ScaledMs(kAfterReadMs));
 }
@@ -433,15 +434,15 @@ void CMainDlg::ConnectThenSet(CSettingsPage& page) {
     m_documents->ConnectThenSet(page);
 }
 
-bool CMainDlg::CheckAfterSave(CSettingsPage& page) {
-    return m_documents->CheckAfterSave(page);
+bool CMainDlg::StartWrite(CSettingsPage& page, const PageSetPlan& plan) {
+    return m_documents->StartWrite(page, plan);
 }
 
 void CMainDlg::OnNoAnswer() {
     const bool rejected = std::exchange(m_replyRejected, false);
-    // A write that falls silent keeps its settings page and what the user entered on it.
-    if (CSettingsPage* page = PageSlots::WritingPage()) {
-        page->OnWriteNoAnswer(rejected ? &Msg::kReplyTooLong : nullptr);
+    // A write that falls silent (or its read-back) keeps its settings page and what the user
+    // entered on it; the write's road tells the user.
+    if (m_documents->WriteRunning()) {
         return;
     }
     if (!rejected) {
@@ -454,19 +455,10 @@ void CMainDlg::OnNoAnswer() {
     ReturnHome(&message);
 }
 
-void CMainDlg::OnWriteFinished(RadioFamily family) {
-    if (CSettingsPage* page = PageSlots::SettingsPage(family)) {
-        page->OnWriteFinished();
-    }
-}
-
-void CMainDlg::OnWriteFailed(RadioFamily family) {
-    if (CSettingsPage* page = PageSlots::SettingsPage(family)) {
-        page->OnWriteFailed();
-    }
-}
-
 void CMainDlg::OnReadFailed(ReadFailure why, const QString& command) {
+    if (m_documents->WriteRunning()) {
+        return; // the read-back after a write failed: the write's road tells the user
+    }
     const std::string zh = ReadFailureText(why, command.toStdString(), false);
     const std::string en = ReadFailureText(why, command.toStdString(), true);
     const Bilingual message{zh.c_str(), en.c_str()};

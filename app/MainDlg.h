@@ -39,7 +39,7 @@ public:
     void PresentReadingPage() override;
     void ReturnHome(const Bilingual* why = nullptr) override;
     void ConnectThenSet(CSettingsPage& page) override;
-    bool CheckAfterSave(CSettingsPage& page) override;
+    bool StartWrite(CSettingsPage& page, const PageSetPlan& plan) override;
 
     // The language of composed messages (set by the language commands after a re-creation).
     void SetEnglish(bool english) { m_english = english; }
@@ -76,8 +76,6 @@ public:
     void OnReplyRejected() { m_replyRejected = true; }
     void OnReadFailed(ReadFailure why, const QString& command);
     void OnPortLost(const QString& reason);
-    void OnWriteFinished(RadioFamily family);
-    void OnWriteFailed(RadioFamily family);
 
     // Lists the free ports in combo 1004, with no selection and both family buttons disabled.
     void FillPortCombo(const QList<PortInfo>& ports);

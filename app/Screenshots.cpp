@@ -119,6 +119,7 @@ public:
     void ShowHome() override {}
     void PresentReadingPage() override {}
     void ReturnHome(const Bilingual*) override {}
+    bool StartWrite(CSettingsPage&, const PageSetPlan&) override { return false; }
 
 private:
     CMainDlg& m_main;

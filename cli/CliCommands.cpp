@@ -13,6 +13,7 @@
 #include "document/DocumentSet.h"
 #include "document/History.h"
 #include "document/SettingsJson.h"
+#include "document/WriteVerify.h"
 #include "exchange/ReadFailureText.h"
 #include "serial/PortEnumerator.h"
 #include "serial/TrafficLog.h"
@@ -97,7 +98,7 @@ class CReadRun {
 public:
     CReadRun(const ReadOptions& options, QTextStream& out, QTextStream& err)
         : m_options(options), m_out(out), m_err(err), m_detector(m_session), m_configKey(m_session),
-          m_softDiag(m_session) {}
+          m_softDiag(m_session), m_write(m_session) {}
 
     int Exec() {
         m_session.SetPortName(m_options.port);
@@ -157,8 +158,8 @@ private:
             // One road at a time: no countdown goes on printing over the read.
             m_detector.Stop();
             m_configKey.Stop();
-            m_err << (m_verifying ? "Reading the settings back...\n"
-                                  : "\nReading the settings...\n");
+            m_err << (m_write.ReadingBack() ? "Reading the settings back...\n"
+                                            : "\nReading the settings...\n");
             m_err.flush();
         });
         // The steps of the read, for a person watching; logs and pipes get nothing extra.
@@ -173,9 +174,10 @@ private:
         QObject::connect(&m_session, &CRadioSession::readFinished, [this](int family) {
             const SettingsDocument read{static_cast<RadioFamily>(family), m_session.Settings()};
             KeepInHistory(read);
-            if (m_verifying) {
-                Verify(read);
-            } else if (m_options.write == nullptr) {
+            if (m_write.ReadingBack()) {
+                return; // the write's road compares it
+            }
+            if (m_options.write == nullptr) {
                 WriteSettings(family);
             } else if (m_options.dryRun) {
                 ShowChanges(read);
@@ -184,60 +186,38 @@ private:
                 BeginWrite();
             }
         });
-        QObject::connect(&m_session, &CRadioSession::writeFinished, [this](RadioFamily) {
-            const qint64 ms = m_writeClock.elapsed();
-            const QString saved =
-                QString("The radio saved the settings (the write took %1 ms).").arg(ms);
-            if (!m_options.verify) {
-                m_session.LeaveCommandMode();
-                Finish(kReadComplete, saved);
-                return;
-            }
-            m_err << "\n" << saved << " Reading them back to verify...\n";
+        QObject::connect(&m_write, &Doc::CWriteVerify::readingBack, [this](bool saveUnclear) {
+            m_writeMs = m_writeClock.elapsed();
+            m_saveUnclear = saveUnclear;
+            m_err << "\n" << SavedText() << " Reading them back to verify...\n";
             m_err.flush();
-            m_writing = false;
-            m_verifying = true;
-            // The radio settles after its save as after a read's last answer.
-            m_session.Hold(kBeforeWriteMs);
-            QTimer::singleShot(Timing::ScaledMs(kBeforeWriteMs), &m_session, [this] {
-                if (!m_status && !m_session.ReadAgain(m_options.family)) {
-                    m_session.LeaveCommandMode();
-                    Finish(kReadFailed, "The settings were saved, but the radio could not be "
-                                        "read back to verify them.");
-                }
-            });
         });
-        QObject::connect(&m_session, &CRadioSession::writeFailed, [this](RadioFamily) {
-            m_session.LeaveCommandMode();
-            Finish(kWriteFailed, "The radio answered ERROR: the write failed and the settings "
-                                 "were not saved. Check them and write again.");
-        });
+        QObject::connect(&m_write, &Doc::CWriteVerify::finished,
+                         [this](const Doc::WriteReport& r) { WriteEnded(r); });
+        // While the write's road runs, it reports how the radio's silence or a failed read-back
+        // ends it.
         QObject::connect(&m_session, &CRadioSession::noAnswer, [this] {
-            Finish(kReadFailed,
-                   m_writing     ? "The radio stopped answering; the write is incomplete and the "
-                                   "settings were not saved."
-                   : m_verifying ? "The settings were saved, but the radio stopped answering "
-                                   "while they were read back; they are not verified."
-                                 : "The radio stopped answering; the read is incomplete.");
+            if (!m_write.Running()) {
+                Finish(kReadFailed, "The radio stopped answering; the read is incomplete.");
+            }
         });
-        QObject::connect(
-            &m_session, &CRadioSession::readFailed,
-            [this](ReadFailure why, const QString& command) {
-                const QString text =
-                    QString::fromStdString(ReadFailureText(why, command.toStdString(), true));
-                Finish(kReadFailed, m_verifying ? "The settings were saved, but reading them "
-                                                  "back failed; they are not verified. " +
-                                                      text
-                                                : text);
-            });
+        QObject::connect(&m_session, &CRadioSession::readFailed,
+                         [this](ReadFailure why, const QString& command) {
+                             if (!m_write.Running()) {
+                                 Finish(kReadFailed, QString::fromStdString(ReadFailureText(
+                                                         why, command.toStdString(), true)));
+                             }
+                         });
         QObject::connect(&m_session, &CRadioSession::replyRejected, [this] {
             m_err << "\nThe radio sent a reply too long to be one of its answers; it was "
                      "ignored.\n";
             m_err.flush();
         });
         QObject::connect(&m_session, &CRadioSession::portLost, [this](const QString& reason) {
+            const bool writing = m_write.Running() && !m_write.ReadingBack();
+            m_write.Abandon();
             Finish(kReadFailed, QString("The serial port %1 was lost during the %2: %3")
-                                    .arg(m_options.port, m_writing ? "write" : "read", reason));
+                                    .arg(m_options.port, writing ? "write" : "read", reason));
         });
     }
 
@@ -379,22 +359,67 @@ private:
         Finish(kReadComplete, "Dry run: nothing was written.");
     }
 
-    // The radio read back after its save, against what the write sent in the form a read
-    // returns it.
-    void Verify(const SettingsDocument& read) {
-        m_session.LeaveCommandMode();
-        const QList<Doc::Difference> differences =
-            Doc::CompareDocuments(Foretold(m_before), read, true);
-        if (differences.isEmpty()) {
+    QString SavedText() const {
+        return m_saveUnclear
+                   ? QStringLiteral("The radio's answer to the save was not understood; "
+                                    "the settings may have been saved.")
+                   : QString("The radio saved the settings (the write took %1 ms).").arg(m_writeMs);
+    }
+
+    // The end of the write's road: one status, and what the radio was found to hold.
+    void WriteEnded(const Doc::WriteReport& report) {
+        using Doc::WriteOutcome;
+        if (!report.held) {
+            m_writeMs = m_writeClock.elapsed();
+        }
+        m_saveUnclear = report.saveUnclear;
+        if (report.outcome != WriteOutcome::NoAnswer) {
+            m_session.LeaveCommandMode();
+        }
+        if (const QString line = Doc::NotCheckedLine(report.verification, true); !line.isEmpty()) {
+            m_err << "\n" << line << '\n';
+        }
+        switch (report.outcome) {
+        case WriteOutcome::Saved:
+            Finish(kReadComplete, SavedText());
+            return;
+        case WriteOutcome::SaveUnclear:
+            Finish(kReadFailed, SavedText() + " Read the radio to see what it holds.");
+            return;
+        case WriteOutcome::Verified:
             Finish(kReadComplete, "Verified: the radio holds what was written.");
             return;
+        case WriteOutcome::HoldsOther:
+            m_err << "\nThe radio holds other settings than were written (written -> held):\n";
+            for (const Doc::Difference& difference : report.verification.differences) {
+                m_err << "  " << difference.english << '\n';
+            }
+            Finish(kWrittenNotAsAsked,
+                   m_saveUnclear ? "Written but not as asked: the radio does not hold the "
+                                   "settings as they were sent."
+                                 : "Written but not as asked: the radio saved the settings, but "
+                                   "does not hold them as they were sent.");
+            return;
+        case WriteOutcome::Unverified:
+            Finish(kReadFailed,
+                   (m_saveUnclear ? SavedText() + " But reading"
+                                  : QStringLiteral("The settings were saved, but "
+                                                   "reading")) +
+                       " them back failed; they are not verified: " + report.detailEnglish);
+            return;
+        case WriteOutcome::Refused:
+            Finish(kWriteFailed, "The radio answered ERROR: the write failed and the settings "
+                                 "were not saved. Check them and write again.");
+            return;
+        case WriteOutcome::Broken:
+            Finish(kReadFailed,
+                   report.detailEnglish + " The write stopped; the settings were not saved.");
+            return;
+        case WriteOutcome::NoAnswer:
+            Finish(kReadFailed, "The radio stopped answering; the write is incomplete and the "
+                                "settings were not saved.");
+            return;
         }
-        m_err << "\nThe radio holds other settings than were written (written -> held):\n";
-        for (const Doc::Difference& difference : differences) {
-            m_err << "  " << difference.english << '\n';
-        }
-        Finish(kWrittenNotAsAsked, "Written but not as asked: the radio saved the settings, "
-                                   "but does not hold them as they were sent.");
     }
 
     // The document takes the place of what the read put into the settings record, as the page's
@@ -407,7 +432,6 @@ private:
         settings.orvCurrentChannel = wanted.orvCurrentChannel;
         settings.orvPortRate = wanted.orvPortRate;
         settings.channels = wanted.channels;
-        m_writing = true;
         m_err << "Writing the settings...\n";
         m_err.flush();
         m_session.Hold(kBeforeWriteMs);
@@ -420,9 +444,7 @@ private:
         }
         m_writeClock.start();
         const Doc::PreparedWrite& write = *m_options.write;
-        const bool started = write.family == FAMILY_ORV ? m_session.StartWrite(write.orv)
-                                                        : m_session.StartWrite(write.qx);
-        if (!started) {
+        if (!m_write.Start({write.family, write.orv, write.qx}, m_before, m_options.verify)) {
             // Checked before the port was opened; the write refusing it now is a fault of ours,
             // but the radio is left untouched either way.
             m_session.LeaveCommandMode();
@@ -439,11 +461,12 @@ private:
     CConfigKeyConnector m_configKey;
     CSoftDiagnosis m_softDiag;
     QEventLoop m_loop;
+    Doc::CWriteVerify m_write;
     std::optional<int> m_status;
-    bool m_writing = false;
-    bool m_verifying = false;
     SettingsDocument m_before; // the radio as read before the write
     QElapsedTimer m_writeClock;
+    qint64 m_writeMs = 0;
+    bool m_saveUnclear = false;
 };
 
 } // namespace

@@ -77,6 +77,11 @@ signals:
     // The radio confirmed the save of a write, or refused a write's command with "ERROR".
     void writeFinished(RadioFamily family);
     void writeFailed(RadioFamily family);
+    // The radio asked for another prompt than the one due, or echoed other than was sent: the
+    // write stopped there; the texts say what came instead of what.
+    void writeBroken(RadioFamily family, const QString& chinese, const QString& english);
+    // "at&w" went out but its answer was not understood: the radio may have saved.
+    void saveUnconfirmed(RadioFamily family);
     void portLost(const QString& reason);
 
 private:

@@ -466,10 +466,10 @@ QList<Difference> CompareDocuments(const SettingsDocument& was, const SettingsDo
     return out;
 }
 
-SettingsDocument DocumentAfterWrite(const OrvWritePlan& plan, const SettingsDocument& before) {
-    SettingsDocument after = before;
-    after.family = FAMILY_ORV;
-    RadioSettings& s = after.settings;
+ExpectedDocument ExpectedAfterWrite(const OrvWritePlan& plan, const SettingsDocument& before) {
+    ExpectedDocument expected{before, {}, {}};
+    expected.document.family = FAMILY_ORV;
+    RadioSettings& s = expected.document.settings;
     if (plan.modeIndex >= 0 && plan.modeIndex < OrvPageLogic::ModeCount(plan.protocol)) {
         OrvPresetRegisters(plan.protocol, plan.modeIndex, s.orv);
     }
@@ -478,23 +478,37 @@ SettingsDocument DocumentAfterWrite(const OrvWritePlan& plan, const SettingsDocu
     s.orvCurrentChannel = plan.currentChannel;
     // Item 8 of the list, "4800", is code 9.
     s.orvPortRate = plan.portRateIndex == 8 ? 9 : plan.portRateIndex;
+    expected.untouchedRows.fill(true);
+    for (const ChannelEntry& answer : plan.program) {
+        bool ok = false;
+        const int channel = QString::fromStdString(answer.channel).toInt(&ok);
+        if (ok && channel >= 0 && channel < RadioSettings::kChannelRows) {
+            expected.untouchedRows[static_cast<std::size_t>(channel)] = false;
+        }
+    }
     Program(plan.program, s);
     OrvRow63AsListed(s);
-    return after;
+    // Row 63 is listed from the rows before it, whichever of them the write programmed.
+    expected.untouchedRows[RadioSettings::kChannelRows - 1] = false;
+    return expected;
 }
 
-SettingsDocument DocumentAfterWrite(const QxWritePlan& plan, const SettingsDocument& before) {
-    SettingsDocument after = before;
-    after.family = FAMILY_QX;
-    QxRegisters& r = after.settings.qx;
+ExpectedDocument ExpectedAfterWrite(const QxWritePlan& plan, const SettingsDocument& before) {
+    ExpectedDocument expected{before, {}, {}};
+    expected.document.family = FAMILY_QX;
+    QxRegisters& r = expected.document.settings.qx;
     r.s186 = plan.protocolIndex;
     r.s101 = plan.workModeIndex;
     r.s127 = plan.modulationIndex;
     r.s103 = plan.airRateIndex;
     r.s125 = plan.bandwidthIndex;
-    // The presets of the compatible protocols carry the mode digit 0; the transparent one is
-    // chosen by the radio's own S141 and keeps it.
-    r.s141 = plan.protocolIndex == 0 ? plan.s141 : 0;
+    // The transparent protocol's preset is chosen by the radio's own S141 and keeps it; what the
+    // compatible protocols' presets leave in S141 is the radio's business.
+    if (plan.protocolIndex == 0) {
+        r.s141 = plan.s141;
+    } else {
+        expected.presetRegisters << QStringLiteral("qx.s141");
+    }
     r.s105 = plan.unitAddress;
     r.s131 = plan.mainTxIndex;
     r.s132 = plan.mainRxIndex;
@@ -505,9 +519,52 @@ SettingsDocument DocumentAfterWrite(const QxWritePlan& plan, const SettingsDocum
     r.s102 = plan.portRateIndex;
     r.s110 = plan.dataFormatIndex + 1;
     // Every one of the 64 rows is programmed.
-    after.settings.channels = {};
-    Program(plan.program, after.settings);
-    return after;
+    expected.document.settings.channels = {};
+    Program(plan.program, expected.document.settings);
+    return expected;
+}
+
+SettingsDocument DocumentAfterWrite(const OrvWritePlan& plan, const SettingsDocument& before) {
+    return ExpectedAfterWrite(plan, before).document;
+}
+
+SettingsDocument DocumentAfterWrite(const QxWritePlan& plan, const SettingsDocument& before) {
+    return ExpectedAfterWrite(plan, before).document;
+}
+
+Verification VerifyHeld(const ExpectedDocument& expected, const SettingsDocument& held) {
+    // What the write does not decide is taken as the radio holds it, so it cannot differ.
+    SettingsDocument decided = expected.document;
+    Verification out;
+    if (held.family == decided.family) {
+        for (const QxRegisterText& r : QxRegisterTexts()) {
+            const QString field = QStringLiteral("qx.") + QString::fromLatin1(r.text.name);
+            if (!expected.presetRegisters.contains(field)) {
+                continue;
+            }
+            decided.settings.qx.*r.member = held.settings.qx.*r.member;
+            const QString number = QString::fromLatin1(r.text.name).mid(1);
+            out.notCheckedChinese << "S" + number + " " + QString::fromUtf8(r.text.chinese);
+            out.notCheckedEnglish << "S" + number + " " + QString::fromUtf8(r.text.english);
+        }
+        for (std::size_t row = 0; row < expected.untouchedRows.size(); ++row) {
+            if (expected.untouchedRows[row]) {
+                decided.settings.channels[row] = held.settings.channels[row];
+            }
+        }
+    }
+    out.differences = CompareDocuments(decided, held, true);
+    return out;
+}
+
+QString NotCheckedLine(const Verification& verification, bool english) {
+    if (verification.notCheckedEnglish.isEmpty()) {
+        return {};
+    }
+    return english ? QStringLiteral("Not checked (set by the radio's preset): ") +
+                         verification.notCheckedEnglish.join(QStringLiteral(", "))
+                   : QStringLiteral("未校验（由电台的预设决定）：") +
+                         verification.notCheckedChinese.join(QStringLiteral("，"));
 }
 
 QStringList DifferenceLines(const QList<Difference>& differences, bool english) {

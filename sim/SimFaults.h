@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // How the one reply a step fault picks is spoiled. Only the reply is: the radio has taken the
 // command all the same.
@@ -75,6 +76,10 @@ struct SimFaults {
     SimStepFault stepFault = SimStepFault::None;
     int stepFaultAt = 0;
     int stepFill = 5000; // filler bytes of an overlong reply
+
+    // Registers the factory presets leave as they are: a radio whose presets set fewer
+    // registers than ours do (e.g. 141). Not a fault: such radios exist.
+    std::vector<int> presetKeeps;
 
     bool Any() const {
         return stepFault != SimStepFault::None || !noise.empty() || !valueNoise.empty() ||

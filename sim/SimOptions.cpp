@@ -151,6 +151,12 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
                                                         "channel but keep what it held."),
                                          QStringLiteral("n"));
     parser.addOption(dropChannel);
+    const QCommandLineOption presetKeeps(
+        QStringLiteral("preset-keeps"),
+        QStringLiteral("The factory presets leave these registers as they are (comma-separated "
+                       "register numbers, e.g. 141): a radio whose presets set fewer registers."),
+        QStringLiteral("registers"));
+    parser.addOption(presetKeeps);
     const QCommandLineOption version = parser.addVersionOption();
 
     auto fail = [message](const QString& text) {
@@ -249,6 +255,17 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
     if (parser.isSet(dropChannel) &&
         !ParseCount(parser.value(dropChannel), 0, &faults.dropChannel, SimState::kChannels - 1)) {
         return fail(QStringLiteral("--drop-channel needs a channel number from 0 to 63"));
+    }
+    if (parser.isSet(presetKeeps)) {
+        for (const QString& number : parser.value(presetKeeps).split(QLatin1Char(','))) {
+            int reg = 0;
+            if (!ParseCount(number.trimmed(), 100, &reg, 299)) {
+                return fail(QStringLiteral("--preset-keeps needs register numbers such as 141, "
+                                           "not \"%1\"")
+                                .arg(number));
+            }
+            faults.presetKeeps.push_back(reg);
+        }
     }
     if (parser.isSet(stepFault)) {
         const std::string name = parser.value(stepFault).trimmed().toLower().toStdString();

@@ -332,9 +332,18 @@ void CSimRadio::HandleRegisterWrite(const std::string& line, int reg, const std:
 
 void CSimRadio::HandlePreset(const std::string& line, int preset, std::string& out) {
     const std::string echo = line + "\r\n";
+    std::map<int, int> kept;
+    for (const int reg : m_faults.presetKeeps) {
+        if (const auto it = m_live.registers.find(reg); it != m_live.registers.end()) {
+            kept.insert(*it);
+        }
+    }
     if (!ApplySimPreset(Family(), preset, m_live.registers)) {
         Reply(out, line, echo + kError);
         return;
+    }
+    for (const auto& [reg, value] : kept) {
+        m_live.registers[reg] = value;
     }
     Reply(out, line, echo + kOk);
 }

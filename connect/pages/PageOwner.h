@@ -8,6 +8,7 @@
 
 class CRadioSession;
 class CSettingsPage;
+struct PageSetPlan;
 class QWidget;
 
 class IPageOwner {
@@ -35,7 +36,8 @@ public:
     // family's procedure and read the radio; the owner then lets the page write. By default
     // nothing happens (an owner without a radio).
     virtual void ConnectThenSet(CSettingsPage& /*page*/) {}
-    // After "保存完毕！": true when the owner goes on to check the radio and calls
-    // page.FinishSaved() once done; false to finish at once.
-    virtual bool CheckAfterSave(CSettingsPage& /*page*/) { return false; }
+    // Writes a page's plan into the radio (and reads it back when the user asked for it); the
+    // page is told the end through CSettingsPage::OnWriteEnded. False, with nothing sent, when
+    // the plan is refused.
+    virtual bool StartWrite(CSettingsPage& page, const PageSetPlan& plan) = 0;
 };

@@ -59,16 +59,10 @@ void CSettingsPage::PresentSavingPage() {
     PageSlots::Put(g_savingDlg, new CSavingDlg(Owner()))->Present();
 }
 
-bool CSettingsPage::BeginWrite(const OrvWritePlan& plan) {
+bool CSettingsPage::BeginWrite(const PageSetPlan& plan) {
     m_writing = EditedState();
     PresentSavingPage();
-    return Started(Owner().Session().StartWrite(plan));
-}
-
-bool CSettingsPage::BeginWrite(const QxWritePlan& plan) {
-    m_writing = EditedState();
-    PresentSavingPage();
-    return Started(Owner().Session().StartWrite(plan));
+    return Started(Owner().StartWrite(*this, plan));
 }
 
 bool CSettingsPage::Started(bool started) {
@@ -93,13 +87,25 @@ void CSettingsPage::HideSavingPage() {
     }
 }
 
-void CSettingsPage::OnWriteFinished() {
-    HideSavingPage();
+void CSettingsPage::OnWriteEnded(const WriteEndNotice& notice) {
+    if (!m_writeRunning) {
+        return;
+    }
+    // A refusal is told with the saving page still up, as the radio refused while saving.
+    if (!notice.refused) {
+        HideSavingPage();
+    }
+    Prompts::Current().ShowMessage(kMessageCaption, notice.message.toStdString(),
+                                   notice.good ? PromptIcon::Information : PromptIcon::Warning);
+    if (notice.refused) {
+        HideSavingPage();
+    }
     EndWrite();
-    // The radio holds what the page showed at Set (a change made meanwhile is still unwritten).
-    m_unchanged = m_writing;
-    Tell(Msg::kSaved, PromptIcon::Information);
-    if (!Owner().CheckAfterSave(*this)) {
+    if (notice.good) {
+        // The radio holds what the page showed at Set (a change made meanwhile is unwritten).
+        m_unchanged = m_writing;
+    }
+    if (notice.saveSent) {
         OnSaved();
     }
 }
@@ -152,34 +158,12 @@ bool CSettingsPage::SetWith(const PageSetPlan& plan) {
         Owner().ConnectThenSet(*this);
         return false;
     }
-    m_lastWrite = plan;
     if (plan.family == FAMILY_ORV) {
         Owner().Session().Settings().orvProgram = plan.orv.program;
-        return BeginWrite(plan.orv);
+    } else {
+        Owner().Session().Settings().qxProgram = plan.qx.program;
     }
-    Owner().Session().Settings().qxProgram = plan.qx.program;
-    return BeginWrite(plan.qx);
-}
-
-void CSettingsPage::OnWriteFailed() {
-    // The message first, with the saving page still up, as the radio refused while saving.
-    Tell(Msg::kWriteError);
-    HideSavingPage();
-    EndWrite();
-}
-
-void CSettingsPage::OnWriteNoAnswer(const Bilingual* first) {
-    HideSavingPage();
-    EndWrite();
-    if (first == nullptr) {
-        Tell(Msg::kNoAnswerWhileSaving);
-        return;
-    }
-    const bool english = Owner().English();
-    Prompts::Current().ShowMessage(kMessageCaption,
-                                   std::string(first->In(english)) + "\n" +
-                                       Msg::kNoAnswerWhileSaving.In(english),
-                                   PromptIcon::Warning);
+    return BeginWrite(plan);
 }
 
 bool CSettingsPage::WriteFileReadOnly(const QString& path, const QByteArray& bytes) {

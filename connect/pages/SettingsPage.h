@@ -24,6 +24,14 @@ struct PageSetPlan {
     bool Writable() const { return problems.empty(); }
 };
 
+// How a write ended, as the page shows it: one message, after which the page is the user's again.
+struct WriteEndNotice {
+    bool saveSent = false; // the radio was given the save: what follows a save follows
+    bool good = false;     // nothing is known to be wrong (the information icon)
+    bool refused = false;  // the radio refused: the message goes up with the saving page still up
+    QString message;
+};
+
 class CSettingsPage : public CPage {
     Q_OBJECT
 public:
@@ -51,14 +59,10 @@ public:
     // Going home abandons a running write: this page no longer waits for its end.
     void Stop() override;
 
-    // The ends of a write, as the session reports them (the main window routes them here).
-    // Saved: the saving page goes, "保存完毕！", then OnSaved(). Refused: "数据有误，请检查！",
-    // then the saving page goes. Silent: the saving page goes and the user is told; the page
-    // keeps every value the user entered.
-    void OnWriteFinished();
-    void OnWriteFailed();
-    // first: what the user is told before the silence (a reply thrown away), or nullptr.
-    void OnWriteNoAnswer(const Bilingual* first = nullptr);
+    // The end of a write the owner started for this page (with the radio read back when the
+    // user asked for it): the saving page goes, the message is shown, and after a save what
+    // follows a save (OnSaved). The page keeps every value the user entered.
+    void OnWriteEnded(const WriteEndNotice& notice);
 
     // Set: checks the page's values and writes them (an offline page connects first).
     virtual void OnSet() = 0;
@@ -70,16 +74,10 @@ public:
     // The text of that message in one language.
     static std::string ProblemsText(const std::vector<SetProblem>& problems, bool english);
 
-    // The plan of the last write this page started (for checking the radio afterwards).
-    const PageSetPlan& LastWrite() const { return m_lastWrite; }
-
     // An offline page shows values from a file, with no radio behind it: its caption says so,
     // and its Set connects and reads the radio before writing.
     bool Offline() const { return m_offline; }
     void SetOffline(bool offline);
-
-    // After the radio has been checked following "保存完毕！": what comes after a save.
-    void FinishSaved() { OnSaved(); }
 
     // The QX page's power index when the user changed it during this run (the ORV write then
     // also sets S108); nullopt otherwise. Only the QX page answers.
@@ -94,14 +92,14 @@ protected:
     // first; otherwise the write starts. False when nothing was started.
     bool SetWith(const PageSetPlan& plan);
 
-    // Presents a new saving page and starts the write ("ATP0=\r" goes out). False, with the
-    // saving page gone and the user told, when the session refuses the plan.
-    bool BeginWrite(const OrvWritePlan& plan);
-    bool BeginWrite(const QxWritePlan& plan);
+    // Presents a new saving page and has the owner start the write ("ATP0=\r" goes out). False,
+    // with the saving page gone and the user told, when the plan is refused.
+    bool BeginWrite(const PageSetPlan& plan);
 
     // Set and the editors are disabled while a write runs and come back at its end.
     virtual void EnableWriteControls(bool enabled) = 0;
-    // After "保存完毕！" has been dismissed (the ORV page offers to export its table).
+    // After the message of a write whose save went out (the ORV page offers to export its
+    // table).
     virtual void OnSaved() {}
 
     // Writes a channel table file whole or not at all, and leaves it read-only. False, with no
@@ -124,7 +122,6 @@ private:
     bool m_writeRunning = false;
     bool m_offline = false;
     QString m_onlineCaption;
-    PageSetPlan m_lastWrite;
     // What the radio holds as far as the page knows, and what a running write will leave there.
     QStringList m_unchanged;
     QStringList m_writing;
