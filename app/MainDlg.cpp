@@ -16,9 +16,11 @@
 #include "connect/pages/PowerOnWaitDlg.h"
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/Resources.h"
+#include "connect/pages/SavingDlg.h"
 #include "connect/pages/SettingsPage.h"
 #include "connect/pages/SoftDiagDlg.h"
 #include "exchange/ReadFailureText.h"
+#include "exchange/WriteFault.h"
 #include "orvpage/OrvSettingsDlg.h"
 #include "qxpage/QxSettingsDlg.h"
 #include "serial/PortEnumerator.h"
@@ -99,6 +101,8 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
     connect(&m_session, &CRadioSession::readFailed, this, &CMainDlg::OnReadFailed);
     connect(&m_session, &CRadioSession::writeFinished, this, &CMainDlg::OnWriteFinished);
     connect(&m_session, &CRadioSession::writeFailed, this, &CMainDlg::OnWriteFailed);
+    connect(&m_session, &CRadioSession::writeBroken, this, &CMainDlg::OnWriteBroken);
+    connect(&m_session, &CRadioSession::saveUnconfirmed, this, &CMainDlg::OnSaveUnconfirmed);
 
     m_afterRead.setSingleShot(true);
     connect(&m_afterRead, &QTimer::timeout, this, [this] {
@@ -411,9 +415,32 @@ void CMainDlg::OnWriteFailed(RadioFamily family) {
     }
 }
 
-void CMainDlg::OnReadFailed(ReadFailure why, const QString& command) {
-    const std::string zh = ReadFailureText(why, command.toStdString(), false);
-    const std::string en = ReadFailureText(why, command.toStdString(), true);
+void CMainDlg::OnWriteBroken(RadioFamily family, const QString& chinese, const QString& english) {
+    const QByteArray zh = chinese.toUtf8();
+    const QByteArray en = english.toUtf8();
+    EndWriteWith(family, Bilingual{zh.constData(), en.constData()});
+}
+
+void CMainDlg::OnSaveUnconfirmed(RadioFamily family) {
+    const std::string zh = SaveUnconfirmedText(false);
+    const std::string en = SaveUnconfirmedText(true);
+    EndWriteWith(family, Bilingual{zh.c_str(), en.c_str()});
+}
+
+void CMainDlg::EndWriteWith(RadioFamily family, const Bilingual& why) {
+    if (g_savingDlg != nullptr) {
+        g_savingDlg->hide();
+    }
+    if (CSettingsPage* page = PageSlots::SettingsPage(family)) {
+        page->Stop(); // the write is over: Set and the editors come back
+    }
+    Tell(why);
+}
+
+void CMainDlg::OnReadFailed(ReadFailure why, const QString& command, const QString& reply) {
+    const std::string raw = reply.toLatin1().toStdString();
+    const std::string zh = ReadFailureText(why, command.toStdString(), raw, false);
+    const std::string en = ReadFailureText(why, command.toStdString(), raw, true);
     const Bilingual message{zh.c_str(), en.c_str()};
     ReturnHome(&message);
 }

@@ -72,10 +72,12 @@ public:
     void OnReadStarted(RadioFamily family);
     void OnReadFinished(RadioFamily family);
     void OnNoAnswer();
-    void OnReadFailed(ReadFailure why, const QString& command);
+    void OnReadFailed(ReadFailure why, const QString& command, const QString& reply);
     void OnPortLost(const QString& reason);
     void OnWriteFinished(RadioFamily family);
     void OnWriteFailed(RadioFamily family);
+    void OnWriteBroken(RadioFamily family, const QString& chinese, const QString& english);
+    void OnSaveUnconfirmed(RadioFamily family);
 
     // Lists the free ports in combo 1004, with no selection and both family buttons disabled.
     void FillPortCombo(const QList<PortInfo>& ports);
@@ -90,6 +92,9 @@ private:
     static QList<PortInfo> FreePorts();
     void ListPorts(const QList<PortInfo>& ports);
     void Tell(const Bilingual& message);
+    // A write that stopped short of a confirmed save: the saving page goes, the settings page
+    // stays with what the user entered, and the user is told why.
+    void EndWriteWith(RadioFamily family, const Bilingual& why);
     // The end of a read: the family's settings page is created, filled and shown.
     void OnReadEnd();
 

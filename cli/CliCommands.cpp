@@ -14,6 +14,7 @@
 #include "document/History.h"
 #include "document/SettingsJson.h"
 #include "exchange/ReadFailureText.h"
+#include "exchange/WriteFault.h"
 #include "serial/PortEnumerator.h"
 #include "serial/TrafficLog.h"
 
@@ -75,7 +76,9 @@ const QString kReadStatuses = QStringLiteral(
 const QString kWriteStatuses = QStringLiteral(
     "\nExit status: 0 the radio saved the settings, 1 usage, 2 port cannot be opened, 3 no radio\n"
     "detected in time, 4 no answer or an error during the read, or the radio stopped answering\n"
-    "during the write, or while it was read back, 5 the radio answered ERROR (the write failed),\n"
+    "during the write, or while it was read back, or it asked for another prompt or echoed\n"
+    "other than was sent (the write stopped there), or its answer to the save was not\n"
+    "understood (it may have saved), 5 the radio answered ERROR (the write failed),\n"
     "6 the document is invalid or cannot be read (nothing was sent; every bad field is named),\n"
     "7 written but not as asked (the radio read back after the save differs; the differences\n"
     "are printed), 8 what --dry-run would change could not be written to standard output.\n");
@@ -212,6 +215,16 @@ private:
             Finish(kWriteFailed, "The radio answered ERROR: the write failed and the settings "
                                  "were not saved. Check them and write again.");
         });
+        // The engine has sent ESC where the dialogue was open; closing lets it out first. No
+        // "ata" follows: in a half-open dialogue it would be typed in as an answer.
+        QObject::connect(&m_session, &CRadioSession::writeBroken,
+                         [this](RadioFamily, const QString&, const QString& english) {
+                             Finish(kReadFailed, english + " The write stopped there, before "
+                                                           "the save.");
+                         });
+        QObject::connect(&m_session, &CRadioSession::saveUnconfirmed, [this](RadioFamily) {
+            Finish(kReadFailed, QString::fromStdString(SaveUnconfirmedText(true)));
+        });
         QObject::connect(&m_session, &CRadioSession::noAnswer, [this] {
             Finish(kReadFailed,
                    m_writing     ? "The radio stopped answering; the write is incomplete and the "
@@ -220,16 +233,16 @@ private:
                                    "while they were read back; they are not verified."
                                  : "The radio stopped answering; the read is incomplete.");
         });
-        QObject::connect(
-            &m_session, &CRadioSession::readFailed,
-            [this](ReadFailure why, const QString& command) {
-                const QString text =
-                    QString::fromStdString(ReadFailureText(why, command.toStdString(), true));
-                Finish(kReadFailed, m_verifying ? "The settings were saved, but reading them "
-                                                  "back failed; they are not verified. " +
-                                                      text
-                                                : text);
-            });
+        QObject::connect(&m_session, &CRadioSession::readFailed,
+                         [this](ReadFailure why, const QString& command, const QString& reply) {
+                             const QString text = QString::fromStdString(ReadFailureText(
+                                 why, command.toStdString(), reply.toLatin1().toStdString(), true));
+                             Finish(kReadFailed, m_verifying
+                                                     ? "The settings were saved, but reading them "
+                                                       "back failed; they are not verified. " +
+                                                           text
+                                                     : text);
+                         });
         QObject::connect(&m_session, &CRadioSession::replyRejected, [this] {
             m_err << "\nThe radio sent a reply too long to be one of its answers; it was "
                      "ignored.\n";

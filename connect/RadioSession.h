@@ -72,11 +72,17 @@ signals:
     void readProgress(int done, int total);
     void noAnswer();
     void replyRejected();
-    // The read ended without its settings; command is the read command concerned ("ATS132?").
-    void readFailed(ReadFailure why, const QString& command);
+    // The read ended without its settings; command is the read command concerned ("ATS132?"),
+    // reply what the radio sent, one character per byte (Latin-1).
+    void readFailed(ReadFailure why, const QString& command, const QString& reply);
     // The radio confirmed the save of a write, or refused a write's command with "ERROR".
     void writeFinished(RadioFamily family);
     void writeFailed(RadioFamily family);
+    // The radio asked for another prompt than the one due, or echoed other than was sent: the
+    // write stopped there (ESC went out if the channel dialogue was open). The texts say which.
+    void writeBroken(RadioFamily family, const QString& chinese, const QString& english);
+    // "at&w" went out but its answer was not understood: the radio may have saved.
+    void saveUnconfirmed(RadioFamily family);
     void portLost(const QString& reason);
 
 private:
@@ -91,7 +97,9 @@ private:
     void ReplyRejected() override;
     void WriteFinished(RadioFamily family) override;
     void WriteFailed(RadioFamily family) override;
-    void ReadFailed(ReadFailure why, const std::string& command) override;
+    void WriteBroken(RadioFamily family, const WriteFault& fault) override;
+    void SaveUnconfirmed(RadioFamily family) override;
+    void ReadFailed(ReadFailure why, const std::string& command, const std::string& reply) override;
 
     // IPortOwner
     void OnPortRxChar(unsigned char byte, const QString& portName) override;
@@ -99,6 +107,13 @@ private:
 
     void OnWatchdogTimeout();
     void OnAnswerBoundTimeout();
+    // A timer of the no-answer rules ran out at due: whether the program itself stood still
+    // for a while just before (a busy machine), so that the radio's answer may be waiting in
+    // the port; then the timer is given its period once more, a few times in a row at most.
+    bool Stalled(const QDeadlineTimer& due, int periodMs, int* graces);
+    // Ends the wait for an answer (bound: the whole answer took too long; otherwise silence)
+    // once every byte already handed over has been handled.
+    void ExpireAfterDelivery(bool bound);
     void StopTimers();
 
     RadioSettings m_settings;
@@ -108,6 +123,11 @@ private:
     QDeadlineTimer m_watchdogDeadline;
     // The second rule besides silence: the answer to one command must be complete in time.
     QTimer m_answerBound;
+    QDeadlineTimer m_answerDeadline;
+    int m_watchdogPeriod = 0;
+    int m_watchdogGraces = 0; // late expiries forgiven since the last byte
+    int m_boundGraces = 0;    // since the last command
+    bool m_expiring = false;  // a timer ran out; the bytes already read are handled first
     QString m_portName;
     bool m_portOpen = false;
 };
