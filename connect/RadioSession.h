@@ -48,8 +48,8 @@ public:
     void LeaveCommandMode();
 
     // Starts writing what Set prepared: "ATP0=\r" goes out and the radio's answers drive the
-    // rest, ending in writeFinished, writeFailed or noAnswer. False, with nothing sent, while a
-    // write runs or when the plan is refused.
+    // rest, ending in writeFinished, writeFailed, writeBroken, saveUnconfirmed or noAnswer.
+    // False, with nothing sent, while a write runs or when the plan is refused.
     bool StartWrite(const OrvWritePlan& plan) { return m_exchange.StartWrite(plan); }
     bool StartWrite(const QxWritePlan& plan) { return m_exchange.StartWrite(plan); }
     bool Writing() const { return m_exchange.Write().Running(); }

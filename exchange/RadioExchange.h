@@ -66,9 +66,9 @@ public:
 
     // Starts writing the plan into the radio: its rows become the program table of the settings
     // and "ATP0=\r" opens the channel-programming dialogue; from then on the radio's answers
-    // drive the write, which ends in WriteFinished, WriteFailed or NoAnswer. Returns false, and
-    // sends nothing, while a write runs, when the plan is for the other family, or when
-    // CheckWritePlan finds a problem in it.
+    // drive the write, which ends in WriteFinished, WriteFailed, WriteBroken, SaveUnconfirmed or
+    // NoAnswer. Returns false, and sends nothing, while a write runs, when the plan is for the
+    // other family, or when CheckWritePlan finds a problem in it.
     bool StartWrite(const OrvWritePlan& plan);
     bool StartWrite(const QxWritePlan& plan);
     // The running write (idle when none): orvWriting, qxWriting and programIndex live here.

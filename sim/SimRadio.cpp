@@ -567,17 +567,13 @@ bool CSimRadio::Picks(SimStepFault kind) const {
 }
 
 std::string CSimRadio::Spoiled(int number, std::string_view command, const std::string& text) {
-    if (number != m_faults.stepFaultAt) {
+    // A prompt left out or asked again and a changed digit act on what the radio does, where
+    // it does it; the others on the reply's text.
+    const SimStepFault fault = m_faults.stepFault;
+    if (number != m_faults.stepFaultAt || fault == SimStepFault::None ||
+        fault == SimStepFault::SkipPrompt || fault == SimStepFault::RepeatPrompt ||
+        fault == SimStepFault::ChangeDigit) {
         return text;
-    }
-    switch (m_faults.stepFault) {
-    case SimStepFault::None:
-    case SimStepFault::SkipPrompt:
-    case SimStepFault::RepeatPrompt:
-    case SimStepFault::ChangeDigit:
-        return text; // these act on what the radio does, where it does it
-    default:
-        break;
     }
     Strike();
     switch (m_faults.stepFault) {
