@@ -12,7 +12,8 @@ namespace {
 // A timer of the no-answer rules that fires this much later than due (or an eighth of its
 // period, when that is more) found the program stalled.
 constexpr qint64 kStallMs = 40;
-constexpr int kMaxStallGraces = 3;
+// Periods given on top, in a row, when the program stalled.
+constexpr int kMaxGraces = 3;
 
 } // namespace
 
@@ -116,13 +117,25 @@ void CRadioSession::ExpectAnswer(const std::string& command, int holdMs) {
     m_answerBound.start(bound);
 }
 
-bool CRadioSession::Stalled(const QDeadlineTimer& due, int periodMs, int* graces) {
+bool CRadioSession::Stalled(const QDeadlineTimer& due, int periodMs) const {
     const qint64 lateMs =
         (QDeadlineTimer::current(Qt::PreciseTimer).deadlineNSecs() - due.deadlineNSecs()) / 1000000;
-    if (lateMs <= std::max<qint64>(kStallMs, periodMs / 8) || *graces >= kMaxStallGraces) {
+    return lateMs > std::max<qint64>(kStallMs, periodMs / 8);
+}
+
+bool CRadioSession::GiveAnotherPeriod(bool bound) {
+    int& graces = bound ? m_boundGraces : m_watchdogGraces;
+    if (graces >= kMaxGraces) {
         return false;
     }
-    ++*graces;
+    ++graces;
+    if (bound) {
+        m_answerDeadline.setRemainingTime(m_answerBound.interval(), Qt::PreciseTimer);
+        m_answerBound.start();
+    } else {
+        m_watchdogDeadline.setRemainingTime(m_watchdogPeriod, Qt::PreciseTimer);
+        m_watchdog.start(m_watchdogPeriod);
+    }
     return true;
 }
 
@@ -132,22 +145,16 @@ void CRadioSession::OnWatchdogTimeout() {
         m_watchdog.start(static_cast<int>(left));
         return;
     }
-    if (Stalled(m_watchdogDeadline, m_watchdogPeriod, &m_watchdogGraces)) {
-        m_watchdogDeadline.setRemainingTime(m_watchdogPeriod, Qt::PreciseTimer);
-        m_watchdog.start(m_watchdogPeriod);
-        return;
+    if (!Stalled(m_watchdogDeadline, m_watchdogPeriod) || !GiveAnotherPeriod(false)) {
+        ExpireAfterDelivery(false);
     }
-    ExpireAfterDelivery(false);
 }
 
 void CRadioSession::OnAnswerBoundTimeout() {
-    if (Stalled(m_answerDeadline, m_answerBound.interval(), &m_boundGraces)) {
-        m_answerDeadline.setRemainingTime(m_answerBound.interval(), Qt::PreciseTimer);
-        m_answerBound.start();
-        return;
-    }
     // Bytes kept coming, but never a whole answer: the same end as silence.
-    ExpireAfterDelivery(true);
+    if (!Stalled(m_answerDeadline, m_answerBound.interval()) || !GiveAnotherPeriod(true)) {
+        ExpireAfterDelivery(true);
+    }
 }
 
 void CRadioSession::ExpireAfterDelivery(bool bound) {

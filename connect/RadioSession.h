@@ -109,8 +109,11 @@ private:
     void OnAnswerBoundTimeout();
     // A timer of the no-answer rules ran out at due: whether the program itself stood still
     // for a while just before (a busy machine), so that the radio's answer may be waiting in
-    // the port; then the timer is given its period once more, a few times in a row at most.
-    bool Stalled(const QDeadlineTimer& due, int periodMs, int* graces);
+    // the port.
+    bool Stalled(const QDeadlineTimer& due, int periodMs) const;
+    // Runs the watchdog (or the answer bound) once more for its period, a few times in a row at
+    // most; false when those are used up.
+    bool GiveAnotherPeriod(bool bound);
     // Ends the wait for an answer (bound: the whole answer took too long; otherwise silence)
     // once every byte already handed over has been handled.
     void ExpireAfterDelivery(bool bound);
@@ -125,7 +128,7 @@ private:
     QTimer m_answerBound;
     QDeadlineTimer m_answerDeadline;
     int m_watchdogPeriod = 0;
-    int m_watchdogGraces = 0; // late expiries forgiven since the last byte
+    int m_watchdogGraces = 0; // periods given on top since the last byte
     int m_boundGraces = 0;    // since the last command
     bool m_expiring = false;  // a timer ran out; the bytes already read are handled first
     QString m_portName;
