@@ -16,6 +16,7 @@
 #include "connect/pages/PowerOnWaitDlg.h"
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/Resources.h"
+#include "connect/pages/SavingDlg.h"
 #include "connect/pages/SettingsPage.h"
 #include "connect/pages/SoftDiagDlg.h"
 #include "exchange/ReadFailureText.h"
@@ -455,12 +456,13 @@ void CMainDlg::OnNoAnswer() {
     ReturnHome(&message);
 }
 
-void CMainDlg::OnReadFailed(ReadFailure why, const QString& command) {
+void CMainDlg::OnReadFailed(ReadFailure why, const QString& command, const QString& reply) {
     if (m_documents->WriteRunning()) {
         return; // the read-back after a write failed: the write's road tells the user
     }
-    const std::string zh = ReadFailureText(why, command.toStdString(), false);
-    const std::string en = ReadFailureText(why, command.toStdString(), true);
+    const std::string raw = reply.toLatin1().toStdString();
+    const std::string zh = ReadFailureText(why, command.toStdString(), raw, false);
+    const std::string en = ReadFailureText(why, command.toStdString(), raw, true);
     const Bilingual message{zh.c_str(), en.c_str()};
     ReturnHome(&message);
 }

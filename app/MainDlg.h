@@ -74,7 +74,7 @@ public:
     void OnNoAnswer();
     // A reply too long to be an answer was thrown away: said with the silence that follows.
     void OnReplyRejected() { m_replyRejected = true; }
-    void OnReadFailed(ReadFailure why, const QString& command);
+    void OnReadFailed(ReadFailure why, const QString& command, const QString& reply);
     void OnPortLost(const QString& reason);
 
     // Lists the free ports in combo 1004, with no selection and both family buttons disabled.

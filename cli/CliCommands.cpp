@@ -15,6 +15,7 @@
 #include "document/SettingsJson.h"
 #include "document/WriteVerify.h"
 #include "exchange/ReadFailureText.h"
+#include "exchange/WriteFault.h"
 #include "serial/PortEnumerator.h"
 #include "serial/TrafficLog.h"
 
@@ -76,7 +77,9 @@ const QString kReadStatuses = QStringLiteral(
 const QString kWriteStatuses = QStringLiteral(
     "\nExit status: 0 the radio saved the settings, 1 usage, 2 port cannot be opened, 3 no radio\n"
     "detected in time, 4 no answer or an error during the read, or the radio stopped answering\n"
-    "during the write, or while it was read back, 5 the radio answered ERROR (the write failed),\n"
+    "during the write, or while it was read back, or it asked for another prompt or echoed\n"
+    "other than was sent (the write stopped there), or its answer to the save was not\n"
+    "understood (it may have saved), 5 the radio answered ERROR (the write failed),\n"
     "6 the document is invalid or cannot be read (nothing was sent; every bad field is named),\n"
     "7 written but not as asked (the radio read back after the save differs; the differences\n"
     "are printed), 8 what --dry-run would change could not be written to standard output.\n");
@@ -202,10 +205,12 @@ private:
             }
         });
         QObject::connect(&m_session, &CRadioSession::readFailed,
-                         [this](ReadFailure why, const QString& command) {
+                         [this](ReadFailure why, const QString& command, const QString& reply) {
                              if (!m_write.Running()) {
-                                 Finish(kReadFailed, QString::fromStdString(ReadFailureText(
-                                                         why, command.toStdString(), true)));
+                                 Finish(kReadFailed,
+                                        QString::fromStdString(ReadFailureText(
+                                            why, command.toStdString(),
+                                            reply.toLatin1().toStdString(), true)));
                              }
                          });
         QObject::connect(&m_session, &CRadioSession::replyRejected, [this] {
@@ -361,8 +366,7 @@ private:
 
     QString SavedText() const {
         return m_saveUnclear
-                   ? QStringLiteral("The radio's answer to the save was not understood; "
-                                    "the settings may have been saved.")
+                   ? QString::fromStdString(SaveUnconfirmedText(true))
                    : QString("The radio saved the settings (the write took %1 ms).").arg(m_writeMs);
     }
 

@@ -3,8 +3,25 @@
 #include "base/Timing.h"
 #include "exchange/AnswerBounds.h"
 
+#include <QMetaObject>
+
+#include <algorithm>
+
+namespace {
+
+// A timer of the no-answer rules that fires this much later than due (or an eighth of its
+// period, when that is more) found the program stalled.
+constexpr qint64 kStallMs = 40;
+// Periods given on top, in a row, when the program stalled.
+constexpr int kMaxGraces = 3;
+
+} // namespace
+
 CRadioSession::CRadioSession(QObject* parent)
     : QObject(parent), m_exchange(*this, m_settings), m_port(this) {
+    // Late only when the program stalls, so that lateness tells a stall.
+    m_watchdog.setTimerType(Qt::PreciseTimer);
+    m_answerBound.setTimerType(Qt::PreciseTimer);
     m_watchdog.setSingleShot(true);
     connect(&m_watchdog, &QTimer::timeout, this, &CRadioSession::OnWatchdogTimeout);
     m_answerBound.setSingleShot(true);
@@ -84,14 +101,42 @@ void CRadioSession::SetWatchdog(int ms) {
     // fire sooner than it is set to, so the per-byte cost is a clock read.
     const int period = Timing::ScaledMs(ms);
     m_watchdogDeadline.setRemainingTime(period, Qt::PreciseTimer);
+    m_watchdogPeriod = period;
+    m_watchdogGraces = 0;
     if (!m_watchdog.isActive() || m_watchdog.remainingTime() > period) {
         m_watchdog.start(period);
     }
 }
 
 void CRadioSession::ExpectAnswer(const std::string& command, int holdMs) {
-    m_answerBound.start(
-        AnswerBounds::AnswerBoundMs(command, m_port.Baud(), holdMs, Timing::Scale()));
+    // A new command is out: whatever ran out for the one before no longer matters.
+    m_expiring = false;
+    m_boundGraces = 0;
+    const int bound = AnswerBounds::AnswerBoundMs(command, m_port.Baud(), holdMs, Timing::Scale());
+    m_answerDeadline.setRemainingTime(bound, Qt::PreciseTimer);
+    m_answerBound.start(bound);
+}
+
+bool CRadioSession::Stalled(const QDeadlineTimer& due, int periodMs) const {
+    const qint64 lateMs =
+        (QDeadlineTimer::current(Qt::PreciseTimer).deadlineNSecs() - due.deadlineNSecs()) / 1000000;
+    return lateMs > std::max<qint64>(kStallMs, periodMs / 8);
+}
+
+bool CRadioSession::GiveAnotherPeriod(bool bound) {
+    int& graces = bound ? m_boundGraces : m_watchdogGraces;
+    if (graces >= kMaxGraces) {
+        return false;
+    }
+    ++graces;
+    if (bound) {
+        m_answerDeadline.setRemainingTime(m_answerBound.interval(), Qt::PreciseTimer);
+        m_answerBound.start();
+    } else {
+        m_watchdogDeadline.setRemainingTime(m_watchdogPeriod, Qt::PreciseTimer);
+        m_watchdog.start(m_watchdogPeriod);
+    }
+    return true;
 }
 
 void CRadioSession::OnWatchdogTimeout() {
@@ -100,19 +145,48 @@ void CRadioSession::OnWatchdogTimeout() {
         m_watchdog.start(static_cast<int>(left));
         return;
     }
-    StopTimers();
-    m_exchange.OnWatchdogExpired();
+    if (!Stalled(m_watchdogDeadline, m_watchdogPeriod) || !GiveAnotherPeriod(false)) {
+        ExpireAfterDelivery(false);
+    }
 }
 
 void CRadioSession::OnAnswerBoundTimeout() {
     // Bytes kept coming, but never a whole answer: the same end as silence.
-    StopTimers();
-    m_exchange.OnWatchdogExpired();
+    if (!Stalled(m_answerDeadline, m_answerBound.interval()) || !GiveAnotherPeriod(true)) {
+        ExpireAfterDelivery(true);
+    }
+}
+
+void CRadioSession::ExpireAfterDelivery(bool bound) {
+    // Bytes the port read before the timer ran out may still be on their way to this thread:
+    // they are handled first. If they complete the answer a new command is out, or the exchange
+    // is done, and nothing has run out; if they are only more of it, the silence was none.
+    if (m_expiring) {
+        return;
+    }
+    m_expiring = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, bound] {
+            if (!m_expiring) {
+                return;
+            }
+            m_expiring = false;
+            const qint64 left = m_watchdogDeadline.remainingTime();
+            if (!bound && left > 0) {
+                m_watchdog.start(static_cast<int>(left));
+                return;
+            }
+            StopTimers();
+            m_exchange.OnWatchdogExpired();
+        },
+        Qt::QueuedConnection);
 }
 
 void CRadioSession::StopTimers() {
     m_watchdog.stop();
     m_answerBound.stop();
+    m_expiring = false;
 }
 
 void CRadioSession::NoAnswer() {
@@ -131,8 +205,19 @@ void CRadioSession::WriteFailed(RadioFamily family) {
     emit writeFailed(family);
 }
 
-void CRadioSession::ReadFailed(ReadFailure why, const std::string& command) {
-    emit readFailed(why, QString::fromStdString(command));
+void CRadioSession::WriteBroken(RadioFamily family, const WriteFault& fault) {
+    emit writeBroken(family, QString::fromStdString(WriteFaultText(fault, false)),
+                     QString::fromStdString(WriteFaultText(fault, true)));
+}
+
+void CRadioSession::SaveUnconfirmed(RadioFamily family) {
+    emit saveUnconfirmed(family);
+}
+
+void CRadioSession::ReadFailed(ReadFailure why, const std::string& command,
+                               const std::string& reply) {
+    emit readFailed(why, QString::fromStdString(command),
+                    QString::fromLatin1(reply.data(), static_cast<qsizetype>(reply.size())));
 }
 
 void CRadioSession::OnPortRxChar(unsigned char byte, const QString&) {

@@ -48,8 +48,8 @@ public:
     void LeaveCommandMode();
 
     // Starts writing what Set prepared: "ATP0=\r" goes out and the radio's answers drive the
-    // rest, ending in writeFinished, writeFailed or noAnswer. False, with nothing sent, while a
-    // write runs or when the plan is refused.
+    // rest, ending in writeFinished, writeFailed, writeBroken, saveUnconfirmed or noAnswer.
+    // False, with nothing sent, while a write runs or when the plan is refused.
     bool StartWrite(const OrvWritePlan& plan) { return m_exchange.StartWrite(plan); }
     bool StartWrite(const QxWritePlan& plan) { return m_exchange.StartWrite(plan); }
     bool Writing() const { return m_exchange.Write().Running(); }
@@ -72,13 +72,14 @@ signals:
     void readProgress(int done, int total);
     void noAnswer();
     void replyRejected();
-    // The read ended without its settings; command is the read command concerned ("ATS132?").
-    void readFailed(ReadFailure why, const QString& command);
+    // The read ended without its settings; command is the read command concerned ("ATS132?"),
+    // reply what the radio sent, one character per byte (Latin-1).
+    void readFailed(ReadFailure why, const QString& command, const QString& reply);
     // The radio confirmed the save of a write, or refused a write's command with "ERROR".
     void writeFinished(RadioFamily family);
     void writeFailed(RadioFamily family);
     // The radio asked for another prompt than the one due, or echoed other than was sent: the
-    // write stopped there; the texts say what came instead of what.
+    // write stopped there (ESC went out if the channel dialogue was open). The texts say which.
     void writeBroken(RadioFamily family, const QString& chinese, const QString& english);
     // "at&w" went out but its answer was not understood: the radio may have saved.
     void saveUnconfirmed(RadioFamily family);
@@ -96,7 +97,9 @@ private:
     void ReplyRejected() override;
     void WriteFinished(RadioFamily family) override;
     void WriteFailed(RadioFamily family) override;
-    void ReadFailed(ReadFailure why, const std::string& command) override;
+    void WriteBroken(RadioFamily family, const WriteFault& fault) override;
+    void SaveUnconfirmed(RadioFamily family) override;
+    void ReadFailed(ReadFailure why, const std::string& command, const std::string& reply) override;
 
     // IPortOwner
     void OnPortRxChar(unsigned char byte, const QString& portName) override;
@@ -104,6 +107,16 @@ private:
 
     void OnWatchdogTimeout();
     void OnAnswerBoundTimeout();
+    // A timer of the no-answer rules ran out at due: whether the program itself stood still
+    // for a while just before (a busy machine), so that the radio's answer may be waiting in
+    // the port.
+    bool Stalled(const QDeadlineTimer& due, int periodMs) const;
+    // Runs the watchdog (or the answer bound) once more for its period, a few times in a row at
+    // most; false when those are used up.
+    bool GiveAnotherPeriod(bool bound);
+    // Ends the wait for an answer (bound: the whole answer took too long; otherwise silence)
+    // once every byte already handed over has been handled.
+    void ExpireAfterDelivery(bool bound);
     void StopTimers();
 
     RadioSettings m_settings;
@@ -113,6 +126,11 @@ private:
     QDeadlineTimer m_watchdogDeadline;
     // The second rule besides silence: the answer to one command must be complete in time.
     QTimer m_answerBound;
+    QDeadlineTimer m_answerDeadline;
+    int m_watchdogPeriod = 0;
+    int m_watchdogGraces = 0; // periods given on top since the last byte
+    int m_boundGraces = 0;    // since the last command
+    bool m_expiring = false;  // a timer ran out; the bytes already read are handled first
     QString m_portName;
     bool m_portOpen = false;
 };

@@ -3,6 +3,7 @@
 #include "base/Timing.h"
 #include "connect/RadioSession.h"
 #include "exchange/ReadFailureText.h"
+#include "exchange/WriteFault.h"
 
 namespace Doc {
 namespace {
@@ -12,9 +13,7 @@ QString Pick(bool english, const char* chinese, const char* english_) {
 }
 
 QString SavedLine(const WriteReport& report, bool english) {
-    return report.saveUnclear ? Pick(english, "电台对保存命令的应答无法识别；设置可能已保存。",
-                                     "The radio's answer to the save was not understood; the "
-                                     "settings may have been saved.")
+    return report.saveUnclear ? QString::fromStdString(SaveUnconfirmedText(english))
                               : Pick(english, "保存完毕！", "Saved already！");
 }
 
@@ -150,11 +149,13 @@ CWriteVerify::CWriteVerify(CRadioSession& session, QObject* parent)
     connect(&m_session, &CRadioSession::noAnswer, this, &CWriteVerify::OnNoAnswer);
     connect(&m_session, &CRadioSession::readFinished, this, &CWriteVerify::OnReadFinished);
     connect(&m_session, &CRadioSession::readFailed, this,
-            [this](ReadFailure why, const QString& command) {
+            [this](ReadFailure why, const QString& command, const QString& reply) {
                 if (m_phase == Phase::ReadBack) {
+                    const std::string sent = command.toStdString();
+                    const std::string raw = reply.toLatin1().toStdString();
                     ReadBackFailed(
-                        QString::fromStdString(ReadFailureText(why, command.toStdString(), false)),
-                        QString::fromStdString(ReadFailureText(why, command.toStdString(), true)));
+                        QString::fromStdString(ReadFailureText(why, sent, raw, false)),
+                        QString::fromStdString(ReadFailureText(why, sent, raw, true)));
                 }
             });
 }

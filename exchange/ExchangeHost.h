@@ -4,6 +4,7 @@
 
 #include "exchange/RadioSettings.h"
 #include "exchange/ReadFailure.h"
+#include "exchange/WriteFault.h"
 
 #include <string>
 
@@ -51,8 +52,15 @@ public:
     // The radio answered "ERROR" during the write of this family; the write has stopped and
     // nothing more is sent.
     virtual void WriteFailed(RadioFamily family) = 0;
+    // The radio asked for another prompt than the one due, or echoed other than was sent:
+    // the write stopped there (ESC sent if the channel dialogue was open).
+    virtual void WriteBroken(RadioFamily family, const WriteFault& fault) = 0;
+    // "at&w" went out but its answer was not understood: the radio may have saved.
+    virtual void SaveUnconfirmed(RadioFamily family) = 0;
     // The read ended without its settings: command (without "\r", e.g. "ATS132?") is the read
-    // command whose answer was garbled or refused, or that the radio last restarted on. Nothing
-    // is outstanding afterwards.
-    virtual void ReadFailed(ReadFailure why, const std::string& command) = 0;
+    // command whose answer was garbled or refused, or that the radio last restarted on; reply is
+    // what came (for a garbled listing its first line that does not belong). Nothing is
+    // outstanding afterwards.
+    virtual void ReadFailed(ReadFailure why, const std::string& command,
+                            const std::string& reply) = 0;
 };

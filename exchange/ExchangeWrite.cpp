@@ -49,11 +49,24 @@ void CRadioExchange::RunWriteStep() {
     if (action.end == WriteEnd::None) {
         return;
     }
+    // Whatever ended the write, nothing of it is awaited any more (an ESC that left a broken
+    // dialogue is not watched: its answer changes nothing).
     m_awaitingAnswer = false;
     m_host.SetWatchdog(0);
-    if (action.end == WriteEnd::Saved) {
+    switch (action.end) {
+    case WriteEnd::Saved:
         m_host.WriteFinished(family);
-    } else {
+        break;
+    case WriteEnd::Failed:
         m_host.WriteFailed(family);
+        break;
+    case WriteEnd::Broken:
+        m_host.WriteBroken(family, action.fault);
+        break;
+    case WriteEnd::SaveUnconfirmed:
+        m_host.SaveUnconfirmed(family);
+        break;
+    case WriteEnd::None:
+        break;
     }
 }

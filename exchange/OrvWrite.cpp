@@ -7,8 +7,6 @@
 namespace {
 
 using OrvStep = CWriteSequence::WriteStep<OrvWritePlan>;
-constexpr auto kHead = CWriteSequence::EchoTest::Head;
-constexpr auto kReg = CWriteSequence::EchoTest::Register;
 
 constexpr int kLastSlot = 16;
 constexpr int kLastSlotRepeaterRx = 61; // the channel the radio lists in row 63's place
@@ -27,25 +25,23 @@ int SlotChannel(const OrvWritePlan& p, int offset) {
 }
 
 constexpr OrvStep kOrvChain[] = {
-    {kHead, "AT&F", SendOrvPreset, nullptr},
-    {kReg, "105", [](const OrvWritePlan& p) { return "ats105=" + p.address + "\r"; }, nullptr},
-    {kReg, "190", [](const OrvWritePlan& p) { return Write(190, p.closeAddress); }, nullptr},
-    {kReg, "131", [](const OrvWritePlan& p) { return Write(131, SlotChannel(p, 0)); }, nullptr},
-    {kReg, "132", [](const OrvWritePlan& p) { return Write(132, SlotChannel(p, 1)); }, nullptr},
-    {kReg, "191", [](const OrvWritePlan& p) { return Write(191, SlotChannel(p, 2)); }, nullptr},
-    {kReg, "192",
-     [](const OrvWritePlan& p) {
+    {SendOrvPreset, nullptr},
+    {[](const OrvWritePlan& p) { return "ats105=" + p.address + "\r"; }, nullptr},
+    {[](const OrvWritePlan& p) { return Write(190, p.closeAddress); }, nullptr},
+    {[](const OrvWritePlan& p) { return Write(131, SlotChannel(p, 0)); }, nullptr},
+    {[](const OrvWritePlan& p) { return Write(132, SlotChannel(p, 1)); }, nullptr},
+    {[](const OrvWritePlan& p) { return Write(191, SlotChannel(p, 2)); }, nullptr},
+    {[](const OrvWritePlan& p) {
          return Write(192, p.currentChannel == kLastSlot ? kLastSlotRepeaterRx : SlotChannel(p, 3));
      },
      nullptr},
-    {kReg, "102",
-     [](const OrvWritePlan& p) {
+    {[](const OrvWritePlan& p) {
          return Write(102, p.portRateIndex == kRateItemWithoutCode ? 9 : p.portRateIndex);
      },
      nullptr},
-    {kReg, "108", [](const OrvWritePlan& p) { return Write(108, p.qxPowerIndex + 20); },
+    {[](const OrvWritePlan& p) { return Write(108, p.qxPowerIndex + 20); },
      [](const OrvWritePlan& p) { return p.writePower; }},
-    {kHead, "at&w", [](const OrvWritePlan&) { return std::string("at&w\r"); }, nullptr},
+    {[](const OrvWritePlan&) { return std::string("at&w\r"); }, nullptr},
 };
 
 } // namespace

@@ -6,8 +6,6 @@
 namespace {
 
 using QxStep = CWriteSequence::WriteStep<QxWritePlan>;
-constexpr auto kHead = CWriteSequence::EchoTest::Head;
-constexpr auto kReg = CWriteSequence::EchoTest::Register;
 
 template <int Reg, int QxWritePlan::*Field, int Offset = 0>
 std::string Write(const QxWritePlan& p) {
@@ -19,22 +17,22 @@ std::string SendQxPreset(const QxWritePlan& p) {
 }
 
 constexpr QxStep kQxChain[] = {
-    {kHead, "AT&F", SendQxPreset, nullptr},
-    {kReg, "105", Write<105, &QxWritePlan::unitAddress>, nullptr},
-    {kReg, "131", Write<131, &QxWritePlan::mainTxIndex>, nullptr},
-    {kReg, "132", Write<132, &QxWritePlan::mainRxIndex>, nullptr},
-    {kReg, "191", Write<191, &QxWritePlan::repeaterTxIndex>, nullptr},
-    {kReg, "192", Write<192, &QxWritePlan::repeaterRxIndex>, nullptr},
-    {kReg, "186", Write<186, &QxWritePlan::protocolIndex>, nullptr},
-    {kReg, "101", Write<101, &QxWritePlan::workModeIndex>, nullptr},
-    {kReg, "127", Write<127, &QxWritePlan::modulationIndex>, nullptr},
-    {kReg, "103", Write<103, &QxWritePlan::airRateIndex>, nullptr},
-    {kReg, "125", Write<125, &QxWritePlan::bandwidthIndex>, nullptr},
-    {kReg, "108", Write<108, &QxWritePlan::powerIndex, 20>, nullptr},
-    {kReg, "158", Write<158, &QxWritePlan::fecIndex>, nullptr},
-    {kReg, "102", Write<102, &QxWritePlan::portRateIndex>, nullptr},
-    {kHead, "ats110", Write<110, &QxWritePlan::dataFormatIndex, 1>, nullptr},
-    {kHead, "at&w", [](const QxWritePlan&) { return std::string("at&w\r"); }, nullptr},
+    {SendQxPreset, nullptr},
+    {Write<105, &QxWritePlan::unitAddress>, nullptr},
+    {Write<131, &QxWritePlan::mainTxIndex>, nullptr},
+    {Write<132, &QxWritePlan::mainRxIndex>, nullptr},
+    {Write<191, &QxWritePlan::repeaterTxIndex>, nullptr},
+    {Write<192, &QxWritePlan::repeaterRxIndex>, nullptr},
+    {Write<186, &QxWritePlan::protocolIndex>, nullptr},
+    {Write<101, &QxWritePlan::workModeIndex>, nullptr},
+    {Write<127, &QxWritePlan::modulationIndex>, nullptr},
+    {Write<103, &QxWritePlan::airRateIndex>, nullptr},
+    {Write<125, &QxWritePlan::bandwidthIndex>, nullptr},
+    {Write<108, &QxWritePlan::powerIndex, 20>, nullptr},
+    {Write<158, &QxWritePlan::fecIndex>, nullptr},
+    {Write<102, &QxWritePlan::portRateIndex>, nullptr},
+    {Write<110, &QxWritePlan::dataFormatIndex, 1>, nullptr},
+    {[](const QxWritePlan&) { return std::string("at&w\r"); }, nullptr},
 };
 
 } // namespace

@@ -3,8 +3,8 @@
 // sequences of both families, the channel-listing parser and the end of a read.
 //
 // There is no explicit state machine: the position in a sequence is given by the reply that
-// arrives (its echo at the start and "OK\r\n" at the end), and recognising a reply sends the
-// next command.
+// arrives (its echo at the start, behind any line noise, and "OK\r\n" at the end), and
+// recognising a reply sends the next command.
 
 #include "exchange/ExchangeHost.h"
 #include "exchange/RadioSettings.h"
@@ -66,9 +66,9 @@ public:
 
     // Starts writing the plan into the radio: its rows become the program table of the settings
     // and "ATP0=\r" opens the channel-programming dialogue; from then on the radio's answers
-    // drive the write, which ends in WriteFinished, WriteFailed or NoAnswer. Returns false, and
-    // sends nothing, while a write runs, when the plan is for the other family, or when
-    // CheckWritePlan finds a problem in it.
+    // drive the write, which ends in WriteFinished, WriteFailed, WriteBroken, SaveUnconfirmed or
+    // NoAnswer. Returns false, and sends nothing, while a write runs, when the plan is for the
+    // other family, or when CheckWritePlan finds a problem in it.
     bool StartWrite(const OrvWritePlan& plan);
     bool StartWrite(const QxWritePlan& plan);
     // The running write (idle when none): orvWriting, qxWriting and programIndex live here.
@@ -82,9 +82,10 @@ private:
     int ReadStepCount() const;
     // A register reply was taken: empties the buffer, sends the next command, holds if asked.
     void AdvanceRead(const std::string& next, int holdMs);
-    void FinishRead();
-    // Ends the read without its settings and tells the host why.
-    void FailRead(ReadFailure why, const std::string& command);
+    // The listing is complete; its echo is at echoAt of the reply buffer.
+    void FinishRead(std::size_t echoAt);
+    // Ends the read without its settings and tells the host why (reply: what came).
+    void FailRead(ReadFailure why, const std::string& command, std::string reply);
     void RejectReply();
     // Asks the host for a hold; a command sent in the same byte's handling is watched for the
     // hold's length on top of kNoAnswerMs, since it is written only when the hold ends.

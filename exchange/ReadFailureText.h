@@ -5,5 +5,7 @@
 
 #include <string>
 
-// command is the read command concerned without its "\r", such as "ATS132?".
-std::string ReadFailureText(ReadFailure why, const std::string& command, bool english);
+// command is the read command concerned without its "\r", such as "ATS132?"; reply is what the
+// radio sent, quoted (printable) when it was garbled.
+std::string ReadFailureText(ReadFailure why, const std::string& command, const std::string& reply,
+                            bool english);

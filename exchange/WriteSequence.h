@@ -1,10 +1,13 @@
 #pragma once
 // The progress of one write: the channel-programming dialogue, then the register chain of the
 // family, then the save. Fed the reply buffer after every received byte; each recognised answer
-// of the radio yields at most one command. The exchange carries out what a step decides (empties
-// the buffer, sends, reports the end), so the sequence itself touches no port and no host.
+// of the radio yields at most one command. Every answer is checked: a prompt must be the one the
+// dialogue is due to ask, and the radio's echo must be what was sent, value included; anything
+// else ends the write there. The exchange carries out what a step decides (empties the buffer,
+// sends, reports the end), so the sequence itself touches no port and no host.
 
 #include "exchange/RadioSettings.h"
+#include "exchange/WriteFault.h"
 #include "exchange/WritePlan.h"
 
 #include <span>
@@ -19,13 +22,20 @@ enum class WritePhase {
     Registers,   // the preset, a register write or the save sent (chain row ChainRow())
 };
 
-enum class WriteEnd { None, Saved, Failed };
+enum class WriteEnd {
+    None,
+    Saved,           // the radio confirmed the save
+    Failed,          // the radio answered "ERROR"
+    Broken,          // another prompt than the one due, or another echo than was sent
+    SaveUnconfirmed, // the save went out, its answer was not understood
+};
 
 // What one step decided.
 struct WriteAction {
     bool taken = false;  // the radio's answer was recognised: the reply buffer is emptied
-    std::string command; // sent next; empty: nothing
+    std::string command; // sent next; empty: nothing (ESC after a broken dialogue)
     WriteEnd end = WriteEnd::None;
+    WriteFault fault{}; // why, when Broken
 };
 
 class CWriteSequence {
@@ -41,6 +51,8 @@ public:
         "Enter Bandwidth (0-6.25kHz, 1-12.5kHz, 2-25kHz)         : ";
     static constexpr const char* kDirectionPrompt =
         "Enter Channel Direction (0-Rx, 1-Tx, 2-Rx&Tx)           : ";
+    // What ends the dialogue after ESC, and every register write's answer.
+    static constexpr const char* kDialogueEnd = "OK";
 
     // Begins a write of the plan's family; the caller sends kOpenDialogue. The plan must have
     // passed CheckWritePlan.
@@ -60,35 +72,47 @@ public:
     WritePhase Phase() const { return m_phase; }
     int ProgramIndex() const { return m_programIndex; }
     int ChainRow() const { return m_chainRow; }
+    // "at&w" has gone out and its answer is awaited.
+    bool SaveSent() const { return m_phase == WritePhase::Registers && m_saveSent; }
 
-    // One row of a register chain: the command sent and how the radio's answer to it is
-    // recognised (its echo), once "\r\nOK\r\n" has ended the answer.
-    enum class EchoTest {
-        Head,     // the first characters equal key
-        Register, // the characters at 3, 4 and 5 equal key ("ats105=..." -> "105")
-    };
+    // One row of a register chain: the command sent; the radio's answer to it must carry the
+    // command as its echo, once "\r\nOK\r\n" has ended the answer.
     template <class Plan> struct WriteStep {
-        EchoTest test;
-        std::string_view key;
         std::string (*command)(const Plan&);
         bool (*wanted)(const Plan&); // nullptr: always written
     };
 
 private:
+    // The prompts of the dialogue, in the order the radio asks them for each row.
+    enum class Prompt { Channel, Frequency, Bandwidth, Direction };
+
     template <class Plan>
     WriteAction Step(const unsigned char* bytes, int count, const Plan& plan,
                      std::span<const WriteStep<Plan>> chain);
+    WriteAction AwaitEcho(std::string_view text);
     WriteAction Answer(std::string_view text, std::span<const ChannelEntry> rows);
+    template <class Plan>
+    WriteAction AwaitClose(std::string_view text, const Plan& plan,
+                           std::span<const WriteStep<Plan>> chain);
     template <class Plan>
     WriteAction Advance(std::string_view text, const Plan& plan,
                         std::span<const WriteStep<Plan>> chain);
     template <class Plan>
     WriteAction SendFrom(std::size_t row, const Plan& plan, std::span<const WriteStep<Plan>> chain);
+    // The answer sent and what must come next: its echo, then prompt.
+    WriteAction Type(const std::string& answer, Prompt next);
+    // Ends the write: ESC when the radio may still be in the dialogue, nothing otherwise.
+    WriteAction Break(WriteFault::Kind kind, std::string expected, std::string received,
+                      bool dialogueOpen);
 
     RadioFamily m_family = FAMILY_QX;
     WritePhase m_phase = WritePhase::Idle;
     int m_programIndex = 0;
     int m_chainRow = 0;
+    bool m_saveSent = false;
+    Prompt m_due = Prompt::Channel; // the prompt the dialogue asks next
+    std::string m_echo;             // what the radio must echo in front of it
+    std::string m_sent;             // what was sent last, as a message quotes it
     OrvWritePlan m_orv;
     QxWritePlan m_qx;
 };

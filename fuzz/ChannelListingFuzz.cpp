@@ -23,7 +23,9 @@ public:
     void ReplyRejected() override {}
     void WriteFinished(RadioFamily) override {}
     void WriteFailed(RadioFamily) override {}
-    void ReadFailed(ReadFailure, const std::string&) override {}
+    void WriteBroken(RadioFamily, const WriteFault&) override {}
+    void SaveUnconfirmed(RadioFamily) override {}
+    void ReadFailed(ReadFailure, const std::string&, const std::string&) override {}
 };
 
 bool PlainByte(unsigned char b) {

@@ -6,8 +6,10 @@
 // pass otherwise.
 
 #include "exchange/RadioExchange.h"
+#include "exchange/ReadFailureText.h"
 #include "fuzz/FuzzCheck.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +34,8 @@ public:
     int writeEnds = 0;
     std::size_t commandsAtWriteEnd = 0; // commands sent up to the end of the write
     int saved = 0;
+    int broken = 0;      // writes stopped at a wrong prompt or echo
+    int unconfirmed = 0; // saves whose answer was not understood
     int lastDone = 0;
 
     void Feed(const std::uint8_t* data, std::size_t size) {
@@ -72,8 +76,10 @@ public:
         FUZZ_CHECK(family == exchange.Family());
         EndRead();
     }
-    void ReadFailed(ReadFailure, const std::string& command) override {
+    void ReadFailed(ReadFailure why, const std::string& command,
+                    const std::string& reply) override {
         FUZZ_CHECK(!command.empty());
+        FUZZ_CHECK(!ReadFailureText(why, command, reply, true).empty());
         EndRead();
     }
     void SetWatchdog(int ms) override {
@@ -95,6 +101,22 @@ public:
     }
     void WriteFailed(RadioFamily family) override {
         FUZZ_CHECK(family == exchange.Family());
+        EndWrite();
+    }
+    void WriteBroken(RadioFamily family, const WriteFault& fault) override {
+        FUZZ_CHECK(family == exchange.Family());
+        // What the message quotes is printable, whatever the radio sent.
+        for (const std::string* text : {&fault.expected, &fault.received}) {
+            FUZZ_CHECK(!text->empty());
+            FUZZ_CHECK(std::all_of(text->begin(), text->end(),
+                                   [](char c) { return c >= 0x20 && c <= 0x7E; }));
+        }
+        ++broken;
+        EndWrite();
+    }
+    void SaveUnconfirmed(RadioFamily family) override {
+        FUZZ_CHECK(family == exchange.Family());
+        ++unconfirmed;
         EndWrite();
     }
 

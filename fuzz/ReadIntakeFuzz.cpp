@@ -36,17 +36,19 @@ void CheckRegisters(const RadioSettings& settings) {
         const OrvRegisters& r = settings.orv;
         FUZZ_CHECK(Digit(r.s128) && Digit(r.s186) && Digit(r.s127) && Digit(r.s103) &&
                    Digit(r.s141) && Digit(r.s101) && Digit(r.s226) && Digit(r.s190));
-        FUZZ_CHECK(
-            std::all_of(r.s105.begin(), r.s105.end(), [](char c) { return c >= '0' && c <= '9'; }));
+        FUZZ_CHECK(r.s105.size() <= 3 && std::all_of(r.s105.begin(), r.s105.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; }));
         FUZZ_CHECK(settings.qx == fresh.qx);
     } else {
         const QxRegisters& r = settings.qx;
         FUZZ_CHECK(Digit(r.s186) && Digit(r.s101) && Digit(r.s127) && Digit(r.s103) &&
                    Digit(r.s141) && Digit(r.s125) && Digit(r.s158));
-        FUZZ_CHECK(r.s108 >= 0 && r.s108 <= 99);
-        for (const int value : {r.s131, r.s132, r.s191, r.s192, r.s105, r.s102, r.s110}) {
-            FUZZ_CHECK(value >= 0);
+        // No register holds more digits than it has: channels, power, port rate and data
+        // format two, the address three.
+        for (const int value : {r.s108, r.s131, r.s132, r.s191, r.s192, r.s102, r.s110}) {
+            FUZZ_CHECK(value >= 0 && value <= 99);
         }
+        FUZZ_CHECK(r.s105 >= 0 && r.s105 <= 999);
         FUZZ_CHECK(settings.orv == fresh.orv);
     }
     // A read fills neither program table.

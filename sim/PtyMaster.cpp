@@ -54,8 +54,10 @@ bool CPtyMaster::Open(std::string* error) {
         *error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
         return false;
     }
-    const char* name = nullptr;
-    if (::grantpt(fd) != 0 || ::unlockpt(fd) != 0 || (name = ::ptsname(fd)) == nullptr) {
+    // ptsname_r: several lines may be created at once on different threads (the fault matrix),
+    // and ptsname's one buffer would hand one of them another's device.
+    char name[128];
+    if (::grantpt(fd) != 0 || ::unlockpt(fd) != 0 || ::ptsname_r(fd, name, sizeof name) != 0) {
         *error = std::string("cannot prepare the pseudo-terminal: ") + std::strerror(errno);
         ::close(fd);
         return false;

@@ -6,16 +6,22 @@
 #include <string_view>
 #include <vector>
 
-// How the one reply a step fault picks is spoiled. Only the reply is: the radio has taken the
-// command all the same.
+// How the one reply a step fault picks is spoiled. For the first six only the reply is: the
+// radio has taken the command all the same. The last three misbehave in what the radio does and
+// strike only where they can: a prompt of the channel dialogue, a register write.
 enum class SimStepFault {
     None,
-    Error,    // "ERROR" in place of the answer (after the echo, where the answer has one)
-    Silence,  // no reply, and none from then on until the radio is switched off and on
-    Noise,    // noise bytes in front of the reply
-    Cut,      // only the first half of the reply, nothing after it
-    Overlong, // the reply with stepFill filler bytes in its middle
-    Vanish,   // the line goes away: the port is closed under the tool
+    Error,        // "ERROR" in place of the answer (after the echo, where the answer has one)
+    Silence,      // no reply, and none from then on until the radio is switched off and on
+    Noise,        // noise bytes in front of the reply
+    Cut,          // only the first half of the reply, nothing after it
+    Overlong,     // the reply with stepFill filler bytes in its middle
+    Vanish,       // the line goes away: the port is closed under the tool
+    SkipPrompt,   // the prompt the reply carries is left out (its field keeps what it held) and
+                  // the one after it asked instead
+    RepeatPrompt, // the answer just given is not taken and its prompt asked again
+    ChangeDigit,  // the register write is taken with the last digit of its value changed (to
+                  // one the register takes), and echoed as taken
 };
 
 // The step faults by the names orvconf-sim takes for them.
@@ -24,9 +30,15 @@ struct SimStepFaultName {
     SimStepFault fault;
 };
 inline constexpr SimStepFaultName kSimStepFaultNames[] = {
-    {"error", SimStepFault::Error},       {"silence", SimStepFault::Silence},
-    {"noise", SimStepFault::Noise},       {"cut", SimStepFault::Cut},
-    {"overlong", SimStepFault::Overlong}, {"vanish", SimStepFault::Vanish},
+    {"error", SimStepFault::Error},
+    {"silence", SimStepFault::Silence},
+    {"noise", SimStepFault::Noise},
+    {"cut", SimStepFault::Cut},
+    {"overlong", SimStepFault::Overlong},
+    {"vanish", SimStepFault::Vanish},
+    {"skip-prompt", SimStepFault::SkipPrompt},
+    {"repeat-prompt", SimStepFault::RepeatPrompt},
+    {"change-digit", SimStepFault::ChangeDigit},
 };
 
 struct SimFaults {

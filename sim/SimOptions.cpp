@@ -134,7 +134,11 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
         QStringLiteral("Fault: spoil the reply --fault-at names: error (ERROR instead), silence "
                        "(no reply, none after it), noise (bytes in front), cut (half of it), "
                        "overlong (filler in its middle, longer than any answer), vanish (the "
-                       "port is closed under the tool and the program ends)."),
+                       "port is closed under the tool and the program ends); or misbehave "
+                       "where that reply is due: skip-prompt (a prompt of the channel dialogue "
+                       "left out, its field kept, the next one asked), repeat-prompt (the "
+                       "answer not taken, its prompt asked again), change-digit (a register "
+                       "write taken with the last digit of its value changed, and echoed so)."),
         QStringLiteral("kind"));
     const QCommandLineOption stepFaultAt(
         QStringLiteral("fault-at"),
@@ -275,8 +279,9 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
             }
         }
         if (faults.stepFault == SimStepFault::None) {
-            return fail(QStringLiteral("--fault must be error, silence, noise, cut, overlong or "
-                                       "vanish, not \"%1\"")
+            return fail(QStringLiteral("--fault must be error, silence, noise, cut, overlong, "
+                                       "vanish, skip-prompt, repeat-prompt or change-digit, not "
+                                       "\"%1\"")
                             .arg(parser.value(stepFault)));
         }
     }

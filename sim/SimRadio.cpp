@@ -91,6 +91,7 @@ void CSimRadio::Reset() {
     m_silent = false;
     m_vanished = false;
     m_replies = 0;
+    m_heard = 0;
     const auto rate = m_saved.registers.find(102);
     m_baud = rate == m_saved.registers.end() ? 0 : SimBaudOfRateRegister(Family(), rate->second);
 }
@@ -152,6 +153,7 @@ std::string CSimRadio::Receive(std::string_view fromTool) {
         if (m_silent) {
             break;
         }
+        ++m_heard;
         HandleByte(ch, out);
     }
     return out;
@@ -311,8 +313,39 @@ void CSimRadio::HandleRegisterRead(const std::string& line, int reg, std::string
               kOk);
 }
 
-void CSimRadio::HandleRegisterWrite(const std::string& line, int reg, const std::string& value,
+// The line and value of a register write with the last digit of the value changed to the first
+// of the next digits up (then down) that the register takes; false when none does.
+bool CSimRadio::ChangeLastDigit(int reg, std::string* line, std::string* value) const {
+    const std::size_t inLine = line->find_last_of("0123456789");
+    const std::size_t inValue = value->find_last_of("0123456789");
+    int lowest = 0;
+    int highest = 0;
+    if (inLine == std::string::npos || inValue == std::string::npos ||
+        !SimRegisterRange(Family(), reg, &lowest, &highest)) {
+        return false;
+    }
+    const int digit = (*value)[inValue] - '0';
+    for (const int step : {1, 9, 2, 8, 3, 7, 4, 6, 5}) {
+        std::string changed = *value;
+        changed[inValue] = static_cast<char>('0' + (digit + step) % 10);
+        long long number = 0;
+        if (ParseNumber(changed, 6, &number) && number >= lowest && number <= highest &&
+            (reg != 102 || SimBaudOfRateRegister(Family(), static_cast<int>(number)) != 0)) {
+            (*line)[inLine] = changed[inValue];
+            *value = changed;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CSimRadio::HandleRegisterWrite(const std::string& sent, int reg, const std::string& sentValue,
                                     std::string& out) {
+    std::string line = sent;
+    std::string value = sentValue;
+    if (Picks(SimStepFault::ChangeDigit) && ChangeLastDigit(reg, &line, &value)) {
+        Strike();
+    }
     const std::string echo = line + "\r\n";
     int lowest = 0;
     int highest = 0;
@@ -365,6 +398,9 @@ void CSimRadio::HandleAccessCodeByte(char ch, std::string& out) {
         }
         m_mode = Mode::Dialogue;
         m_prompt = Prompt::Channel;
+        m_rowChannel = 0;
+        m_row = Channel(m_rowChannel);
+        SkipIfPicked();
         Reply(out, "", "\r\n" + PromptText(m_prompt));
     } else if (!code.starts_with(m_line)) {
         LeaveDialogue();
@@ -416,6 +452,11 @@ void CSimRadio::HandleAnswer(const std::string& answer, std::string& out) {
         Reply(out, "", echo + PromptText(m_prompt)); // asks again
         return;
     }
+    if (Picks(SimStepFault::RepeatPrompt)) {
+        Strike();
+        Reply(out, "", echo + PromptText(m_prompt)); // as if it had not heard
+        return;
+    }
     long long value = 0;
     const bool number = !overflow && ParseNumber(text, 10, &value);
     bool ok = false;
@@ -423,6 +464,10 @@ void CSimRadio::HandleAnswer(const std::string& answer, std::string& out) {
     case Prompt::Channel:
         ok = number && value < SimState::kChannels;
         m_rowChannel = static_cast<int>(value);
+        // A field left out keeps what the channel held.
+        if (ok) {
+            m_row = Channel(m_rowChannel);
+        }
         m_prompt = Prompt::Frequency;
         break;
     case Prompt::Frequency:
@@ -439,10 +484,8 @@ void CSimRadio::HandleAnswer(const std::string& answer, std::string& out) {
     case Prompt::Direction:
         ok = number && value <= 2;
         m_row.direction = static_cast<int>(value);
-        m_row.programmed = m_row.frequencyHz != 0;
-        // Frequency 0 deletes the channel; a dropped channel keeps what it held.
-        if (ok && m_rowChannel != m_faults.dropChannel) {
-            SetChannel(m_rowChannel, m_row.programmed ? m_row : SimChannel{});
+        if (ok) {
+            StoreRow();
         }
         m_prompt = Prompt::Channel;
         break;
@@ -452,7 +495,40 @@ void CSimRadio::HandleAnswer(const std::string& answer, std::string& out) {
         Reply(out, "", echo + kError);
         return;
     }
+    SkipIfPicked();
     Reply(out, "", echo + PromptText(m_prompt));
+}
+
+void CSimRadio::StoreRow() {
+    // Frequency 0 deletes the channel; a dropped channel keeps what it held.
+    m_row.programmed = m_row.frequencyHz != 0;
+    if (m_rowChannel >= 0 && m_rowChannel < SimState::kChannels &&
+        m_rowChannel != m_faults.dropChannel) {
+        SetChannel(m_rowChannel, m_row.programmed ? m_row : SimChannel{});
+    }
+}
+
+void CSimRadio::SkipIfPicked() {
+    if (!Picks(SimStepFault::SkipPrompt)) {
+        return;
+    }
+    Strike();
+    switch (m_prompt) {
+    case Prompt::Channel: // the next row goes to the same channel again
+        m_row = Channel(m_rowChannel);
+        m_prompt = Prompt::Frequency;
+        break;
+    case Prompt::Frequency:
+        m_prompt = Prompt::Bandwidth;
+        break;
+    case Prompt::Bandwidth:
+        m_prompt = Prompt::Direction;
+        break;
+    case Prompt::Direction: // the row is done without it
+        StoreRow();
+        m_prompt = Prompt::Channel;
+        break;
+    }
 }
 
 std::string CSimRadio::PromptText(Prompt prompt) {
@@ -490,13 +566,30 @@ void CSimRadio::Reply(std::string& out, std::string_view command, const std::str
     out += Spoiled(m_replies, command, text);
 }
 
+void CSimRadio::Strike() {
+    m_stepFaultStruck = true;
+    m_heardAtStrike = m_heard;
+}
+
+bool CSimRadio::Picks(SimStepFault kind) const {
+    return m_faults.stepFault == kind && m_faults.stepFaultAt == m_replies + 1;
+}
+
 std::string CSimRadio::Spoiled(int number, std::string_view command, const std::string& text) {
-    if (m_faults.stepFault == SimStepFault::None || number != m_faults.stepFaultAt) {
+    // A prompt left out or asked again and a changed digit act on what the radio does, where
+    // it does it; the others on the reply's text.
+    const SimStepFault fault = m_faults.stepFault;
+    if (number != m_faults.stepFaultAt || fault == SimStepFault::None ||
+        fault == SimStepFault::SkipPrompt || fault == SimStepFault::RepeatPrompt ||
+        fault == SimStepFault::ChangeDigit) {
         return text;
     }
-    m_stepFaultStruck = true;
+    Strike();
     switch (m_faults.stepFault) {
     case SimStepFault::None:
+    case SimStepFault::SkipPrompt:
+    case SimStepFault::RepeatPrompt:
+    case SimStepFault::ChangeDigit:
         break;
     case SimStepFault::Error: {
         const std::string echo = std::string(command) + "\r\n";

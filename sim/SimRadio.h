@@ -77,6 +77,7 @@ public:
     void SetFaults(const SimFaults& faults) {
         m_faults = faults;
         m_stepFaultStruck = false;
+        m_heardAtStrike = 0;
     }
     const SimFaults& Faults() const { return m_faults; }
     bool IsSilent() const { return m_silent; }
@@ -85,6 +86,8 @@ public:
     bool Vanished() const { return m_vanished; }
     // True once the step fault has spoiled its reply (since the last SetFaults).
     bool StepFaultStruck() const { return m_stepFaultStruck; }
+    // Bytes the radio has heard since the step fault struck (until it is switched off).
+    int HeardSinceStrike() const { return m_stepFaultStruck ? m_heard - m_heardAtStrike : 0; }
 
     // The reply to "ATP0?" as the working channel table gives it, without faults.
     std::string ChannelListing() const;
@@ -103,8 +106,16 @@ private:
     void HandleCommand(const std::string& line, std::string& out);
     void HandleAnswer(const std::string& answer, std::string& out);
     void HandleRegisterRead(const std::string& line, int reg, std::string& out);
-    void HandleRegisterWrite(const std::string& line, int reg, const std::string& value,
+    void HandleRegisterWrite(const std::string& sent, int reg, const std::string& sentValue,
                              std::string& out);
+    bool ChangeLastDigit(int reg, std::string* line, std::string* value) const;
+    // The row of the dialogue is complete: the channel takes it.
+    void StoreRow();
+    // Leaves out the prompt due next when the step fault picks the reply that would ask it.
+    void SkipIfPicked();
+    // Whether the step fault is of this kind and picks the reply about to go out.
+    bool Picks(SimStepFault kind) const;
+    void Strike();
     void HandlePreset(const std::string& line, int preset, std::string& out);
     void EscapeSequence(std::string& out);
     void LeaveDialogue();
@@ -133,4 +144,6 @@ private:
     int m_replies = 0;
     bool m_vanished = false;
     bool m_stepFaultStruck = false;
+    int m_heard = 0; // bytes heard since the last power-on
+    int m_heardAtStrike = 0;
 };

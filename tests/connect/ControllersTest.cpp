@@ -11,8 +11,12 @@
 #include "exchange/ReplyBuffer.h"
 #include "tests/support/PtyPair.h"
 
+#include <QCoreApplication>
+#include <QProcess>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 #include <tuple>
 
@@ -143,6 +147,29 @@ TEST_F(ConnectTest, ALineThatNeverStopsDeliveringEndsTheRead) {
             return noAnswer.count() == 1;
         },
         kWait));
+}
+
+// A program that stands still (a busy machine) past the watchdog's period while the radio's
+// answer is already on the line has not met a silent radio.
+TEST_F(ConnectTest, AStallOfTheProgramIsNotTakenForTheRadiosSilence) {
+    session.SetFamily(FAMILY_QX);
+    ASSERT_TRUE(session.OpenPort(9600));
+    QSignalSpy noAnswer(&session, &CRadioSession::noAnswer);
+    pty.Write(kStartAnswer);
+    ASSERT_TRUE(pty.WaitFor("ATS128?\r", kWait));
+    // The whole program stands still, as under a load that leaves it no processor: stopped,
+    // and woken by a helper three watchdog periods after it saw it stop.
+    const int stallMs = Timing::ScaledMs(3 * CRadioExchange::kNoAnswerMs);
+    const QString wake = QStringLiteral("for i in $(seq 2000); do grep -q '^State:.*T' "
+                                        "/proc/%2/status && break; sleep 0.005; done; "
+                                        "sleep %1; kill -CONT %2")
+                             .arg(stallMs / 1000.0)
+                             .arg(QCoreApplication::applicationPid());
+    ASSERT_TRUE(QProcess::startDetached(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), wake}));
+    pty.Write("ATS128?\r\n1\r\n\r\nOK\r\n");
+    ::raise(SIGSTOP);
+    EXPECT_TRUE(pty.WaitFor("ATS186?\r", kWait));
+    EXPECT_EQ(noAnswer.count(), 0);
 }
 
 // The overall bound on one command's answer: long enough for the longest healthy answer at any

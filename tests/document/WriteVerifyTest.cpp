@@ -155,9 +155,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"no_verify", 1, Keeps141(), false, Saved, false, "保存完毕！", false},
         // The save's answer cut short: the module may well have saved, and it did.
         Case{"save_answer_cut", 2, AtSave(SimStepFault::Cut), true, Verified, true,
-             "设置可能已保存", true},
+             "设置可能已经保存", true},
         Case{"save_answer_cut_no_verify", 2, AtSave(SimStepFault::Cut), false, SaveUnclear, true,
-             "设置可能已保存", false},
+             "设置可能已经保存", false},
         Case{"save_refused", 2, AtSave(SimStepFault::Error), true, Refused, false, "数据有误",
              false}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });

@@ -1,9 +1,11 @@
 // The engine fed by hand: both reads register by register and both writes command by
-// command, how a read ends, the replies that must not move either on, the channel-listing
-// parser, the write plans refused before anything is sent, and the ORV power-on report.
+// command, how a read ends, the replies that must not move either on, line noise in front of
+// every answer, the answers a write must refuse, the channel-listing parser, the write plans
+// refused before anything is sent, and the ORV power-on report.
 
 #include "exchange/RadioExchange.h"
 #include "exchange/PowerOnReport.h"
+#include "exchange/ReadFailureText.h"
 
 #include <gtest/gtest.h>
 
@@ -40,9 +42,23 @@ public:
     void ReplyRejected() override { log.push_back("rejected"); }
     void WriteFinished(RadioFamily f) override { log.push_back("saved " + std::to_string(f)); }
     void WriteFailed(RadioFamily f) override { log.push_back("write failed " + std::to_string(f)); }
-    void ReadFailed(ReadFailure why, const std::string& command) override {
-        log.push_back("failed " + std::to_string(static_cast<int>(why)) + " " + command);
+    void WriteBroken(RadioFamily, const WriteFault& fault) override {
+        // Prompts by the words that tell them apart ("Channel N", "Frequency", "Channel D").
+        const auto brief = [](const std::string& text) {
+            return text.size() == 58 ? text.substr(6, 9) : text;
+        };
+        log.push_back(std::string(fault.kind == WriteFault::Kind::WrongEcho ? "echo " : "prompt ") +
+                      brief(fault.expected) + "|" + brief(fault.received));
     }
+    void SaveUnconfirmed(RadioFamily f) override {
+        log.push_back("unconfirmed " + std::to_string(f));
+    }
+    void ReadFailed(ReadFailure why, const std::string& command, const std::string& r) override {
+        log.push_back("failed " + std::to_string(static_cast<int>(why)) + " " + command);
+        reply = r;
+    }
+
+    std::string reply; // of the last failed read
 
     long Count(const std::string& prefix) const {
         return std::count_if(log.begin(), log.end(),
@@ -169,9 +185,8 @@ TEST(ReadSequence, OrvReadsNineRegistersAndTheListing) {
     expected.orv = {7, 4, 2, 5, 3, 8, 6, 1, "123"};
     RadioSettings held; // a row of an earlier radio that this listing does not name goes
     held.channels[5] = Row(5);
-    // Each value is one character longer than its rule takes, so that every step's rule shows.
     ExpectRead(
-        FAMILY_ORV, {"71", "42", "23", "54", "35", "86", "67", "18", "123"},
+        FAMILY_ORV, {"7", "4", "2", "5", "3", "8", "6", "1", "123"},
         CRadioExchange::kOrvListingHoldMs,
         {Row(0), {"1", "433.125000", "12.5 KHz", "Rx"}, {"17", "450.500000", "6.25 KHz", "Tx"}},
         expected, held);
@@ -179,15 +194,15 @@ TEST(ReadSequence, OrvReadsNineRegistersAndTheListing) {
 
 TEST(ReadSequence, QxReadsSixteenRegistersAndAFullListing) {
     RadioSettings expected;
-    expected.qx = {2, 1, 3, 4, 1, 2, 123, 0, 678, 0, 200, 27, 1, 345, 123}; // S128 is not kept
+    expected.qx = {2, 1, 3, 4, 1, 2, 12, 0, 63, 0, 200, 27, 1, 14, 10}; // S128 is not kept
     std::vector<ChannelEntry> rows; // all 64 channels, the longest listing
     for (int n = 0; n < 64; ++n) {
         rows.push_back(Row(n));
     }
-    // Values that only their own rule reads this way (the dash rule: 3 digits, or no dash: 0).
+    // The widest value each register holds (the dash rule: the digits before it, no dash: 0).
     ExpectRead(FAMILY_QX,
-               {"9", "21", "12", "34", "45", "16", "27", "123-440.000000", "45", "678-433.125000",
-                "9", "200", "275", "18", "345", "123"},
+               {"9", "2", "1", "3", "4", "1", "2", "12-440.000000", "45", "63-433.125000", "9",
+                "200", "27", "1", "14", "10"},
                CRadioExchange::kQxListingHoldMs, rows, expected);
 }
 
@@ -199,6 +214,13 @@ TEST(ReadFailures, GarbledOrRefusedRepliesEndTheReadAtOnceNamingTheCommand) {
         {FAMILY_QX, Register("ATS108?", "2\x81"), "failed 0 ATS108?"},
         {FAMILY_QX, Register("ATS102?", "-7"), "failed 0 ATS102?"},
         {FAMILY_QX, "ATS105?\r\n\r\nERROR\r\n", "failed 1 ATS105?"},
+        // More digits than the register has, or a letter: noise, not a value to cut short.
+        {FAMILY_ORV, Register("ATS128?", "72"), "failed 0 ATS128?"},
+        {FAMILY_QX, Register("ATS101?", "A"), "failed 0 ATS101?"},
+        {FAMILY_QX, Register("ATS108?", "275"), "failed 0 ATS108?"},
+        {FAMILY_QX, Register("ATS131?", "123-440.000000"), "failed 0 ATS131?"},
+        {FAMILY_ORV, Register("ATS105?", "1234"), "failed 0 ATS105?"},
+        {FAMILY_QX, Register("ATS110?", "100"), "failed 0 ATS110?"},
     };
     for (const auto& [family, reply, failure] : cases) {
         SCOPED_TRACE(reply);
@@ -208,6 +230,7 @@ TEST(ReadFailures, GarbledOrRefusedRepliesEndTheReadAtOnceNamingTheCommand) {
         const std::size_t sent = link.host.commands.size();
         link.Feed(reply);
         EXPECT_EQ(link.host.log.back(), failure);
+        EXPECT_EQ(link.host.reply, reply) << "the reply goes with the failure";
         EXPECT_EQ(link.host.commands.size(), sent) << "nothing sent after the failure";
         EXPECT_FALSE(link.exchange.AwaitingAnswer() || link.exchange.Reading());
         EXPECT_TRUE(link.settings == before) << "nothing of the reply is taken";
@@ -231,6 +254,18 @@ TEST(ReadFailures, StartAnswersInARunningReadRestartItTwiceThenEndIt) {
     EXPECT_EQ(link.host.Count("failed"), 0);
     link.Feed(kStartAnswer);
     EXPECT_EQ(link.host.log.back(), "failed 2 ATS186?");
+}
+
+TEST(ReadFailures, TheMessageQuotesTheReplyPrintably) {
+    EXPECT_EQ(ReadFailureText(ReadFailure::Garbled, "ATS128?", Register("ATS128?", "7\xff"), true),
+              "The radio's reply to ATS128? was garbled (\"ATS128?\\r\\n7\\xFF\\r\\n\\r\\nOK"
+              "\\r\\n\"); check the cable.");
+    // A listing is not quoted whole: its first line with a byte that does not belong.
+    Link link(FAMILY_QX);
+    link.Feed(kStartAnswer + RepliesBefore(FAMILY_QX, "ATP0?") +
+              Listing({Line(1), Line(2) + "\x81", Line(3) + "\x82"}));
+    EXPECT_EQ(link.host.log.back(), "failed 0 ATP0?");
+    EXPECT_EQ(link.host.reply, Line(2) + "\x81\r");
 }
 
 TEST(ChannelListing, FillsTheRowsItNamesAndNoOthers) {
@@ -310,20 +345,46 @@ QxWritePlan GoodQxPlan() {
 
 const char* const kPrompts[] = {CWriteSequence::kChannelPrompt, CWriteSequence::kFrequencyPrompt,
                                 CWriteSequence::kBandwidthPrompt, CWriteSequence::kDirectionPrompt};
+const std::string kEsc = "\x1b";
 
-// Plays a healthy radio: prompts through the dialogue, then each register write's echo. Returns
-// every command sent, without its "\r", space-separated.
-std::string DriveWrite(Link& link) {
-    link.Feed("ATP0=\r");
-    for (std::size_t field = 0; field < 400 && link.host.commands.back() != "\x1b"; ++field) {
-        link.Feed(kPrompts[field % 4]);
+// A healthy radio's answer to each command of a write: the echo of what it was typed, then the
+// next prompt of the dialogue, or "OK".
+class HealthyWriteRadio {
+public:
+    std::string Answer(const std::string& command) {
+        const std::string echo = command.substr(0, command.find('\r'));
+        if (command == "ATP0=\r") {
+            return command;
+        }
+        if (command == "mord%ax") {
+            m_prompt = 0;
+            return "\r\n" + std::string(kPrompts[0]);
+        }
+        if (command == kEsc) {
+            m_prompt = -1;
+            return "\r\nOK\r\n";
+        }
+        if (m_prompt >= 0) {
+            m_prompt = (m_prompt + 1) % 4;
+            return echo + "\r\n" + kPrompts[m_prompt];
+        }
+        return echo + "\r\n\r\nOK\r\n";
     }
-    link.Feed("\r\nOK\r\n");
-    for (std::size_t sent = 0;
-         link.exchange.Write().Running() && sent < link.host.commands.size();) {
-        sent = link.host.commands.size();
-        link.Feed(link.host.commands.back().substr(0, link.host.commands.back().size() - 1) +
-                  "\r\n\r\nOK\r\n");
+
+private:
+    int m_prompt = -1; // the prompt asked last, -1 outside the dialogue
+};
+
+// What the radio answers to command number k (as in host.commands), given its healthy answer.
+using Spoil = std::function<std::string(std::size_t k, const std::string& healthy)>;
+
+// Answers every command the write sends until it sends no more. Returns the commands, without
+// their "\r", space-separated.
+std::string DriveWrite(Link& link, const Spoil& spoil = {}) {
+    HealthyWriteRadio radio;
+    for (std::size_t k = 0; k < link.host.commands.size() && k < 1000; ++k) {
+        const std::string answer = radio.Answer(link.host.commands[k]);
+        link.Feed(spoil ? spoil(k, answer) : answer);
     }
     std::string wire;
     for (const std::string& command : link.host.commands) {
@@ -369,6 +430,106 @@ TEST(WriteSequence, EveryCommandOnTheWireInOrder) {
     }
 }
 
+// A whole read with noise in front of every answer, the start answer included: what it reads
+// and sends.
+std::pair<RadioSettings, std::vector<std::string>> ReadBehindNoise(RadioFamily family,
+                                                                   const std::string& noise) {
+    Link link(family);
+    link.Feed(noise + kStartAnswer);
+    for (std::size_t i = 0; i + 1 < kOrder[family].size(); ++i) {
+        const bool channel = family == FAMILY_QX && i >= 7 && i <= 10; // ATS131? .. ATS192?
+        link.Feed(noise + Register(kOrder[family][i], channel ? "7-433.125000MHz" : "5"));
+    }
+    link.Feed(noise + Listing({Line(3), Line(62)}));
+    EXPECT_EQ(link.host.Count("finished " + std::to_string(family)), 1) << noise;
+    return {link.settings, link.host.commands};
+}
+
+TEST(LineNoise, ANoiseByteBeforeAnyAnswerOfAReadOrWriteChangesNothing) {
+    const auto startWrite = [](Link& link) {
+        return link.exchange.Family() == FAMILY_ORV ? link.exchange.StartWrite(GoodOrvPlan())
+                                                    : link.exchange.StartWrite(GoodQxPlan());
+    };
+    for (const RadioFamily family : {FAMILY_QX, FAMILY_ORV}) {
+        const auto read = ReadBehindNoise(family, "");
+        Link clean(family);
+        ASSERT_TRUE(startWrite(clean));
+        const std::string wire = DriveWrite(clean);
+        // Bytes that cannot begin the answers, and some that could begin one of them.
+        for (const std::string noise : {"\xfe", "#", "\r", "\n", "A", "O", "\x11\xa7#~\xfe"}) {
+            SCOPED_TRACE(noise);
+            const auto noisy = ReadBehindNoise(family, noise);
+            EXPECT_TRUE(noisy.first == read.first);
+            EXPECT_EQ(noisy.second, read.second);
+            Link link(family);
+            ASSERT_TRUE(startWrite(link));
+            EXPECT_EQ(
+                DriveWrite(link, [&](std::size_t, const std::string& a) { return noise + a; }),
+                wire);
+            EXPECT_EQ(link.host.log.back(), "saved " + std::to_string(family));
+        }
+    }
+}
+
+// The ORV write of GoodOrvPlan sends: 0 "ATP0=", 1 the access code, 2..129 the answers to the
+// 32 rows' prompts (row r's channel at 2 + 4r), 130 ESC, 131 "AT&F57", 132 "ats105=255" ..
+// 138 "ats102=9", 139 "at&w". An answer that is not the one due ends the write at once: ESC
+// where the dialogue was open, nothing else after it; "at&w" answered in a way not understood
+// may have saved; only ERROR says it was refused.
+TEST(WriteChecks, EveryPromptAndEchoIsTheOneDueOrTheWriteEndsThere) {
+    const std::string ok = "\r\nOK\r\n";
+    const std::string channel = kPrompts[0];
+    const std::string frequency = kPrompts[1];
+    const std::string bandwidth = kPrompts[2];
+    const std::string direction = kPrompts[3];
+    // The command whose answer is spoiled, the answer, how the write ends, and whether ESC
+    // follows. A last entry of "no answer" or "unconfirmed" comes from the watchdog.
+    const std::tuple<std::size_t, std::string, std::string, bool> cases[] = {
+        {2, "0\r\n" + bandwidth, "prompt Frequency|Bandwidth", true}, // skipped
+        {5, "2\r\n" + direction, "prompt Channel N|Channel D", true}, // repeated
+        {3, "433125001\r\n" + bandwidth, "echo 433125000|433125001", true},
+        {2, "10\r\n" + frequency, "echo 0|10", true}, // a digit in front: another number
+        {1, "\r\nmord%ax\r\n" + bandwidth, "prompt Channel N|Bandwidth", true},
+        {4, "0\r\n" + ok, "echo 0|0", false}, // the radio left the dialogue
+        {130, channel, "prompt OK|Channel N", true},
+        {131, "AT&F58\r\n" + ok, "echo AT&F57|AT&F58", false},
+        {138, "ats102=8\r\n" + ok, "echo ats102=9|ats102=8", false},
+        {133, kStartAnswer, "echo ats190=0|NO CARRIER", false}, // restarted: no read starts
+        {132, bandwidth, "prompt ats105=255|Bandwidth", true},
+        {138, "ats102=9\r\n\r\nO", "no answer", false},
+        {139, "at&x\r\n" + ok, "unconfirmed 1", false},
+        {139, channel, "unconfirmed 1", false},
+        {139, "at&w\r\n\r\nO", "unconfirmed 1", false}, // cut short, then silence
+        {139, "at&w\r\nERROR\r\n", "write failed 1", false},
+    };
+    for (const auto& [at, answer, end, esc] : cases) {
+        SCOPED_TRACE(end);
+        Link link(FAMILY_ORV);
+        ASSERT_TRUE(link.exchange.StartWrite(GoodOrvPlan()));
+        DriveWrite(link, [&](std::size_t k, const std::string& healthy) {
+            return k == at ? answer : healthy;
+        });
+        link.exchange.OnWatchdogExpired();
+        EXPECT_EQ(link.host.log.back(), end);
+        const std::vector<std::string> after(link.host.commands.begin() + at + 1,
+                                             link.host.commands.end());
+        EXPECT_EQ(after, esc ? std::vector<std::string>{kEsc} : std::vector<std::string>{});
+        EXPECT_FALSE(link.exchange.AwaitingAnswer() || link.exchange.Write().Running() ||
+                     link.exchange.Reading());
+    }
+}
+
+TEST(WriteChecks, TheMessagesNameThePromptsAndQuoteTheEcho) {
+    const WriteFault skipped{WriteFault::Kind::UnexpectedPrompt, CWriteSequence::kFrequencyPrompt,
+                             CWriteSequence::kBandwidthPrompt};
+    EXPECT_EQ(WriteFaultText(skipped, true),
+              "The radio asked for the bandwidth where the frequency was due.");
+    EXPECT_EQ(WriteFaultText(skipped, false), "电台要求的是带宽，此时应为频率。");
+    const WriteFault changed{WriteFault::Kind::WrongEcho, "ats102=9", "ats102=8"};
+    EXPECT_EQ(WriteFaultText(changed, true), "The radio took ats102=8 where ats102=9 was sent.");
+    EXPECT_EQ(WriteFaultText(changed, false), "电台收到的是ats102=8，发送的是ats102=9。");
+}
+
 using Problems = std::vector<WritePlanProblem>;
 constexpr auto kRow = WritePlanFault::ProgramRow;
 constexpr auto kReg = WritePlanFault::Register;
@@ -401,9 +562,9 @@ TEST(WritePlanCheck, FaultsAreNamedAndNothingIsSent) {
     EXPECT_EQ(CheckWritePlan(plan), (Problems{{kRow, 63}, {kReg, 110}}));
 }
 
-// Only the answer to the command sent last, while a read or write runs, moves it on: a late
-// answer after the read ended once sent a command nobody waited for, one echoing another step
-// skipped registers, and a start answer in the middle of a write started a read beside it.
+// Only the answer to the command sent last, while a read runs, moves it on: a late answer after
+// the read ended once sent a command nobody waited for, and one echoing another step skipped
+// registers.
 TEST(StrayReplies, ChangeNothingAndLeaveTheAwaitedAnswerAwaited) {
     const auto readUpTo = [](int family, std::string command, std::string end = "") {
         return [=](Link& l) { l.Feed(kStartAnswer + RepliesBefore(family, command) + end); };
@@ -420,11 +581,8 @@ TEST(StrayReplies, ChangeNothingAndLeaveTheAwaitedAnswerAwaited) {
         {FAMILY_QX, readUpTo(FAMILY_QX, "ATS186?", "ATS186?\r\nERROR\r\n"), late},
         {FAMILY_QX, readUpTo(FAMILY_QX, "ATP0?", Listing({})), late},
         {FAMILY_ORV, readUpTo(FAMILY_ORV, "ATS186?"), Register("ATS190?", "1")},
-        {FAMILY_ORV, readUpTo(FAMILY_ORV, "ATS186?"), "\n" + Register("ATS186?", "2")},
         {FAMILY_ORV, readUpTo(FAMILY_ORV, "ATS105?"), Listing({Line(3)})},
         {FAMILY_QX, readUpTo(FAMILY_QX, "ATP0?"), Register("ATS110?", "3")},
-        {FAMILY_ORV, [](Link& l) { l.exchange.StartWrite(GoodOrvPlan()); }, kStartAnswer},
-        {FAMILY_QX, [](Link& l) { l.exchange.StartWrite(GoodQxPlan()); }, kStartAnswer},
     };
     for (const auto& [family, arrange, stray] : cases) {
         SCOPED_TRACE(stray);

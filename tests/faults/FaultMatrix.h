@@ -116,6 +116,32 @@ inline const FaultColumn kFaults[] = {
     {"error", SimStepFault::Error},       {"silence", SimStepFault::Silence},
     {"noise", SimStepFault::Noise},       {"cut", SimStepFault::Cut},
     {"overlong", SimStepFault::Overlong}, {"vanish", SimStepFault::Vanish},
+    {"skip", SimStepFault::SkipPrompt},   {"repeat", SimStepFault::RepeatPrompt},
+    {"digit", SimStepFault::ChangeDigit},
 };
+
+// The answer to the channel-programming command's access code and to each row's fields carry a
+// prompt; the radio's answer to a register write carries its value.
+inline bool AnswersWithPrompt(const Step& step) {
+    return step.name == "mord%ax" || step.name.starts_with("row ");
+}
+inline bool IsRegisterWrite(const Step& step) {
+    return step.name.starts_with("ats");
+}
+
+// Whether the fault can strike at the step: the first six spoil any reply, the others need a
+// prompt (a repeat also an answer to take back) or a register write.
+inline bool Applies(const Step& step, SimStepFault fault) {
+    switch (fault) {
+    case SimStepFault::SkipPrompt:
+        return AnswersWithPrompt(step);
+    case SimStepFault::RepeatPrompt:
+        return step.name.starts_with("row ");
+    case SimStepFault::ChangeDigit:
+        return IsRegisterWrite(step);
+    default:
+        return true;
+    }
+}
 
 } // namespace FaultMatrix

@@ -1,8 +1,11 @@
 // Every step of every sequence against every fault of the simulated radio, in-process: the
 // session, its controllers and the simulated radio served on a pseudo-terminal in this process.
-// Each cell must end as described (success only where the result is right), with nothing left
-// running and the user's write values kept, within a bound that catches a hang; then a second
-// attempt against the healed radio must succeed. The matrix is printed.
+// Each cell must end as described (success only where the result is right, and always where only
+// noise came in front of an answer), at the faulted answer (nothing further sent, only ESC to
+// leave a dialogue), with nothing left running and the user's write values kept; then a second
+// attempt against the healed radio must succeed. Nothing here is timed: the engine's own timers
+// decide when silence is silence, and a bound far beyond any of them only catches a hang. Each
+// cell runs once. The matrix is printed.
 
 #include "tests/faults/FaultMatrix.h"
 #include "base/Timing.h"
@@ -14,7 +17,6 @@
 #include "exchange/RateTables.h"
 #include "sim/SimServer.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
@@ -28,10 +30,13 @@ using namespace FaultMatrix;
 
 namespace {
 
-// The soft diagnosis re-opens the port every tick: at 20 ms a tick it would race the simulated
-// line's own 20 ms check for an opened port. Elsewhere the no-answer watchdog runs 300 ms.
+// The no-answer watchdog runs 1 s. With nine cells side by side and both processors busy
+// elsewhere, an answer the simulated radio has written can take that long to come out of the
+// pseudo-terminal (300 ms was seen missed): the engine's silence rule is about the radio, not
+// about a starved machine. The soft diagnosis ticks every 300 ms, well clear of the simulated
+// line's own 20 ms check for an opened port.
 double ScaleFor(const Sequence& seq) {
-    return seq.road == Road::QxSoftDiagnosis ? 0.05 : 0.03;
+    return seq.road == Road::QxSoftDiagnosis ? 0.15 : 0.1;
 }
 
 // Runs the event loop (without sleeping between events, unlike a pump) until done() holds or
@@ -52,9 +57,8 @@ template <class Pred> bool LoopUntil(Pred done, int ms) {
     return done();
 }
 
-// Generous: a healthy road at full length, at scale, doubled, plus slack for a busy machine. It
-// tells a hang from a slow end, nothing finer.
-int BoundMs(const Sequence& seq) {
+// Only a hang is told by the clock: a healthy road at full length, at scale, many times over.
+int HangMs(const Sequence& seq) {
     using Detector = CPowerOnDetector;
     using ConfigKey = CConfigKeyConnector;
     const int nominal =
@@ -67,7 +71,7 @@ int BoundMs(const Sequence& seq) {
                   CRadioExchange::kQxListingHoldMs
             : static_cast<int>(RateTables::kSoftDiagRates.size() + 1) * CSoftDiagnosis::kTickMs +
                   CRadioExchange::kQxListingHoldMs;
-    return 2 * AnswerBounds::AnswerBoundMs("ATP0?", 9600, nominal, ScaleFor(seq)) + 5000;
+    return 10 * AnswerBounds::AnswerBoundMs("ATP0?", 9600, nominal, ScaleFor(seq)) + 30000;
 }
 
 struct Attempt {
@@ -78,7 +82,6 @@ struct Attempt {
     bool valuesKept = true;  // the write's rows still those the user gave
     bool portClosed = false; // by the session itself, before the window's clean-up
     RadioSettings settings;
-    qint64 ms = 0;
 };
 
 // The session and the connection procedures, wired as the window wires them: every end stops
@@ -98,6 +101,8 @@ public:
         });
         QObject::connect(&m_session, &CRadioSession::writeFinished, [this] { End("saved", true); });
         Fail(&m_session, &CRadioSession::writeFailed, "write ERROR");
+        Fail(&m_session, &CRadioSession::writeBroken, "write broken");
+        Fail(&m_session, &CRadioSession::saveUnconfirmed, "save unconfirmed");
         Fail(&m_session, &CRadioSession::noAnswer, "no answer");
         Fail(&m_session, &CRadioSession::readFailed, "read failed");
         Fail(&m_session, &CRadioSession::portLost, "port lost");
@@ -112,21 +117,18 @@ public:
 
     Attempt Run(const QString& port) {
         m_attempt = Attempt{};
-        QElapsedTimer clock;
-        clock.start();
         m_session.SetPortName(port);
         if (m_seq.road == Road::QxSoftDiagnosis) {
             m_softDiag.Start();
         } else if (m_session.OpenPort(9600)) {
             m_seq.road == Road::OrvPowerOn ? m_detector.Start() : m_configKey.Start();
         }
-        LoopUntil([this] { return m_attempt.ends > 0; }, BoundMs(m_seq));
+        LoopUntil([this] { return m_attempt.ends > 0; }, HangMs(m_seq));
         if (m_attempt.ends == 0) {
             CleanUp(false);
         }
         // Anything still to come from this attempt shows as a second end.
         LoopUntil([] { return false; }, 5);
-        m_attempt.ms = clock.elapsed();
         return m_attempt;
     }
 
@@ -184,23 +186,11 @@ struct Line {
     bool started = false;
 };
 
-// What a right result looks like: the read's settings, or the radio's saved state after a write;
-// and how long the healthy attempt took.
+// What a right result looks like: the read's settings, or the radio's saved state after a write.
 struct Reference {
     Attempt healthy;
     SimState saved;
 };
-
-// A fault in a command's reply may make an attempt last as long as a healthy one plus that
-// command's answer bound (the watchdog period and any hold before the command), not more. The
-// healthy time is doubled and a second added, for a busy machine.
-qint64 CommandBoundMs(const Sequence& seq, const Step& step, const Reference& ref) {
-    const int hold = step.name != "ATP0?"       ? 0
-                     : seq.family == FAMILY_ORV ? CRadioExchange::kOrvListingHoldMs
-                                                : CRadioExchange::kQxListingHoldMs;
-    return 2 * ref.healthy.ms + AnswerBounds::AnswerBoundMs(step.name, 9600, hold, ScaleFor(seq)) +
-           1000;
-}
 
 bool SameRead(const RadioSettings& a, const RadioSettings& b, RadioFamily family) {
     return a.channels == b.channels &&
@@ -214,16 +204,35 @@ struct Cell {
     std::string why = {}; // what went wrong, or how a passing cell's first attempt ended and when
 };
 
-// How a fault must end an attempt; nullptr: any described end will do (noise may even be
-// survived). The connection's own steps end in its own failures.
+// How a fault must end an attempt; nullptr: any described end will do (the connection's own
+// steps end in its own failures). Noise in front of an answer is always survived. After "at&w"
+// went out, only ERROR says the radio did not save; a register write's answer that ends in
+// "OK" without its echo is a wrong echo, however it came about.
 const char* ExpectedEnd(const Sequence& seq, const Step& step, SimStepFault fault) {
-    if (fault == SimStepFault::Vanish) {
+    const bool save = step.name == "at&w";
+    switch (fault) {
+    case SimStepFault::Vanish:
         return "port lost";
+    case SimStepFault::Noise:
+        return seq.write ? "saved" : "read";
+    case SimStepFault::SkipPrompt:
+    case SimStepFault::RepeatPrompt:
+    case SimStepFault::ChangeDigit:
+        return "write broken";
+    default:
+        break;
     }
-    if (!step.command || fault == SimStepFault::Noise) {
+    if (!step.command) {
         return nullptr;
     }
-    return fault != SimStepFault::Error ? "no answer" : seq.write ? "write ERROR" : "read failed";
+    if (fault == SimStepFault::Error) {
+        return seq.write ? "write ERROR" : "read failed";
+    }
+    if (save) {
+        return "save unconfirmed";
+    }
+    const bool echoed = IsRegisterWrite(step) || step.name.starts_with("AT&F");
+    return fault == SimStepFault::Overlong && echoed ? "write broken" : "no answer";
 }
 
 // What is wrong with an attempt, if anything; right tells a right result.
@@ -248,10 +257,27 @@ std::string RunHealthy(const Sequence& seq, Reference* ref) {
     return why.empty() && !ref->healthy.ok ? "healthy radio: " + ref->healthy.end : why;
 }
 
+// Noise in front of every answer, the announcements included: the same result as without.
+std::string RunBehindNoise(const Sequence& seq, const Reference& ref) {
+    CSimRadio radio(seq.family);
+    SimFaults faults;
+    faults.noise = "\xa7";
+    radio.SetFaults(faults);
+    Line line(radio, seq);
+    CRig rig(seq);
+    const Attempt a = rig.Run(line.server.SlavePath());
+    const std::string why = Check(a, "noisy", [&](const Attempt&) {
+        return seq.write ? radio.SavedState() == ref.saved
+                         : SameRead(a.settings, ref.healthy.settings, seq.family);
+    });
+    return why.empty() && !a.ok ? "noise before every answer: " + a.end : why;
+}
+
 // The first attempt meets the fault; the second, on the same port unless it vanished, a healed
 // radio switched off and on.
 Cell RunCell(const Sequence& seq, const Step& step, SimStepFault fault, const Reference& ref) {
     CSimRadio radio(seq.family);
+    const SimState untouched = radio.SavedState();
     SimFaults faults;
     faults.stepFault = fault;
     faults.stepFaultAt = step.reply;
@@ -278,9 +304,25 @@ Cell RunCell(const Sequence& seq, const Step& step, SimStepFault fault, const Re
     if (wanted != nullptr && first.end != wanted) {
         return {false, "ended in " + first.end + ", not " + wanted};
     }
-    if (step.command && first.ms > CommandBoundMs(seq, step, ref)) {
-        return {false, "took " + std::to_string(first.ms) + " ms, more than " +
-                           std::to_string(CommandBoundMs(seq, step, ref))};
+    if (!radio.Vanished()) {
+        // What the tool wrote before it closed the port reaches the radio by then.
+        LoopUntil([&] { return !line->server.ToolHasPort(); }, HangMs(seq));
+    }
+    // A failure ends the attempt at the faulted answer: the radio is given nothing more (but
+    // ESC where the write stopped inside the dialogue), and keeps what it had saved (unless the
+    // fault spoiled the answer to "at&w", which the radio took all the same).
+    if (step.command && !first.ok) {
+        const bool esc = first.end == "write broken" && AnswersWithPrompt(step);
+        if (radio.RepliesSent() != step.reply + (esc ? 1 : 0) ||
+            radio.HeardSinceStrike() != (esc ? 1 : 0)) {
+            return {false, "the radio was sent more after the fault: " +
+                               std::to_string(radio.HeardSinceStrike()) + " bytes, " +
+                               std::to_string(radio.RepliesSent()) + " replies, the fault at " +
+                               std::to_string(step.reply)};
+        }
+        if (!(radio.SavedState() == untouched) && step.name != "at&w") {
+            return {false, "the radio saved something"};
+        }
     }
 
     radio.SetFaults({});
@@ -288,7 +330,6 @@ Cell RunCell(const Sequence& seq, const Step& step, SimStepFault fault, const Re
         radio.Reset();
         line = std::make_unique<Line>(radio, seq);
     } else {
-        LoopUntil([&] { return !line->server.ToolHasPort(); }, 2000);
         line->server.PowerCycle();
     }
     const Attempt second = rig.Run(line->server.SlavePath());
@@ -298,7 +339,7 @@ Cell RunCell(const Sequence& seq, const Step& step, SimStepFault fault, const Re
     if (!second.ok) {
         return {false, "second attempt failed: " + second.end};
     }
-    return {true, first.end + " " + std::to_string(first.ms) + " ms"};
+    return {true, first.end};
 }
 
 class FaultMatrixTest : public ::testing::TestWithParam<Sequence> {
@@ -312,6 +353,8 @@ TEST_P(FaultMatrixTest, EveryStepEndsWellUnderEveryFault) {
     Reference ref;
     const std::string healthy = RunHealthy(seq, &ref);
     ASSERT_TRUE(healthy.empty()) << healthy;
+    const std::string noisy = RunBehindNoise(seq, ref);
+    EXPECT_TRUE(noisy.empty()) << noisy;
 
     const std::vector<Step> steps = Steps(seq);
     std::printf("%-34s", seq.name);
@@ -320,13 +363,16 @@ TEST_P(FaultMatrixTest, EveryStepEndsWellUnderEveryFault) {
     }
     std::printf("\n");
     int failed = 0;
-    int reruns = 0;
+    int cells = 0;
     for (const Step& step : steps) {
         // The cells of a row are independent (each its own line, radio and session) and mostly
         // wait: they run side by side, each on a thread with its own event loop.
         std::array<Cell, std::size(kFaults)> row;
         std::vector<std::unique_ptr<QThread>> threads;
         for (std::size_t i = 0; i < row.size(); ++i) {
+            if (!Applies(step, kFaults[i].fault)) {
+                continue;
+            }
             threads.emplace_back(
                 QThread::create([&, i] { row[i] = RunCell(seq, step, kFaults[i].fault, ref); }));
             threads.back()->start();
@@ -337,29 +383,22 @@ TEST_P(FaultMatrixTest, EveryStepEndsWellUnderEveryFault) {
         std::printf("%-34s", step.name.c_str());
         std::string why;
         for (std::size_t i = 0; i < row.size(); ++i) {
-            // On a loaded machine a healthy reply can miss the scaled-down watchdog. A cell that
-            // fails is run once more on its own; a fault of the tool fails again, and the
-            // matrix marks the cells that needed it (pass*), always showing what the first run
-            // met: a rare hang must not hide behind a passing second run.
-            const bool rerun = !row[i].pass;
-            if (rerun) {
-                ++reruns;
-                const Cell again = RunCell(seq, step, kFaults[i].fault, ref);
-                const std::string said = "\n    " + std::string(kFaults[i].name) + ": ";
-                why += said + (again.pass
-                                   ? again.why + " (run again; the first run: " + row[i].why + ")"
-                                   : row[i].why + "; run again: " + again.why);
-                row[i].pass = again.pass;
+            if (!Applies(step, kFaults[i].fault)) {
+                std::printf(" %-8s", "-");
+                continue;
             }
-            failed += row[i].pass ? 0 : 1;
-            std::printf(" %-8s", !row[i].pass ? "FAIL" : rerun ? "pass*" : "pass");
+            ++cells;
+            if (!row[i].pass) {
+                ++failed;
+                why += "\n    " + std::string(kFaults[i].name) + ": " + row[i].why;
+            }
+            std::printf(" %-8s", row[i].pass ? "pass" : "FAIL");
         }
         std::printf("%s\n", why.c_str());
         std::fflush(stdout);
     }
-    std::printf("%s: %zu steps x %zu faults = %zu cells, %d failed (%d run again, marked *)\n",
-                seq.name, steps.size(), std::size(kFaults), steps.size() * std::size(kFaults),
-                failed, reruns);
+    std::printf("%s: %zu steps, %d cells (- where a fault cannot strike), %d failed\n", seq.name,
+                steps.size(), cells, failed);
     EXPECT_EQ(failed, 0);
 }
 

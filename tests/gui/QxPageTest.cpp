@@ -2,6 +2,7 @@
 // enabling rule, the channel list's editors, and whole Sets against the simulated radio.
 
 #include "document/DocumentSet.h"
+#include "exchange/WriteFault.h"
 #include "qxpage/QxChannelModel.h"
 #include "qxpage/QxSettingsDlg.h"
 #include "qxpage/QxTableFile.h"
@@ -306,7 +307,12 @@ TEST_F(QxPageTest, SetSendsTheClientsBytesOrEndsWithItsMessage) {
     for (const Way& way :
          {Way{"saved", {}, "保存完毕！"},
           Way{"refused", {"--error-on", "ats101="}, "数据有误，请检查！"},
-          Way{"silent", {"--silent-on", "ats125="}, Msg::kNoAnswerWhileSaving.zh}}) {
+          Way{"silent", {"--silent-on", "ats125="}, Msg::kNoAnswerWhileSaving.zh},
+          // Reply 20 answers the first row's channel number: the frequency prompt left out.
+          Way{"broken",
+              {"--fault", "skip-prompt", "--fault-at", "20"},
+              "电台要求的是带宽，此时应为频率。\n写入已停止，设置未保存。"},
+          Way{"unconfirmed", {"--silent-on", "at&w"}, SaveUnconfirmedText(false)}}) {
         SCOPED_TRACE(way.name);
         QTemporaryDir dir;
         const QString log = dir.filePath("sim.log");

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 constexpr int kDeadlineMs = CSimProcess::kDeadlineMs;
@@ -147,4 +149,26 @@ TEST(SimProgram, OrvOnItsLineFromStartToEndAndAgain) {
     }
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), garbage);
+}
+
+// The faults that change what the radio does, as the program takes them on its command line.
+TEST(SimProgram, MisbehavesAtTheReplyItIsTold) {
+    const std::string ask[] = {"Enter Channel Number", "Enter Frequency", "Enter Bandwidth"};
+    // "+++" draws reply 1 (a module not held in CONFIG says nothing at power-on), then the
+    // commands below one each.
+    const std::tuple<const char*, const char*, std::string, std::string> cases[] = {
+        {"change-digit", "2", "ats102=5\r", "ats102=6\r\n\r\nOK\r\n"},
+        {"skip-prompt", "4", "ATP0=\rmord%ax5\r", "5\r\n" + ask[2]},
+        {"repeat-prompt", "4", "ATP0=\rmord%ax5\r", "5\r\n" + ask[0]},
+    };
+    for (const auto& [fault, at, sent, answer] : cases) {
+        SCOPED_TRACE(fault);
+        CSimProcess sim(ORVCONF_SIM_PROGRAM, {"--family", "qx", "--no-pace", "--announce-delay",
+                                              "3600000", "--fault", fault, "--fault-at", at});
+        CToolEnd tool(sim.device, 9600);
+        tool.Write("+++");
+        ASSERT_TRUE(tool.WaitFor("\r\nNO CARRIER\r\nOK\r\n")) << tool.received;
+        tool.Write(sent);
+        EXPECT_TRUE(tool.WaitFor(answer)) << tool.received;
+    }
 }

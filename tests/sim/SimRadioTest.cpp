@@ -90,3 +90,49 @@ TEST(SimRadio, FullListingKeepsItsColumnsAndFitsTheReplyBuffer) {
     }
     EXPECT_EQ(listing.substr(at), "\r\nOK\r\n") << "64 lines, then the end";
 }
+
+// The faults that change what the radio does, each at the reply it picks: a prompt left out (the
+// field keeps what the channel held), a prompt asked again (the answer not taken), a register
+// write taken and echoed with its last digit changed. Elsewhere they do not strike.
+TEST(SimRadio, SkippedAndRepeatedPromptsAndAChangedDigit) {
+    const std::string ask[] = {CSimRadio::kChannelPrompt, CSimRadio::kFrequencyPrompt,
+                               CSimRadio::kBandwidthPrompt, CSimRadio::kDirectionPrompt};
+    const auto at = [](SimStepFault fault, int reply) {
+        SimFaults faults;
+        faults.stepFault = fault;
+        faults.stepFaultAt = reply;
+        return faults;
+    };
+    // "+++" is reply 1, "ATP0=" 2, the access code 3, the answer "5" 4.
+    const auto dialogue = [&](SimStepFault fault) {
+        CSimRadio radio(FAMILY_QX);
+        radio.SetFaults(at(fault, 4));
+        const SimChannel before = radio.Channel(5);
+        std::string said = radio.Receive("+++ATP0=\rmord%ax5\r");
+        said += radio.Receive("1\r");
+        EXPECT_TRUE(radio.StepFaultStruck());
+        return std::tuple(said, before, radio);
+    };
+    const std::string opening = kStart + "ATP0=\r\r\n" + ask[0];
+    {
+        auto [said, before, radio] = dialogue(SimStepFault::SkipPrompt);
+        EXPECT_EQ(said, opening + "5\r\n" + ask[2] + "1\r\n" + ask[3]);
+        EXPECT_EQ(radio.Receive("2\r"), "2\r\n" + ask[0]);
+        EXPECT_EQ(radio.Channel(5).frequencyHz, before.frequencyHz);
+        EXPECT_EQ(std::pair(radio.Channel(5).bandwidth, radio.Channel(5).direction),
+                  std::pair(1, 2));
+    }
+    {
+        auto [said, before, radio] = dialogue(SimStepFault::RepeatPrompt);
+        EXPECT_EQ(said, opening + "5\r\n" + ask[0] + "1\r\n" + ask[1]);
+    }
+    CSimRadio radio(FAMILY_QX);
+    radio.SetFaults(at(SimStepFault::ChangeDigit, 2));
+    EXPECT_EQ(radio.Receive("+++ats102=5\rats101=1\r"),
+              kStart + Ok("ats102=6\r") + Ok("ats101=1\r"));
+    EXPECT_EQ(radio.Register(102), 6);
+    radio.Reset();
+    radio.SetFaults(at(SimStepFault::ChangeDigit, 2));
+    EXPECT_EQ(radio.Receive("+++ATS102?\r"), kStart + Ok("ATS102?\r", "7"));
+    EXPECT_FALSE(radio.StepFaultStruck());
+}

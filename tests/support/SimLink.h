@@ -26,7 +26,9 @@ public:
     int readsFinished = 0;
     int rejected = 0;
     int saved = 0;
-    int failed = 0; // writes refused with "ERROR"
+    int failed = 0;                 // writes refused with "ERROR"
+    std::vector<WriteFault> broken; // writes stopped at a wrong prompt or echo
+    int unconfirmed = 0;            // saves whose answer was not understood
     int noAnswers = 0;
     std::vector<std::pair<ReadFailure, std::string>> failures; // reads that ended without settings
     std::size_t errorAt = 0;   // 1-based number of the command answered with "ERROR"; 0: none
@@ -69,7 +71,9 @@ public:
     void ReplyRejected() override { ++rejected; }
     void WriteFinished(RadioFamily) override { ++saved; }
     void WriteFailed(RadioFamily) override { ++failed; }
-    void ReadFailed(ReadFailure why, const std::string& command) override {
+    void WriteBroken(RadioFamily, const WriteFault& fault) override { broken.push_back(fault); }
+    void SaveUnconfirmed(RadioFamily) override { ++unconfirmed; }
+    void ReadFailed(ReadFailure why, const std::string& command, const std::string&) override {
         failures.emplace_back(why, command);
     }
 
