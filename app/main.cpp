@@ -11,7 +11,7 @@
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string_view(argv[1]) == "--version") { // answered without a display
-        return std::printf("orvconf %s\n", kOrvconfVersion) < 0 ? 1 : 0;
+        return std::printf("orvconf %s\n%s", kOrvconfVersion, kOrvconfVersionNotice) < 0 ? 1 : 0;
     }
     if (argc == 2 && std::string_view(argv[1]) == "--help") { // the man page is made from this
         return std::printf("Usage: orvconf [--language zh|en] [--help] [--version]\n"

@@ -161,7 +161,8 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
         return fail(parser.errorText());
     }
     if (parser.isSet(version)) {
-        *message = QStringLiteral("orvconf-sim %1\n").arg(QLatin1String(kOrvconfVersion));
+        *message = QStringLiteral("orvconf-sim %1\n%2")
+                       .arg(QLatin1String(kOrvconfVersion), QLatin1String(kOrvconfVersionNotice));
         return SimOptionsResult::Help;
     }
     if (parser.isSet(help)) {

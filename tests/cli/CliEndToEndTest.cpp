@@ -2,12 +2,10 @@
 // road, a dry run, a write verified by reading the radio back, and a radio that refuses or drops
 // part of a write. Usage, bad input and documents run in-process (CliTest).
 
-#include "base/Version.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/JsonEdit.h"
 #include "tests/support/SimProcess.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -239,17 +237,6 @@ TEST(CliEndToEnd, AWriteTheRadioRefusesOrDoesNotKeep) {
             RunCli(QStringList{"write", "--settings", WriteDocument(dir, wanted)} + connect);
         EXPECT_EQ(write.status, c.status) << write.err.toStdString();
         EXPECT_TRUE(write.err.contains(c.message)) << write.err.toStdString();
-    }
-}
-
-TEST(CliEndToEnd, EveryProgramNamesItsVersion) {
-    for (const char* program : {ORVCONF_CLI, ORVCONF_SIM, ORVCONF_APP}) {
-        QProcess process;
-        process.start(program, {"--version"});
-        ASSERT_TRUE(process.waitForFinished(kTimeoutMs)) << program;
-        EXPECT_EQ(process.exitCode(), 0) << program;
-        EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()),
-                  QString("%1 %2\n").arg(QFileInfo(program).fileName(), kOrvconfVersion));
     }
 }
 
