@@ -5,6 +5,7 @@
 #include "serial/CommPortMonitor.h"
 #include "serial/TrafficLog.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -336,6 +337,22 @@ void CCommPort::Close() {
     if (d->log != nullptr && wasOpen) {
         d->log->Event(QStringLiteral("close"));
     }
+}
+
+void CCommPort::TakeArrived() {
+    if (!d->monitoring || d->lost || d->monitor == nullptr || d->delivering || d->held) {
+        return;
+    }
+    // Reads already handed to this thread come first, then what the monitor reads now. The
+    // monitor only ever posts to this thread and never waits for it, so the wait ends.
+    const std::shared_ptr<bool> alive = d->alive;
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    if (!*alive || d->monitor == nullptr || !d->monitoring || d->held) {
+        return; // a handler closed or destroyed the port, or asked for a hold
+    }
+    QMetaObject::invokeMethod(
+        d->monitor, [m = d->monitor] { m->ReadArrived(); }, Qt::BlockingQueuedConnection);
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void CCommPort::SetTrafficLog(CTrafficLog* log) {

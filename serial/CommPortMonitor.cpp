@@ -198,6 +198,16 @@ void CCommPortMonitor::DrainInput() {
     });
 }
 
+void CCommPortMonitor::ReadArrived() {
+    if (!m_monitoring || !m_port) {
+        return;
+    }
+    // A zero wait reads what the driver holds (emitting readyRead, which drains it) or times out
+    // at once; the time-out is no failure.
+    m_port->waitForReadyRead(0);
+    DrainInput();
+}
+
 void CCommPortMonitor::FlushSend() {
     QByteArray text;
     {
@@ -265,6 +275,17 @@ void CCommPortMonitor::OnError(QSerialPort::SerialPortError error) {
     m_port->clearError();
     switch (error) {
     case QSerialPort::ResourceError:
+#ifdef Q_OS_UNIX
+        // QSerialPort reports a read that finds nothing (EAGAIN: the input was purged under a
+        // notification already due) as a resource error, and stops reading. Only a device that
+        // hung up is lost; a live one is read again, and one that keeps failing is given up.
+        if (!HungUp() && ++m_readFailures < kReadFailuresBeforeLost) {
+            m_port->setReadBufferSize(m_port->readBufferSize()); // reading resumes
+            break;
+        }
+#endif
+        ReportLost(text);
+        break;
     case QSerialPort::DeviceNotFoundError:
         ReportLost(text);
         break;
@@ -285,18 +306,27 @@ void CCommPortMonitor::OnError(QSerialPort::SerialPortError error) {
     }
 }
 
-void CCommPortMonitor::CheckHangup() {
+bool CCommPortMonitor::HungUp() const {
 #ifdef Q_OS_UNIX
-    if (!m_port || !m_port->isOpen() || m_lost) {
-        return;
+    if (!m_port || !m_port->isOpen()) {
+        return true;
     }
     pollfd watched{};
     watched.fd = m_port->handle();
     watched.events = POLLIN;
-    if (::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    return ::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    return false;
+#endif
+}
+
+void CCommPortMonitor::CheckHangup() {
+    if (!m_port || !m_port->isOpen() || m_lost) {
+        return;
+    }
+    if (HungUp()) {
         ReportLost(QStringLiteral("The device hung up (it was unplugged or its other end closed)"));
     }
-#endif
 }
 
 void CCommPortMonitor::ReportLost(const QString& reason) {

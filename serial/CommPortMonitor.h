@@ -67,11 +67,15 @@ private:
     void MonitorThread(quint64 generation);
     // Hands everything received so far to the owner's thread in one go.
     void DrainInput();
+    // Reads what the device holds without waiting for its notification, and hands it over.
+    void ReadArrived();
     // Performs the write waiting in the send slot, discarding unread input first.
     void FlushSend();
 
     QString Configure(const LineSettings& settings, QString* failureText);
     void OnError(QSerialPort::SerialPortError error);
+    // Whether the device hung up (POLLHUP or POLLERR on it), or is closed.
+    bool HungUp() const;
     void CheckHangup();
     void ReportLost(const QString& reason);
     void ReportFailure(const QString& label, const QString& systemText);
