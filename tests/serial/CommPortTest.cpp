@@ -129,6 +129,44 @@ TEST_F(CommPortTest, HoldInAHandlerStopsDeliveryAndDelaysThatHandlersWrite) {
     EXPECT_FALSE(deliveredWhileHeld);
 }
 
+// Two writes of the radio arrive while the rest of a batch is held back: a handler asked for a
+// hold and then waits, as a modal box does, until both have been read. Afterwards every byte is
+// handled once, in the order it arrived.
+TEST_F(CommPortTest, TwoBatchesArrivingDuringAHoldLoseAndReorderNothing) {
+    ASSERT_TRUE(OpenAndMonitor());
+    CTrafficLog log;
+    port.SetTrafficLog(&log);
+    // Bytes read from the line so far, as the log has them (whatever became of them since).
+    const auto read = [&] {
+        qsizetype bytes = 0;
+        for (const QByteArray& line : log.Text().split('\n')) {
+            if (const qsizetype at = line.indexOf(" ms  RX  "); at >= 0) {
+                bytes += line.mid(at + 9).split(' ').value(0).toLongLong();
+            }
+        }
+        return bytes;
+    };
+    Timing::SetScale(0.01);
+    bool waited = false;
+    onByte = [&](unsigned char byte) {
+        if (byte != 'a') {
+            return;
+        }
+        port.Hold(30000);
+        radio.Write("defg");
+        waited = PtyPair::PumpUntil([&] { return read() == 7; }, kWaitMs);
+        radio.Write("hij");
+        waited = waited && PtyPair::PumpUntil([&] { return read() == 10; }, kWaitMs);
+    };
+    radio.Write("abc");
+    // Done once the hold is over and nothing waits any more.
+    ASSERT_TRUE(PtyPair::PumpUntil(
+        [&] { return waited && !port.IsHeld() && port.BytesWaiting() == 0; }, kWaitMs))
+        << log.Text().toStdString();
+    EXPECT_EQ(received, "abcdefghij");
+    port.SetTrafficLog(nullptr);
+}
+
 TEST_F(CommPortTest, OpensNeitherAMissingDeviceNorOneInUseAndTellsInvalidSettingsInABox) {
     EXPECT_FALSE(port.Open(this, QStringLiteral("pts/999999"), 9600));
     EXPECT_FALSE(port.IsOpen() || port.StartMonitor());
