@@ -93,14 +93,29 @@ QString DescribeSettings(const LineSettings& s) {
 
 } // namespace
 
-CCommPortMonitor::CCommPortMonitor(QObject* ownerContext, IPortMonitorSink* sink,
-                                   std::shared_ptr<SendSlot> slot, quint64 session)
-    : m_ownerContext(ownerContext), m_sink(sink), m_slot(std::move(slot)), m_session(session) {}
+CCommPortMonitor::CCommPortMonitor(std::shared_ptr<SendSlot> slot, quint64 session)
+    : m_slot(std::move(slot)), m_session(session) {}
 
 CCommPortMonitor::~CCommPortMonitor() = default;
 
-template <typename F> void CCommPortMonitor::Post(F&& call) {
-    QMetaObject::invokeMethod(m_ownerContext, std::forward<F>(call), Qt::QueuedConnection);
+void CCommPortMonitor::RunAndWait(std::function<void()> call) {
+    m_pending = std::move(call);
+    m_handOver.fetch_add(1, std::memory_order_release);
+    QMetaObject::invokeMethod(this, &CCommPortMonitor::RunPending, Qt::BlockingQueuedConnection);
+    [[maybe_unused]] const unsigned done = m_handOver.load(std::memory_order_acquire);
+}
+
+void CCommPortMonitor::RunPending() {
+    [[maybe_unused]] const unsigned posted = m_handOver.load(std::memory_order_acquire);
+    const std::function<void()> call = std::exchange(m_pending, nullptr);
+    if (call) {
+        call();
+    }
+    m_handOver.fetch_add(1, std::memory_order_release);
+}
+
+void CCommPortMonitor::ReleaseReport() {
+    m_slot->reports.fetch_add(1, std::memory_order_release);
 }
 
 OpenOutcome CCommPortMonitor::OpenDevice(const QString& devicePath, const LineSettings& settings) {
@@ -193,9 +208,8 @@ void CCommPortMonitor::DrainInput() {
     if (bytes.isEmpty()) {
         return;
     }
-    Post([sink = m_sink, generation = m_generation, bytes = std::move(bytes)] {
-        sink->OnReceived(generation, bytes);
-    });
+    ReleaseReport();
+    emit received(m_generation, bytes);
 }
 
 void CCommPortMonitor::ReadArrived() {
@@ -211,7 +225,7 @@ void CCommPortMonitor::ReadArrived() {
 void CCommPortMonitor::FlushSend() {
     QByteArray text;
     {
-        QMutexLocker locker(&m_slot->lock);
+        const std::lock_guard<std::mutex> locker(m_slot->lock);
         if (!m_slot->full) {
             return;
         }
@@ -345,13 +359,13 @@ void CCommPortMonitor::ReportLost(const QString& reason) {
     }
     QMetaObject::invokeMethod(
         this, [this] { ClosePort(); }, Qt::QueuedConnection);
-    Post([sink = m_sink, session = m_session, reason] { sink->OnLost(session, reason); });
+    ReleaseReport();
+    emit lost(m_session, reason);
 }
 
 void CCommPortMonitor::ReportFailure(const QString& label, const QString& systemText) {
-    Post([sink = m_sink, session = m_session, label, systemText] {
-        sink->OnFailure(session, label, systemText);
-    });
+    ReleaseReport();
+    emit failed(m_session, label, systemText);
 }
 
 void CCommPortMonitor::ClosePort() {

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QSet>
 #include <QStyle>

@@ -167,6 +167,36 @@ TEST_F(CommPortTest, TwoBatchesArrivingDuringAHoldLoseAndReorderNothing) {
     port.SetTrafficLog(nullptr);
 }
 
+// Texts handed to the monitor while it is busy reading a flood: each write goes out whole, a
+// later text replaces one not yet written but never the other way round, and the last one goes
+// out. (Under ThreadSanitizer this is the hand-over of the send buffer to a thread that is
+// awake, which no wake-up of its event loop orders.)
+TEST_F(CommPortTest, TextsSentWhileTheMonitorIsBusyGoOutWholeAndInOrder) {
+    ASSERT_TRUE(OpenAndMonitor(230400));
+    const std::string flood(4096, 'x');
+    constexpr int kTexts = 200;
+    std::string wire;
+    for (int i = 0; i < kTexts; ++i) {
+        radio.Write(flood);
+        port.Send("AT" + std::to_string(i) + "\r");
+        QCoreApplication::processEvents();
+        wire += radio.Read();
+    }
+    const std::string last = "AT" + std::to_string(kTexts - 1) + "\r";
+    ASSERT_TRUE(radio.WaitFor(last, kWaitMs, &wire) || wire.find(last) != std::string::npos);
+    int previous = -1;
+    std::size_t start = 0;
+    for (std::size_t end = wire.find('\r'); end != std::string::npos;
+         start = end + 1, end = wire.find('\r', start)) {
+        const std::string text = wire.substr(start, end - start);
+        ASSERT_TRUE(text.size() > 2 && text.starts_with("AT")) << "torn: " << text;
+        const int n = std::stoi(text.substr(2));
+        EXPECT_GT(n, previous) << text;
+        previous = n;
+    }
+    EXPECT_EQ(previous, kTexts - 1);
+}
+
 TEST_F(CommPortTest, OpensNeitherAMissingDeviceNorOneInUseAndTellsInvalidSettingsInABox) {
     EXPECT_FALSE(port.Open(this, QStringLiteral("pts/999999"), 9600));
     EXPECT_FALSE(port.IsOpen() || port.StartMonitor());
