@@ -361,14 +361,19 @@ void CCommPort::TakeArrived() {
     if (!d->monitoring || d->lost || d->monitor == nullptr || d->delivering || d->held) {
         return;
     }
-    // Reads already handed to this thread come first, then what the monitor reads now. The
-    // monitor only ever posts to this thread and never waits for it, so the wait ends.
+    // Reads already handed to this thread come first. Then the monitor's event loop is made to
+    // turn twice: the turn that serves the first call notices what the device holds now and
+    // reads it, and the second call is served only after that turn, so that what was read has
+    // been handed to this thread by then. The monitor only ever posts to this thread and never
+    // waits for it, so the waits end.
     const std::shared_ptr<bool> alive = d->alive;
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-    if (!*alive || d->monitor == nullptr || !d->monitoring || d->held) {
-        return; // a handler closed or destroyed the port, or asked for a hold
+    for (int turn = 0; turn < 2; ++turn) {
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        if (!*alive || d->monitor == nullptr || !d->monitoring || d->held) {
+            return; // a handler closed or destroyed the port, or asked for a hold
+        }
+        d->monitor->RunAndWait([m = d->monitor] { m->ReadArrived(); });
     }
-    d->monitor->RunAndWait([m = d->monitor] { m->ReadArrived(); });
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 

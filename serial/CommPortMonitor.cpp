@@ -213,12 +213,8 @@ void CCommPortMonitor::DrainInput() {
 }
 
 void CCommPortMonitor::ReadArrived() {
-    if (!m_monitoring || !m_port) {
-        return;
-    }
-    // A zero wait reads what the driver holds (emitting readyRead, which drains it) or times out
-    // at once; the time-out is no failure.
-    m_port->waitForReadyRead(0);
+    // The device itself is read only by QSerialPort's notification: a read of it from elsewhere
+    // leaves that notification to find nothing, which QSerialPort reports as a failure.
     DrainInput();
 }
 
@@ -294,7 +290,7 @@ void CCommPortMonitor::OnError(QSerialPort::SerialPortError error) {
         // notification already due) as a resource error, and stops reading. Only a device that
         // hung up is lost; a live one is read again, and one that keeps failing is given up.
         if (!HungUp() && ++m_readFailures < kReadFailuresBeforeLost) {
-            m_port->setReadBufferSize(m_port->readBufferSize()); // reading resumes
+            ResumeReading();
             break;
         }
 #endif
@@ -318,6 +314,18 @@ void CCommPortMonitor::OnError(QSerialPort::SerialPortError error) {
         // Time-outs of the bounded waits in Shutdown, and modem lines a device lacks.
         break;
     }
+}
+
+void CCommPortMonitor::ResumeReading() {
+#ifdef Q_OS_UNIX
+    // QSerialPort has no call that enables its read notification again; the notifier is its
+    // child.
+    for (QSocketNotifier* notifier : m_port->findChildren<QSocketNotifier*>()) {
+        if (notifier->type() == QSocketNotifier::Read) {
+            notifier->setEnabled(true);
+        }
+    }
+#endif
 }
 
 bool CCommPortMonitor::HungUp() const {

@@ -88,13 +88,15 @@ private:
     Q_INVOKABLE void MonitorThread(quint64 generation);
     // Hands everything received so far to the owner's thread in one go.
     void DrainInput();
-    // Reads what the device holds without waiting for its notification, and hands it over.
+    // Hands over what QSerialPort has read and not yet handed over.
     void ReadArrived();
     // Performs the write waiting in the send slot, discarding unread input first.
     void FlushSend();
 
     QString Configure(const LineSettings& settings, QString* failureText);
     void OnError(QSerialPort::SerialPortError error);
+    // Enables QSerialPort's read notification again after it stopped reading on a failed read.
+    void ResumeReading();
     // Whether the device hung up (POLLHUP or POLLERR on it), or is closed.
     bool HungUp() const;
     void CheckHangup();
