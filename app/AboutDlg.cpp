@@ -11,6 +11,7 @@ CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent)
     m_ui->iconLabel->setPixmap(icon.pixmap(32, 32));
     // The form holds the translated text with a place for the version the build was made from.
     m_ui->versionLabel->setText(m_ui->versionLabel->text().arg(QLatin1String(kOrvconfVersion)));
+    m_ui->homeLabel->setText(QLatin1String(kOrvconfHomepage));
 }
 
 CAboutDlg::~CAboutDlg() = default;

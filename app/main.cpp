@@ -8,10 +8,31 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
+
+namespace {
+
+// The arguments (null-terminated) without the language option and its value, which
+// Language::ReadStartLanguage has taken; Qt takes its own options from the rest.
+std::vector<char*> WithoutLanguage(int argc, char** argv) {
+    std::vector<char*> rest{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--language") {
+            ++i; // its value
+        } else if (!arg.starts_with("--language=")) {
+            rest.push_back(argv[i]);
+        }
+    }
+    rest.push_back(nullptr);
+    return rest;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string_view(argv[1]) == "--version") { // answered without a display
-        return std::printf("orvconf %s\n", kOrvconfVersion) < 0 ? 1 : 0;
+        return std::printf("orvconf %s\n%s", kOrvconfVersion, kOrvconfVersionNotice) < 0 ? 1 : 0;
     }
     if (argc == 2 && std::string_view(argv[1]) == "--help") { // the man page is made from this
         return std::printf("Usage: orvconf [--language zh|en] [--help] [--version]\n"
@@ -37,12 +58,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", language.error.c_str());
         return 1;
     }
-    CConfApp app(argc, argv);
+    // Kept for the application's lifetime, as Qt requires.
+    std::vector<char*> args = WithoutLanguage(argc, argv);
+    int count = static_cast<int>(args.size()) - 1;
+    CConfApp app(count, args.data());
     // Qt has taken its own options (-platform, -style, ...); anything left is not ours either.
-    if (argc > 1) {
+    if (count > 1) {
         std::string rest;
-        for (int i = 1; i < argc; ++i) {
-            rest += std::string(rest.empty() ? "" : " ") + argv[i];
+        for (int i = 1; i < count; ++i) {
+            rest += std::string(rest.empty() ? "" : " ") + args[static_cast<std::size_t>(i)];
         }
         std::fprintf(stderr, "orvconf: unknown option or argument: %s (see orvconf --help)\n",
                      rest.c_str());

@@ -1,21 +1,28 @@
 // Time of a complete write (ORV and QX) through orvconf-cli against orvconf-sim paced at the line
-// rate, divided by the time the write's bytes need on the wire at that rate. The write itself has
-// no fixed holds, so the wire time is the whole of the floor. Prints the figures; asserts nothing.
+// rate, divided by the time the write's bytes need on the wire at that rate. Prints the figures;
+// asserts nothing.
 //
-// The write's duration is the one orvconf-cli reports (first command to the radio's confirmed
-// save); its bytes are counted in the simulated radio's byte log from the write's first command
-// ("ATP0=\r") up to the command that leaves command mode ("ata\r"). The simulated radio paces
-// only what it sends, so two figures are printed: over the time of both directions (what a real
-// line would take, the dialogue being strictly turn by turn) and over the time of the paced
-// direction alone (the floor this simulated line has, so the figure that shows our overhead).
+// The write alone (--no-verify): its duration is the one orvconf-cli reports (first command to
+// the radio's confirmed save); its bytes are counted in the simulated radio's byte log from the
+// write's first command ("ATP0=\r") up to the command that leaves command mode ("ata\r"). The
+// write itself has no fixed holds, so the wire time is the whole of its floor. The simulated
+// radio paces only what it sends, so two figures are printed: over the time of both directions
+// (what a real line would take, the dialogue being strictly turn by turn) and over the time of
+// the paced direction alone (the floor this simulated line has, so the figure that shows our
+// overhead).
+//
+// The write with its verify (the read-back after the save): from the client's trace, the time
+// from the write's first command to the last byte of the read-back, over the wire time of every
+// byte in between plus the holds the client asked for in between (the read's fixed waits), and
+// over the paced direction's wire time plus those holds.
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QThread>
 
 #include <cstdio>
 #include <optional>
@@ -89,79 +96,172 @@ std::optional<WireCount> CountWriteBytes(const QList<LogRecord>& records) {
     return count;
 }
 
+// A window of the client's trace: the write's first command up to the command that leaves the
+// radio's command mode.
+struct TraceWindow {
+    qint64 ms = 0;            // first command sent to the last byte received before "ata"
+    qint64 bytes = 0;         // both directions
+    qint64 receivedBytes = 0; // from the radio: the paced direction
+    qint64 holdsMs = 0;
+    int baud = 0;
+};
+
+std::optional<TraceWindow> ReadTrace(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return std::nullopt;
+    }
+    static const QRegularExpression bytes(
+        QStringLiteral(R"(^\s*(\d+) ms  (TX|RX)  (\d+) bytes.*\|(.*)\|$)"));
+    static const QRegularExpression hold(QStringLiteral(R"(^\s*\d+ ms  --  hold (\d+) ms)"));
+    static const QRegularExpression open(QStringLiteral(R"(open \S+ at (\d+) baud)"));
+    TraceWindow window;
+    qint64 startMs = -1;
+    qint64 lastRxMs = -1;
+    int baud = 0;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (const QRegularExpressionMatch m = open.match(line); m.hasMatch() && startMs < 0) {
+            baud = m.captured(1).toInt();
+        }
+        if (const QRegularExpressionMatch m = hold.match(line); m.hasMatch() && startMs >= 0) {
+            window.holdsMs += m.captured(1).toLongLong();
+        }
+        const QRegularExpressionMatch m = bytes.match(line);
+        if (!m.hasMatch()) {
+            continue;
+        }
+        const qint64 ms = m.captured(1).toLongLong();
+        const bool sent = m.captured(2) == QLatin1String("TX");
+        if (startMs < 0 && sent && m.captured(4).startsWith(QLatin1String("ATP0=."))) {
+            startMs = ms;
+            window.baud = baud;
+        }
+        if (startMs < 0) {
+            continue;
+        }
+        if (sent && m.captured(4).startsWith(QLatin1String("ata."))) {
+            window.ms = lastRxMs - startMs;
+            return window.baud > 0 && lastRxMs >= startMs ? std::optional(window) : std::nullopt;
+        }
+        window.bytes += m.captured(3).toLongLong();
+        if (!sent) {
+            window.receivedBytes += m.captured(3).toLongLong();
+            lastRxMs = ms;
+        }
+    }
+    return std::nullopt;
+}
+
 struct Run {
     int status = -1;
     QByteArray err;
 };
 
-Run RunCli(const QStringList& args) {
+// Runs the client; when it asks for the radio to be switched on, presses Enter at the simulated
+// radio (which then announces itself as soon as the client listens).
+Run RunCli(const QStringList& args, QProcess& sim) {
     QProcess cli;
+    cli.setReadChannel(QProcess::StandardError);
     cli.start(ORVCONF_CLI, args);
     Run run;
-    if (!cli.waitForFinished(kTimeoutMs)) {
+    bool switchedOn = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (cli.state() != QProcess::NotRunning && clock.elapsed() < kTimeoutMs) {
+        if (!cli.waitForReadyRead(100)) {
+            cli.waitForFinished(100);
+        }
+        run.err += cli.readAllStandardError();
+        if (!switchedOn &&
+            (run.err.contains("radio on now") || run.err.contains("power it on now"))) {
+            sim.write("\n");
+            sim.waitForBytesWritten(10000);
+            switchedOn = true;
+        }
+    }
+    if (cli.state() != QProcess::NotRunning) {
         cli.kill();
         cli.waitForFinished();
     }
+    run.err += cli.readAllStandardError();
     run.status = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    run.err = cli.readAllStandardError();
     return run;
 }
 
-// One family: read the radio, write what was read, measure. Returns the ratio, or a negative
-// value when the run failed (the reason printed).
-double Measure(const char* family, const QStringList& link, QTextStream& report) {
+// One family: read the radio, write what was read without and with the read-back, measure.
+void Measure(const char* family, const QStringList& link, QTextStream& report) {
     QTemporaryDir dir;
     const QString log = dir.filePath("sim.log");
     const QString settings = dir.filePath("settings.json");
+    const QString trace = dir.filePath("verified.trace");
     QProcess sim;
-    sim.start(ORVCONF_SIM, {"--family", family, "--announce-delay", "300", "--log", log});
+    sim.start(ORVCONF_SIM, {"--family", family, "--manual-power", "--log", log});
     if (!sim.waitForStarted(10000) || !sim.waitForReadyRead(10000)) {
         report << family << ": orvconf-sim did not start\n";
-        return -1;
+        return;
     }
     const QString port = QString::fromLocal8Bit(sim.readLine()).trimmed();
     const QStringList connect = QStringList{"--port", port, "--family", family} + link;
-    const Run read = RunCli(QStringList{"read"} + connect + QStringList{"--output", settings});
-    // Off and on again, so that the radio announces itself to the write.
-    sim.write("\n");
-    sim.waitForBytesWritten(10000);
-    QThread::msleep(300);
-    const Run write = RunCli(QStringList{"write"} + connect + QStringList{"--settings", settings});
+    const Run read = RunCli(QStringList{"read"} + connect + QStringList{"--output", settings}, sim);
+    const Run write = RunCli(
+        QStringList{"write", "--no-verify"} + connect + QStringList{"--settings", settings}, sim);
+    const Run verified = RunCli(QStringList{"write"} + connect +
+                                    QStringList{"--settings", settings, "--trace", trace},
+                                sim);
     sim.kill();
     sim.waitForFinished();
-    if (read.status != 0 || write.status != 0) {
-        report << family << ": read " << read.status << ", write " << write.status << "\n"
-               << read.err << write.err;
-        return -1;
+    if (read.status != 0 || write.status != 0 || verified.status != 0) {
+        report << family << ": read " << read.status << ", write " << write.status
+               << ", verified write " << verified.status << "\n"
+               << read.err << write.err << verified.err;
+        return;
     }
     static const QRegularExpression took(QStringLiteral(R"(the write took (\d+) ms)"));
     const QRegularExpressionMatch m = took.match(QString::fromUtf8(write.err));
+    // The first write in the log is the one without the read-back.
     const std::optional<WireCount> wire = CountWriteBytes(ReadLog(log));
-    if (!m.hasMatch() || !wire || wire->baud <= 0) {
+    const std::optional<TraceWindow> window = ReadTrace(trace);
+    if (!m.hasMatch() || !wire || wire->baud <= 0 || !window) {
         report << family << ": the write's time or bytes were not found\n";
-        return -1;
+        return;
     }
     const double writeMs = m.captured(1).toDouble();
     const double msPerByte = kBitsPerByte * 1000.0 / wire->baud;
-    const double holdsMs = 0.0; // the write sequence holds nothing
     const double lineMs = static_cast<double>(wire->toRadio + wire->fromRadio) * msPerByte;
     const double pacedMs = static_cast<double>(wire->fromRadio) * msPerByte;
-    const double ratio = writeMs / (pacedMs + holdsMs);
-    report << QString("%1 write: %2 ms at %3 baud; %4 bytes to the radio, %5 from it; holds %6 "
-                      "ms\n")
+    report << QString("%1 write alone (--no-verify): %2 ms at %3 baud; %4 bytes to the radio, %5 "
+                      "from it; no holds\n")
                   .arg(family)
                   .arg(writeMs, 0, 'f', 0)
                   .arg(wire->baud)
                   .arg(wire->toRadio)
-                  .arg(wire->fromRadio)
-                  .arg(holdsMs, 0, 'f', 0);
+                  .arg(wire->fromRadio);
     report << QString("  over both directions' wire time (%1 ms): %2\n"
                       "  over the paced direction's wire time (%3 ms): %4 (goal <= 1.05)\n")
                   .arg(lineMs, 0, 'f', 0)
-                  .arg(writeMs / (lineMs + holdsMs), 0, 'f', 3)
+                  .arg(writeMs / lineMs, 0, 'f', 3)
                   .arg(pacedMs, 0, 'f', 0)
-                  .arg(ratio, 0, 'f', 3);
-    return ratio;
+                  .arg(writeMs / pacedMs, 0, 'f', 3);
+    const double windowMsPerByte = kBitsPerByte * 1000.0 / window->baud;
+    const double holdsMs = static_cast<double>(window->holdsMs);
+    const double floorMs = static_cast<double>(window->bytes) * windowMsPerByte + holdsMs;
+    const double pacedFloorMs =
+        static_cast<double>(window->receivedBytes) * windowMsPerByte + holdsMs;
+    const double verifiedMs = static_cast<double>(window->ms);
+    report << QString("%1 write and verify: %2 ms; %3 bytes both ways, %4 of them from the "
+                      "radio; holds %5 ms\n"
+                      "  over both directions' wire time plus holds (%6 ms): %7\n"
+                      "  over the paced direction's wire time plus holds (%8 ms): %9\n")
+                  .arg(family)
+                  .arg(window->ms)
+                  .arg(window->bytes)
+                  .arg(window->receivedBytes)
+                  .arg(window->holdsMs)
+                  .arg(floorMs, 0, 'f', 0)
+                  .arg(verifiedMs / floorMs, 0, 'f', 3)
+                  .arg(pacedFloorMs, 0, 'f', 0)
+                  .arg(verifiedMs / pacedFloorMs, 0, 'f', 3);
 }
 
 } // namespace

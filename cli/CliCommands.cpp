@@ -682,7 +682,7 @@ int Dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         return kReadComplete;
     }
     if (name == "--version" || name == "-v") {
-        out << "orvconf-cli " << kOrvconfVersion << '\n';
+        out << "orvconf-cli " << kOrvconfVersion << '\n' << kOrvconfVersionNotice;
         return kReadComplete;
     }
     std::unique_ptr<CCommand> command;

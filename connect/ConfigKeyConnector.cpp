@@ -31,6 +31,11 @@ void CConfigKeyConnector::Stop() {
 }
 
 void CConfigKeyConnector::OnTick() {
+    // What arrived before this tick counts, however late the tick runs.
+    m_session.TakeArrived();
+    if (!m_tick.isActive()) {
+        return;
+    }
     if (ParsePowerOnReport(m_session.ReceivedText()).valid) {
         Stop();
         m_session.ClosePort();

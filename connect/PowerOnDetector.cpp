@@ -41,6 +41,11 @@ void CPowerOnDetector::Stop() {
 }
 
 void CPowerOnDetector::OnTick() {
+    // A report that arrived before this tick counts, however late the tick runs.
+    m_session.TakeArrived();
+    if (!m_tick.isActive()) {
+        return;
+    }
     emit tick(m_secondsLeft);
 
     if (m_secondsLeft <= 0) {

@@ -140,6 +140,8 @@ bool CRadioSession::GiveAnotherPeriod(bool bound) {
 }
 
 void CRadioSession::OnWatchdogTimeout() {
+    // Bytes that arrived in time move the deadline, however late this thread gets to them.
+    m_port.TakeArrived();
     const qint64 left = m_watchdogDeadline.remainingTime();
     if (left > 0) {
         m_watchdog.start(static_cast<int>(left));
@@ -151,6 +153,11 @@ void CRadioSession::OnWatchdogTimeout() {
 }
 
 void CRadioSession::OnAnswerBoundTimeout() {
+    // A whole answer that arrived in time sends the next command, which sets a new bound.
+    m_port.TakeArrived();
+    if (m_answerBound.isActive() || !m_exchange.AwaitingAnswer()) {
+        return;
+    }
     // Bytes kept coming, but never a whole answer: the same end as silence.
     if (!Stalled(m_answerDeadline, m_answerBound.interval()) || !GiveAnotherPeriod(true)) {
         ExpireAfterDelivery(true);

@@ -46,6 +46,10 @@ public:
     void Hold(int ms) override;
     // Leaves the radio's command mode: "ata\r" goes out, then the port is closed.
     void LeaveCommandMode();
+    // Handles what has arrived from the radio and not been handled yet. A decision taken when a
+    // timer runs out calls it first, so that a busy machine never turns an answer that came in
+    // time into a missing one.
+    void TakeArrived() { m_port.TakeArrived(); }
 
     // Starts writing what Set prepared: "ATP0=\r" goes out and the radio's answers drive the
     // rest, ending in writeFinished, writeFailed, writeBroken, saveUnconfirmed or noAnswer.

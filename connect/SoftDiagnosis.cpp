@@ -38,6 +38,12 @@ void CSoftDiagnosis::Finish() {
 }
 
 void CSoftDiagnosis::OnTick() {
+    // An answer at the rate just tried that arrived within its period is heard before the port
+    // moves on; it starts the read, which ends the search.
+    m_session.TakeArrived();
+    if (!m_tick.isActive()) {
+        return;
+    }
     if (m_lastAttemptMade) {
         // The last rate had a whole period to answer, as every other rate had.
         Stop();

@@ -5,6 +5,7 @@
 #include "serial/CommPortMonitor.h"
 #include "serial/TrafficLog.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -12,7 +13,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -153,7 +156,7 @@ void CCommPortPrivate::Write(const QByteArray& text) {
     }
     bool alreadyQueued = false;
     {
-        QMutexLocker locker(&slot->lock);
+        const std::lock_guard<std::mutex> locker(slot->lock);
         alreadyQueued = slot->full;
         slot->text = text;
         slot->generation = generation;
@@ -164,8 +167,7 @@ void CCommPortPrivate::Write(const QByteArray& text) {
                    alreadyQueued ? QStringLiteral("replaces the text not yet written") : QString());
     }
     if (!alreadyQueued) {
-        QMetaObject::invokeMethod(
-            monitor, [m = monitor] { m->FlushSend(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(monitor, &CCommPortMonitor::FlushSend, Qt::QueuedConnection);
     }
 }
 
@@ -196,19 +198,37 @@ void CCommPortPrivate::EndHold() {
 bool CCommPortPrivate::StartThread(const QString& devicePath, const LineSettings& settings,
                                    OpenOutcome* outcome) {
     {
-        QMutexLocker locker(&slot->lock);
+        const std::lock_guard<std::mutex> locker(slot->lock);
         slot->full = false;
         slot->text.clear();
     }
     thread = new QThread;
     thread->setObjectName(QStringLiteral("CommPortMonitor"));
-    monitor = new CCommPortMonitor(q, this, slot, session);
+    monitor = new CCommPortMonitor(slot, session);
+    // Queued to this thread, which takes each report only after the monitor released it.
+    const auto acquired = [reports = slot] {
+        [[maybe_unused]] const unsigned seen = reports->reports.load(std::memory_order_acquire);
+    };
+    QObject::connect(monitor, &CCommPortMonitor::received, q,
+                     [this, acquired](quint64 batchGeneration, const QByteArray& bytes) {
+                         acquired();
+                         OnReceived(batchGeneration, bytes);
+                     });
+    QObject::connect(monitor, &CCommPortMonitor::lost, q,
+                     [this, acquired](quint64 lostSession, const QString& reason) {
+                         acquired();
+                         OnLost(lostSession, reason);
+                     });
+    QObject::connect(
+        monitor, &CCommPortMonitor::failed, q,
+        [this, acquired](quint64 failedSession, const QString& label, const QString& text) {
+            acquired();
+            OnFailure(failedSession, label, text);
+        });
     monitor->moveToThread(thread);
     thread->start();
     // The monitor thread is fresh and never waits for this thread, so this cannot deadlock.
-    QMetaObject::invokeMethod(
-        monitor, [&, m = monitor] { *outcome = m->OpenDevice(devicePath, settings); },
-        Qt::BlockingQueuedConnection);
+    monitor->RunAndWait([&, m = monitor] { *outcome = m->OpenDevice(devicePath, settings); });
     return outcome->opened;
 }
 
@@ -229,8 +249,8 @@ void CCommPortPrivate::StopMonitor() {
     DropUndelivered();
     ++session;
     // The monitor only ever posts to this thread and never waits for it, so these waits end.
-    QMetaObject::invokeMethod(
-        monitor, [m = monitor] { m->Shutdown(kCloseDrainMs); }, Qt::BlockingQueuedConnection);
+    // After Shutdown none of our code runs on the monitor thread any more.
+    monitor->RunAndWait([m = monitor] { m->Shutdown(kCloseDrainMs); });
     thread->quit();
     thread->wait();
     delete monitor;
@@ -304,9 +324,8 @@ bool CCommPort::StartMonitor() {
     }
     d->monitoring = true;
     d->DropUndelivered();
-    QMetaObject::invokeMethod(
-        d->monitor, [m = d->monitor, g = d->generation] { m->MonitorThread(g); },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(d->monitor, "MonitorThread", Qt::QueuedConnection,
+                              Q_ARG(quint64, d->generation));
     if (d->sendWaiting) {
         d->sendWaiting = false;
         d->Write(d->sendText);
@@ -336,6 +355,26 @@ void CCommPort::Close() {
     if (d->log != nullptr && wasOpen) {
         d->log->Event(QStringLiteral("close"));
     }
+}
+
+void CCommPort::TakeArrived() {
+    if (!d->monitoring || d->lost || d->monitor == nullptr || d->delivering || d->held) {
+        return;
+    }
+    // Reads already handed to this thread come first. Then the monitor's event loop is made to
+    // turn twice: the turn that serves the first call notices what the device holds now and
+    // reads it, and the second call is served only after that turn, so that what was read has
+    // been handed to this thread by then. The monitor only ever posts to this thread and never
+    // waits for it, so the waits end.
+    const std::shared_ptr<bool> alive = d->alive;
+    for (int turn = 0; turn < 2; ++turn) {
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        if (!*alive || d->monitor == nullptr || !d->monitoring || d->held) {
+            return; // a handler closed or destroyed the port, or asked for a hold
+        }
+        d->monitor->RunAndWait([m = d->monitor] { m->ReadArrived(); });
+    }
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void CCommPort::SetTrafficLog(CTrafficLog* log) {

@@ -58,6 +58,13 @@ public:
     // Bytes received and waiting for delivery (while a hold lasts).
     int BytesWaiting() const;
 
+    // Delivers now, in arrival order, whatever has arrived and not been delivered yet: reads on
+    // their way to this thread and bytes the device holds that the monitor has not read. A
+    // decision taken when a timer runs out (silence, a countdown, the next rate to try) calls
+    // it first: a thread that was kept busy must not take an answer that arrived in time for a
+    // missing one. Does nothing during a hold or inside OnPortRxChar.
+    void TakeArrived();
+
     bool IsOpen() const;
     bool IsMonitoring() const;
     QString PortName() const;

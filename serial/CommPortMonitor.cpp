@@ -93,14 +93,29 @@ QString DescribeSettings(const LineSettings& s) {
 
 } // namespace
 
-CCommPortMonitor::CCommPortMonitor(QObject* ownerContext, IPortMonitorSink* sink,
-                                   std::shared_ptr<SendSlot> slot, quint64 session)
-    : m_ownerContext(ownerContext), m_sink(sink), m_slot(std::move(slot)), m_session(session) {}
+CCommPortMonitor::CCommPortMonitor(std::shared_ptr<SendSlot> slot, quint64 session)
+    : m_slot(std::move(slot)), m_session(session) {}
 
 CCommPortMonitor::~CCommPortMonitor() = default;
 
-template <typename F> void CCommPortMonitor::Post(F&& call) {
-    QMetaObject::invokeMethod(m_ownerContext, std::forward<F>(call), Qt::QueuedConnection);
+void CCommPortMonitor::RunAndWait(std::function<void()> call) {
+    m_pending = std::move(call);
+    m_handOver.fetch_add(1, std::memory_order_release);
+    QMetaObject::invokeMethod(this, &CCommPortMonitor::RunPending, Qt::BlockingQueuedConnection);
+    [[maybe_unused]] const unsigned done = m_handOver.load(std::memory_order_acquire);
+}
+
+void CCommPortMonitor::RunPending() {
+    [[maybe_unused]] const unsigned posted = m_handOver.load(std::memory_order_acquire);
+    const std::function<void()> call = std::exchange(m_pending, nullptr);
+    if (call) {
+        call();
+    }
+    m_handOver.fetch_add(1, std::memory_order_release);
+}
+
+void CCommPortMonitor::ReleaseReport() {
+    m_slot->reports.fetch_add(1, std::memory_order_release);
 }
 
 OpenOutcome CCommPortMonitor::OpenDevice(const QString& devicePath, const LineSettings& settings) {
@@ -193,15 +208,20 @@ void CCommPortMonitor::DrainInput() {
     if (bytes.isEmpty()) {
         return;
     }
-    Post([sink = m_sink, generation = m_generation, bytes = std::move(bytes)] {
-        sink->OnReceived(generation, bytes);
-    });
+    ReleaseReport();
+    emit received(m_generation, bytes);
+}
+
+void CCommPortMonitor::ReadArrived() {
+    // The device itself is read only by QSerialPort's notification: a read of it from elsewhere
+    // leaves that notification to find nothing, which QSerialPort reports as a failure.
+    DrainInput();
 }
 
 void CCommPortMonitor::FlushSend() {
     QByteArray text;
     {
-        QMutexLocker locker(&m_slot->lock);
+        const std::lock_guard<std::mutex> locker(m_slot->lock);
         if (!m_slot->full) {
             return;
         }
@@ -265,6 +285,17 @@ void CCommPortMonitor::OnError(QSerialPort::SerialPortError error) {
     m_port->clearError();
     switch (error) {
     case QSerialPort::ResourceError:
+#ifdef Q_OS_UNIX
+        // QSerialPort reports a read that finds nothing (EAGAIN: the input was purged under a
+        // notification already due) as a resource error, and stops reading. Only a device that
+        // hung up is lost; a live one is read again, and one that keeps failing is given up.
+        if (!HungUp() && ++m_readFailures < kReadFailuresBeforeLost) {
+            ResumeReading();
+            break;
+        }
+#endif
+        ReportLost(text);
+        break;
     case QSerialPort::DeviceNotFoundError:
         ReportLost(text);
         break;
@@ -285,18 +316,39 @@ void CCommPortMonitor::OnError(QSerialPort::SerialPortError error) {
     }
 }
 
-void CCommPortMonitor::CheckHangup() {
+void CCommPortMonitor::ResumeReading() {
 #ifdef Q_OS_UNIX
-    if (!m_port || !m_port->isOpen() || m_lost) {
-        return;
+    // QSerialPort has no call that enables its read notification again; the notifier is its
+    // child.
+    for (QSocketNotifier* notifier : m_port->findChildren<QSocketNotifier*>()) {
+        if (notifier->type() == QSocketNotifier::Read) {
+            notifier->setEnabled(true);
+        }
+    }
+#endif
+}
+
+bool CCommPortMonitor::HungUp() const {
+#ifdef Q_OS_UNIX
+    if (!m_port || !m_port->isOpen()) {
+        return true;
     }
     pollfd watched{};
     watched.fd = m_port->handle();
     watched.events = POLLIN;
-    if (::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    return ::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    return false;
+#endif
+}
+
+void CCommPortMonitor::CheckHangup() {
+    if (!m_port || !m_port->isOpen() || m_lost) {
+        return;
+    }
+    if (HungUp()) {
         ReportLost(QStringLiteral("The device hung up (it was unplugged or its other end closed)"));
     }
-#endif
 }
 
 void CCommPortMonitor::ReportLost(const QString& reason) {
@@ -315,13 +367,13 @@ void CCommPortMonitor::ReportLost(const QString& reason) {
     }
     QMetaObject::invokeMethod(
         this, [this] { ClosePort(); }, Qt::QueuedConnection);
-    Post([sink = m_sink, session = m_session, reason] { sink->OnLost(session, reason); });
+    ReleaseReport();
+    emit lost(m_session, reason);
 }
 
 void CCommPortMonitor::ReportFailure(const QString& label, const QString& systemText) {
-    Post([sink = m_sink, session = m_session, label, systemText] {
-        sink->OnFailure(session, label, systemText);
-    });
+    ReleaseReport();
+    emit failed(m_session, label, systemText);
 }
 
 void CCommPortMonitor::ClosePort() {

@@ -1,14 +1,16 @@
 #pragma once
 // The monitor side of CCommPort: owns the QSerialPort and lives on the monitor thread. It never
-// waits for the owner's thread; everything it reports is posted there.
+// waits for the owner's thread; everything it reports is queued there as a signal.
 
 #include <QByteArray>
-#include <QMutex>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 
 class QSocketNotifier;
 
@@ -23,12 +25,18 @@ public:
 };
 
 // The single send buffer. A text placed here before the monitor took the previous one replaces
-// it; generation tells which received bytes the write makes stale.
+// it; generation tells which received bytes the write makes stale. A std::mutex rather than a
+// QMutex: ThreadSanitizer sees it lock and unlock also when the other thread holds it.
 struct SendSlot {
-    QMutex lock;
+    std::mutex lock;
     bool full = false;
     QByteArray text;
     quint64 generation = 0;
+    // What the monitor reports travels through Qt's event queue, whose own lock is hidden from
+    // ThreadSanitizer; the monitor releases here before it reports and the owner acquires here
+    // before it reads the report, which shows the sanitizer the hand-over (and costs two atomic
+    // operations a report).
+    std::atomic<unsigned> reports{0};
 };
 
 struct LineSettings {
@@ -46,42 +54,62 @@ struct OpenOutcome {
 };
 
 class CCommPortMonitor : public QObject {
+    Q_OBJECT
 public:
-    CCommPortMonitor(QObject* ownerContext, IPortMonitorSink* sink, std::shared_ptr<SendSlot> slot,
-                     quint64 session);
+    CCommPortMonitor(std::shared_ptr<SendSlot> slot, quint64 session);
     ~CCommPortMonitor() override;
 
     CCommPortMonitor(const CCommPortMonitor&) = delete;
     CCommPortMonitor& operator=(const CCommPortMonitor&) = delete;
+
+    // Runs call on the monitor thread and waits for it, from the owner's thread. What either
+    // side wrote before is the other's to read after: the blocking call's own wait happens
+    // inside Qt, where ThreadSanitizer cannot see it, so the hand-over is also made on an atomic
+    // it sees, and the call is handed over in a member rather than in a queued functor.
+    void RunAndWait(std::function<void()> call);
 
     // The rest runs on the monitor thread only.
     OpenOutcome OpenDevice(const QString& devicePath, const LineSettings& settings);
     // Lets a pending write out (waiting at most drainMs), then closes the device.
     void Shutdown(int drainMs);
 
+signals:
+    // Queued to the owner's thread, which copies the arguments (see SendSlot::reports).
+    void received(quint64 generation, const QByteArray& bytes);
+    void lost(quint64 session, const QString& reason);
+    void failed(quint64 session, const QString& label, const QString& systemText);
+
 private:
     friend class CCommPort;
     friend class CCommPortPrivate;
 
+    void RunPending();
     // Starts delivering what arrives, beginning with what came in since the device opened.
-    void MonitorThread(quint64 generation);
+    Q_INVOKABLE void MonitorThread(quint64 generation);
     // Hands everything received so far to the owner's thread in one go.
     void DrainInput();
+    // Hands over what QSerialPort has read and not yet handed over.
+    void ReadArrived();
     // Performs the write waiting in the send slot, discarding unread input first.
     void FlushSend();
 
     QString Configure(const LineSettings& settings, QString* failureText);
     void OnError(QSerialPort::SerialPortError error);
+    // Enables QSerialPort's read notification again after it stopped reading on a failed read.
+    void ResumeReading();
+    // Whether the device hung up (POLLHUP or POLLERR on it), or is closed.
+    bool HungUp() const;
     void CheckHangup();
     void ReportLost(const QString& reason);
     void ReportFailure(const QString& label, const QString& systemText);
     void ClosePort();
 
-    template <typename F> void Post(F&& call);
+    // Released before every report (see SendSlot::reports).
+    void ReleaseReport();
 
-    QObject* const m_ownerContext;
-    IPortMonitorSink* const m_sink;
     const std::shared_ptr<SendSlot> m_slot;
+    std::function<void()> m_pending; // the call RunAndWait hands over
+    std::atomic<unsigned> m_handOver{0};
     const quint64 m_session;
 
     std::unique_ptr<QSerialPort> m_port;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -66,6 +67,15 @@ bool CPtyMaster::Open(std::string* error) {
     m_slavePath = name;
     ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
     ::fcntl(m_fd, F_SETFD, FD_CLOEXEC);
+    // Packet mode: besides the bytes, the master learns when the tool flushes its input queue.
+    // That is how a serial program starts to listen; a radio that announces itself earlier is
+    // not heard.
+    int packet = 1;
+    if (::ioctl(m_fd, TIOCPKT, &packet) != 0) {
+        *error = std::string("cannot watch the pseudo-terminal: ") + std::strerror(errno);
+        Close();
+        return false;
+    }
     // Until the slave has been opened once the master shows no hang-up; open and close it here
     // so that "nobody has the port open" looks the same before and after the first use.
     const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -79,6 +89,10 @@ bool CPtyMaster::Open(std::string* error) {
             ::tcsetattr(slave, TCSANOW, &settings);
         }
         ::close(slave);
+    }
+    // What that opening reported is no news of the tool.
+    char status[64];
+    while (::read(m_fd, status, sizeof status) > 0) {
     }
     return true;
 }
@@ -123,6 +137,28 @@ int CPtyMaster::ToolBaud() const {
         return 0;
     }
     return StandardBaud(::cfgetospeed(&settings));
+}
+
+bool CPtyMaster::Read(std::string* data, bool* inputDiscarded) {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    char buffer[4097];
+    const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+    if (n <= 0) {
+        if (n == 0) {
+            errno = EIO;
+        }
+        return false;
+    }
+    // The first byte says what the read holds: TIOCPKT_DATA (0) and the bytes, or a status.
+    if (buffer[0] == TIOCPKT_DATA) {
+        data->append(buffer + 1, static_cast<std::size_t>(n - 1));
+    } else if ((buffer[0] & TIOCPKT_FLUSHREAD) != 0) {
+        *inputDiscarded = true;
+    }
+    return true;
 }
 
 void CPtyMaster::Flush() {

@@ -1,6 +1,7 @@
 #pragma once
 // The master side of a pseudo-terminal that plays a radio's serial line. The slave is left to
-// the tool: whether someone has it open, and at which rate, is read from the master.
+// the tool: whether someone has it open, at which rate, and when it discards its input (as a
+// serial program does when it starts listening), is read from the master.
 
 #include <string>
 
@@ -11,7 +12,7 @@ public:
     CPtyMaster(const CPtyMaster&) = delete;
     CPtyMaster& operator=(const CPtyMaster&) = delete;
 
-    // Creates the pair (non-blocking master). On failure tells why.
+    // Creates the pair (non-blocking master in packet mode). On failure tells why.
     bool Open(std::string* error);
     void Close();
 
@@ -29,6 +30,12 @@ public:
 
     // Discards whatever is queued in either direction.
     void Flush();
+
+    // One read from the line: the bytes the tool wrote are appended to data; *inputDiscarded is
+    // set when the tool has discarded its unread input (tcflush) since the last read. False when
+    // nothing could be read, errno telling why (EAGAIN: nothing waiting; EIO: nobody has the
+    // slave open).
+    bool Read(std::string* data, bool* inputDiscarded);
 
 private:
     int m_fd = -1;

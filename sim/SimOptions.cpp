@@ -68,10 +68,16 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
                                  QStringLiteral("Log every byte in and out with its time."),
                                  QStringLiteral("file"));
     const QCommandLineOption delay(QStringLiteral("announce-delay"),
-                                   QStringLiteral("Wait this long after the tool opens the port "
-                                                  "before the radio announces itself "
-                                                  "(default 1000)."),
+                                   QStringLiteral("Wait this long after the tool has opened the "
+                                                  "port and listens (has discarded its input) "
+                                                  "before the radio announces itself (default "
+                                                  "1000, scaled by ORVCONF_TIME_SCALE)."),
                                    QStringLiteral("ms"));
+    const QCommandLineOption manualPower(
+        QStringLiteral("manual-power"),
+        QStringLiteral("Announce only after Enter switches the radio on (at once if the tool "
+                       "listens, else when it next does), never by itself when the tool opens "
+                       "the port."));
     const QCommandLineOption noPace(QStringLiteral("no-pace"),
                                     QStringLiteral("Send as fast as possible instead of at the "
                                                    "line rate."));
@@ -161,6 +167,7 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
                        "register numbers, e.g. 141): a radio whose presets set fewer registers."),
         QStringLiteral("registers"));
     parser.addOption(presetKeeps);
+    parser.addOption(manualPower);
     const QCommandLineOption version = parser.addVersionOption();
 
     auto fail = [message](const QString& text) {
@@ -171,7 +178,8 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
         return fail(parser.errorText());
     }
     if (parser.isSet(version)) {
-        *message = QStringLiteral("orvconf-sim %1\n").arg(QLatin1String(kOrvconfVersion));
+        *message = QStringLiteral("orvconf-sim %1\n%2")
+                       .arg(QLatin1String(kOrvconfVersion), QLatin1String(kOrvconfVersionNotice));
         return SimOptionsResult::Help;
     }
     if (parser.isSet(help)) {
@@ -223,6 +231,7 @@ SimOptionsResult ParseSimOptions(const QStringList& arguments, SimOptions* optio
         return fail(QStringLiteral("--announce-delay needs a number of milliseconds"));
     }
     result.pace = !parser.isSet(noPace);
+    result.manualPower = parser.isSet(manualPower);
 
     SimFaults& faults = result.faults;
     if (parser.isSet(noise) && !ParseHex(parser.value(noise), &faults.noise)) {

@@ -12,6 +12,7 @@ struct SimOptions {
     QString statePath;
     QString logPath;
     int announceDelayMs = 1000;
+    bool manualPower = false;
     bool pace = true;
     SimFaults faults;
 };

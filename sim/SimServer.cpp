@@ -70,14 +70,32 @@ void CSimServer::OnLineCheck() {
     }
 }
 
+void CSimServer::SetManualPower(bool manual) {
+    m_manualPower = manual;
+    m_powerCyclePending = !manual;
+}
+
 void CSimServer::Opened() {
     m_open = true;
     ++m_openGeneration;
     m_bytesSinceOpen = 0;
-    const bool fresh = m_powerCyclePending || m_clock.elapsed() - m_closedAtMs > kReopenGraceMs;
+    m_toolListens = false;
+    m_announceDue = m_powerCyclePending ||
+                    (!m_manualPower && m_clock.elapsed() - m_closedAtMs > kReopenGraceMs);
     m_readNotifier->setEnabled(true);
     m_log.Event(QStringLiteral("port opened at %1 baud").arg(m_pty.ToolBaud()));
-    if (fresh) {
+}
+
+void CSimServer::InputDiscarded() {
+    if (!m_open) {
+        return;
+    }
+    if (!m_toolListens) {
+        m_toolListens = true;
+        m_log.Event(QStringLiteral("the tool listens (it discarded its input)"));
+    }
+    if (m_announceDue) {
+        m_announceDue = false;
         const int generation = m_openGeneration;
         QTimer::singleShot(m_announceDelayMs, this,
                            [this, generation] { Announce(generation, false); });
@@ -86,6 +104,8 @@ void CSimServer::Opened() {
 
 void CSimServer::Closed() {
     m_open = false;
+    m_announceDue = false;
+    m_toolListens = false;
     // What the tool wrote just before closing was on the line: the radio hears it (and answers
     // nobody).
     TakeInput();
@@ -107,6 +127,9 @@ void CSimServer::Closed() {
 }
 
 void CSimServer::PowerCycle() {
+    // The line as it is now, not as it was at the last check: a tool that has just opened the
+    // port hears the radio at once.
+    OnLineCheck();
     if (m_open) {
         Announce(m_openGeneration, true);
         return;
@@ -130,10 +153,11 @@ void CSimServer::Announce(int generation, bool keyPress) {
         }
         return;
     }
-    // A QX module answers at power-on only with CONFIG held; a tool that already talks to it
-    // (soft diagnosis) is looking for a module that is on.
-    if (m_radio.Family() == FAMILY_QX && !keyPress && m_bytesSinceOpen > 0) {
-        m_log.Event(QStringLiteral("tool has written since opening: no start answer"));
+    // A tool that already talks to the radio (a QX soft diagnosis, an ORV read after the
+    // detection re-opened the port) is talking to a radio that is on; only a key press
+    // announces it again.
+    if (!keyPress && m_bytesSinceOpen > 0) {
+        m_log.Event(QStringLiteral("tool has written since opening: no announcement"));
         return;
     }
     m_powerCyclePending = false;
@@ -159,20 +183,21 @@ void CSimServer::OnReadable() {
 }
 
 bool CSimServer::TakeInput() {
-    if (m_pty.Fd() < 0) {
-        return false;
-    }
-    char buffer[kMaxChunk];
     for (;;) {
-        const ssize_t n = ::read(m_pty.Fd(), buffer, sizeof buffer);
-        if (n > 0) {
-            Received(std::string_view(buffer, static_cast<std::size_t>(n)));
-            continue;
+        std::string bytes;
+        bool discarded = false;
+        if (!m_pty.Read(&bytes, &discarded)) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno == EAGAIN || errno == EWOULDBLOCK;
         }
-        if (n < 0 && errno == EINTR) {
-            continue;
+        if (discarded) {
+            InputDiscarded();
         }
-        return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        if (!bytes.empty()) {
+            Received(bytes);
+        }
     }
 }
 

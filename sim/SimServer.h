@@ -2,7 +2,8 @@
 // Serves a simulated radio on a pseudo-terminal: answers only when the tool's side is set to
 // the radio's rate, paces the answers at the line rate, and announces the radio (ORV power-on
 // report, QX start answer with CONFIG held) when the tool opens the port as for a power-on
-// detection.
+// detection. The announcement waits until the tool listens: until it has discarded its input
+// after opening, as a serial program does first, so that it is never lost to that discard.
 
 #include "sim/PtyMaster.h"
 #include "sim/SimLog.h"
@@ -31,14 +32,17 @@ public:
 
     void SetAnnounceDelay(int ms) { m_announceDelayMs = ms; }
     void SetPacing(bool pace) { m_pace = pace; }
+    // The radio is switched on only by PowerCycle: an opening of the port is never taken for
+    // a power-on by itself.
+    void SetManualPower(bool manual);
 
     // Creates the pseudo-terminal and starts watching it.
     bool Start(QString* error);
     QString SlavePath() const;
     bool ToolHasPort() const { return m_open; }
 
-    // The user switched the radio off and on: it announces itself now if the tool listens at
-    // 9600, or at the tool's next opening of the port.
+    // The user switched the radio off and on: it announces itself now if the tool has the port
+    // open at 9600, or once the tool next opens the port and listens.
     void PowerCycle();
 
 signals:
@@ -56,6 +60,8 @@ private:
     void Opened();
     void Closed();
     void Received(std::string_view bytes);
+    // The tool discarded its unread input: from its first discard after opening it listens.
+    void InputDiscarded();
     void Announce(int generation, bool keyPress);
     int RadioBaud() const;
     void Queue(const std::string& bytes, int baud);
@@ -78,9 +84,13 @@ private:
     bool m_pace = true;
 
     bool m_open = false;
+    bool m_manualPower = false;
     // Until the radio has announced itself, every opening is its power-on (a port probe that
     // opens and closes the line at once does not use it up).
     bool m_powerCyclePending = true;
+    // This opening is a power-on: the radio announces itself once the tool listens.
+    bool m_announceDue = false;
+    bool m_toolListens = false;   // the tool has discarded its input since this opening
     bool m_configSession = false; // QX powered on with CONFIG held: 9600 until the port closes
     qint64 m_closedAtMs = 0;
     int m_openGeneration = 0;

@@ -1,5 +1,6 @@
 // orvconf-sim: a simulated ORV or QX radio served on a pseudo-terminal.
 
+#include "base/Timing.h"
 #include "serial/PublishedPorts.h"
 #include "sim/SimLog.h"
 #include "sim/SimOptions.h"
@@ -152,7 +153,9 @@ int main(int argc, char* argv[]) {
     radio.SetFaults(options.faults);
 
     CSimServer server(radio, log);
-    server.SetAnnounceDelay(options.announceDelayMs);
+    // Played by a simulated user, the wait is scaled with the tool's own waits.
+    server.SetAnnounceDelay(Timing::ScaledMs(options.announceDelayMs));
+    server.SetManualPower(options.manualPower);
     server.SetPacing(options.pace);
     if (!server.Start(&error)) {
         Say(error);

@@ -12,6 +12,10 @@
         <translation>ORVCONF Version %1</translation>
     </message>
     <message>
+        <source>本程序是自由软件，按 GNU 通用公共许可证第 3 版或（由你选择）任何更高版本（GPL-3.0-or-later）发布，不提供任何担保。</source>
+        <translation>This program is free software under the GNU General Public License, version 3 or (at your option) any later version (GPL-3.0-or-later), without any warranty.</translation>
+    </message>
+    <message>
         <source>确定</source>
         <translation>OK</translation>
     </message>

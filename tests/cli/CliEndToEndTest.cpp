@@ -2,12 +2,10 @@
 // road, a dry run, a write verified by reading the radio back, and a radio that refuses or drops
 // part of a write. Usage, bad input and documents run in-process (CliTest).
 
-#include "base/Version.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/JsonEdit.h"
 #include "tests/support/SimProcess.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,19 +20,17 @@ namespace {
 
 constexpr int kTimeoutMs = 120000;
 
+// The radio is switched on when the client asks for it, never by the opening of its port.
 struct Sim : CSimProcess {
     explicit Sim(const QStringList& args)
-        : CSimProcess(ORVCONF_SIM, args + QStringList{"--no-pace"}) {}
+        : CSimProcess(ORVCONF_SIM, args + QStringList{"--no-pace", "--manual-power"}) {}
 };
 
-struct CliResult {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using CliResult = ProgramRun;
 
-// redirect: a shell redirection of the program's standard output.
-CliResult RunCli(const QStringList& args, const QString& redirect = {}) {
+// sim: the radio switched on when the client asks for it (none: it stays off). redirect: a
+// shell redirection of the program's standard output.
+CliResult RunCli(const QStringList& args, Sim* sim = nullptr, const QString& redirect = {}) {
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("ORVCONF_TIME_SCALE", "0.1");
@@ -45,13 +41,7 @@ CliResult RunCli(const QStringList& args, const QString& redirect = {}) {
         cli.start("/bin/sh",
                   QStringList{"-c", "exec \"$0\" \"$@\" " + redirect, ORVCONF_CLI} + args);
     }
-    if (!cli.waitForFinished(kTimeoutMs)) {
-        cli.kill();
-        cli.waitForFinished();
-        ADD_FAILURE() << "orvconf-cli did not finish";
-    }
-    return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
-            cli.readAllStandardOutput(), cli.readAllStandardError()};
+    return RunSwitchingOn(cli, sim, kTimeoutMs);
 }
 
 QJsonObject Parse(const QByteArray& json) {
@@ -76,20 +66,20 @@ TEST(CliEndToEnd, AReadByEveryRoad) {
         QString redirect;
         int status;
         const char* message;
+        bool switchOn = true; // when the client asks
     };
     const std::vector<Case> cases = {
         // Glitches that carry no value: a stray byte before the power-on report, an empty line
         // at the end of the listing.
-        {"orv --announce-delay 300 --power-on-noise ff --listing-empty-line", "orv", "", 0,
+        {"orv --power-on-noise ff --listing-empty-line", "orv", "", 0,
          "Switch the ORV radio on now"},
         {"qx --rate 57600", "qx --link soft-diagnosis --trace " + trace, "", 0,
          "Module found at 57600 baud"},
-        // Its announcement comes far later than the scaled countdown.
-        {"qx --announce-delay 600000", "qx --link config-key", "", 3, "No module answered"},
+        // Never powered with CONFIG held.
+        {"qx", "qx --link config-key", "", 3, "No module answered", false},
         {"", "orv", "", 2, "Cannot open serial port /dev/ttyORVCONF_ABSENT: it does not exist"},
         // Standard output closed: the serial port must not take its place.
-        {"qx --announce-delay 300", "qx --link config-key", ">&-", 8,
-         "Cannot write to standard output: "},
+        {"qx", "qx --link config-key", ">&-", 8, "Cannot write to standard output: "},
     };
     for (const Case& c : cases) {
         std::optional<Sim> sim; // none: a port that is not there
@@ -99,7 +89,8 @@ TEST(CliEndToEnd, AReadByEveryRoad) {
         }
         const QString port = sim ? sim->Port() : "/dev/ttyORVCONF_ABSENT";
         const CliResult r =
-            RunCli(QStringList{"read", "--port", port, "--family"} + c.cli.split(' '), c.redirect);
+            RunCli(QStringList{"read", "--port", port, "--family"} + c.cli.split(' '),
+                   c.switchOn && sim ? &*sim : nullptr, c.redirect);
         SCOPED_TRACE(r.err.toStdString());
         EXPECT_EQ(r.status, c.status);
         EXPECT_TRUE(r.err.contains(c.message));
@@ -172,19 +163,18 @@ TEST(CliEndToEnd, ADryRunThenAVerifiedWrite) {
         QTemporaryDir dir;
         const QString state = dir.filePath("radio.state");
         const QString log = dir.filePath("radio.log");
-        Sim sim({"--family", c.family, "--announce-delay", "300", "--state", state, "--log", log});
+        Sim sim({"--family", c.family, "--state", state, "--log", log});
         const QStringList connect =
             QStringList{"--port", sim.Port(), "--family", c.family} + c.link;
-        const CliResult before = RunCli(QStringList{"read"} + connect);
+        const CliResult before = RunCli(QStringList{"read"} + connect, &sim);
         ASSERT_EQ(before.status, 0) << before.err.toStdString();
         QJsonObject wanted = Parse(before.out);
         c.change(wanted);
         const QString path = WriteDocument(dir, wanted);
         const QByteArray stateBefore = FileBytes(state);
 
-        sim.PowerCycle();
         const CliResult dry =
-            RunCli(QStringList{"write", "--dry-run", "--settings", path} + connect);
+            RunCli(QStringList{"write", "--dry-run", "--settings", path} + connect, &sim);
         ASSERT_EQ(dry.status, 0) << dry.err.toStdString();
         EXPECT_TRUE(dry.out.contains(c.dryRunLine)) << dry.out.toStdString();
         EXPECT_EQ(FileBytes(state), stateBefore);
@@ -192,14 +182,12 @@ TEST(CliEndToEnd, ADryRunThenAVerifiedWrite) {
             EXPECT_FALSE(FileBytes(log).contains(command)) << command;
         }
 
-        sim.PowerCycle();
-        const CliResult write = RunCli(QStringList{"write", "--settings", path} + connect);
+        const CliResult write = RunCli(QStringList{"write", "--settings", path} + connect, &sim);
         ASSERT_EQ(write.status, 0) << write.err.toStdString();
         EXPECT_TRUE(write.err.contains("Verified: the radio holds what was written"))
             << write.err.toStdString();
 
-        sim.PowerCycle();
-        const CliResult after = RunCli(QStringList{"read"} + connect);
+        const CliResult after = RunCli(QStringList{"read"} + connect, &sim);
         ASSERT_EQ(after.status, 0) << after.err.toStdString();
         c.asListed(wanted);
         EXPECT_EQ(Parse(after.out), wanted) << after.out.toStdString();
@@ -228,29 +216,51 @@ TEST(CliEndToEnd, AWriteTheRadioRefusesOrDoesNotKeep) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         QTemporaryDir dir;
-        Sim sim(c.fault + QStringList{"--family", "orv", "--announce-delay", "300"});
+        Sim sim(c.fault + QStringList{"--family", "orv"});
         const QStringList connect{"--port", sim.Port(), "--family", "orv"};
-        const CliResult read = RunCli(QStringList{"read"} + connect);
+        const CliResult read = RunCli(QStringList{"read"} + connect, &sim);
         ASSERT_EQ(read.status, 0) << read.err.toStdString();
         QJsonObject wanted = Parse(read.out);
         SetChannel(wanted, 5, {{"channel", "5"}, {"frequency", "455.000000"}});
-        sim.PowerCycle();
         const CliResult write =
-            RunCli(QStringList{"write", "--settings", WriteDocument(dir, wanted)} + connect);
+            RunCli(QStringList{"write", "--settings", WriteDocument(dir, wanted)} + connect, &sim);
         EXPECT_EQ(write.status, c.status) << write.err.toStdString();
         EXPECT_TRUE(write.err.contains(c.message)) << write.err.toStdString();
     }
 }
 
-TEST(CliEndToEnd, EveryProgramNamesItsVersion) {
-    for (const char* program : {ORVCONF_CLI, ORVCONF_SIM, ORVCONF_APP}) {
-        QProcess process;
-        process.start(program, {"--version"});
-        ASSERT_TRUE(process.waitForFinished(kTimeoutMs)) << program;
-        EXPECT_EQ(process.exitCode(), 0) << program;
-        EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()),
-                  QString("%1 %2\n").arg(QFileInfo(program).fileName(), kOrvconfVersion));
+// A module whose compatible presets leave S141 as it was (here the transparent repeater's 1):
+// the write is good, and S141 is named as not checked instead of failing the verify.
+TEST(CliEndToEnd, ARegisterOnlyThePresetSetsIsNotChecked) {
+    QTemporaryDir dir;
+    const QString state = dir.filePath("radio.state");
+    QJsonObject wanted;
+    {
+        // Our simulated module, whose transparent presets set S141: the repeater's 1.
+        Sim sim({"--family", "qx", "--state", state});
+        const QStringList connect{"--port", sim.Port(), "--family", "qx", "--link", "config-key"};
+        const CliResult read = RunCli(QStringList{"read"} + connect, &sim);
+        ASSERT_EQ(read.status, 0) << read.err.toStdString();
+        wanted = Parse(read.out);
+        SetRegister(wanted, "qx", "s186", 0);
+        SetRegister(wanted, "qx", "s141", 1);
+        const CliResult write =
+            RunCli(QStringList{"write", "--settings", WriteDocument(dir, wanted)} + connect, &sim);
+        ASSERT_EQ(write.status, 0) << write.err.toStdString();
+        EXPECT_FALSE(write.err.contains("Not checked")) << write.err.toStdString();
     }
+    // The same module as one whose presets leave S141 alone: Bellmark keeps the 1.
+    Sim sim({"--family", "qx", "--state", state, "--preset-keeps", "141"});
+    const QStringList connect{"--port", sim.Port(), "--family", "qx", "--link", "config-key"};
+    SetRegister(wanted, "qx", "s186", 1);
+    const CliResult write =
+        RunCli(QStringList{"write", "--settings", WriteDocument(dir, wanted)} + connect, &sim);
+    EXPECT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.err.contains("Not checked (set by the radio's preset): S141"))
+        << write.err.toStdString();
+    const CliResult after = RunCli(QStringList{"read"} + connect, &sim);
+    ASSERT_EQ(after.status, 0) << after.err.toStdString();
+    EXPECT_EQ(Parse(after.out)["qx"].toObject()["s141"].toInt(), 1);
 }
 
 } // namespace

@@ -151,7 +151,8 @@ TEST(Cli, EveryCommandAnswersHelp) {
         EXPECT_TRUE(r.out.contains("Exit status: 0 ")) << r.out.toStdString();
         EXPECT_TRUE(r.err.isEmpty());
     }
-    EXPECT_EQ(RunCliInProcess({"--version"}).out, QString("orvconf-cli %1\n").arg(kOrvconfVersion));
+    EXPECT_TRUE(RunCliInProcess({"--version"})
+                    .out.startsWith(QString("orvconf-cli %1\n").arg(kOrvconfVersion)));
 }
 
 TEST(Cli, StandardOutputThatFailsEndsWith8) {

@@ -23,9 +23,9 @@ namespace {
 std::tuple<int, QByteArray, QByteArray> RunCli(const Sequence& seq, const QStringList& fault,
                                                const QStringList& more = {}) {
     const QString family = seq.family == FAMILY_ORV ? "orv" : "qx";
-    CSimProcess sim(ORVCONF_SIM, QStringList{"--family", family, "--no-pace", "--announce-delay",
-                                             seq.road == Road::QxSoftDiagnosis ? "3600000" : "0"} +
-                                     fault);
+    // Switched on when the client asks; the soft diagnosis looks for a module that is on.
+    CSimProcess sim(ORVCONF_SIM,
+                    QStringList{"--family", family, "--no-pace", "--manual-power"} + fault);
     QStringList args{seq.write ? "write" : "read", "--port", sim.Port(), "--family", family};
     if (seq.family == FAMILY_QX) {
         args << "--link" << (seq.road == Road::QxSoftDiagnosis ? "soft-diagnosis" : "config-key");
@@ -35,12 +35,8 @@ std::tuple<int, QByteArray, QByteArray> RunCli(const Sequence& seq, const QStrin
     env.insert("ORVCONF_TIME_SCALE", "0.05");
     cli.setProcessEnvironment(env);
     cli.start(ORVCONF_CLI, args + more);
-    if (!cli.waitForFinished(60000)) {
-        cli.kill();
-        cli.waitForFinished();
-    }
-    return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
-            cli.readAllStandardOutput(), cli.readAllStandardError()};
+    const ProgramRun run = RunSwitchingOn(cli, &sim, 60000);
+    return {run.status, run.out, run.err};
 }
 
 TEST(FaultEndToEnd, OneCellPerFaultKind) {

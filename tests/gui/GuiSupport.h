@@ -15,6 +15,7 @@
 #include "connect/pages/SettingsPage.h"
 #include "connect/pages/SoftDiagDlg.h"
 #include "tests/support/PtyPair.h"
+#include "tests/support/SpawnedProcess.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -22,7 +23,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -96,20 +96,14 @@ private:
 };
 
 // A simulated radio served on a pseudo-terminal, killed with the test; port is the name the
-// home page lists ("pts/5").
-struct SimRadio : QProcess {
-    explicit SimRadio(const QStringList& args) {
-        setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        start(QStringLiteral(ORVCONF_SIM), args);
-        if (waitForStarted(kWaitMs) && waitForReadyRead(kWaitMs)) {
-            port = QString::fromLocal8Bit(readLine()).trimmed();
-            port.remove(QRegularExpression(QStringLiteral("^/dev/")));
-        }
+// home page lists ("pts/5"). Not a QProcess: these tests run under ThreadSanitizer too.
+struct SimRadio : CSpawnedProcess {
+    explicit SimRadio(const QStringList& args)
+        : CSpawnedProcess(QStringLiteral(ORVCONF_SIM), args) {
+        port = ReadLine(kWaitMs).trimmed();
+        port.remove(QRegularExpression(QStringLiteral("^/dev/")));
     }
-    ~SimRadio() override {
-        kill();
-        waitForFinished(kWaitMs);
-    }
+    void kill() { Kill(); }
     QString port;
 };
 

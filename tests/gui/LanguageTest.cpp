@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QSet>
 #include <QStyle>

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds orvconf_<version>_amd64.deb from the build tree given, then checks what a user's system
-# would get: the files, the control fields, lintian, the desktop and AppStream files, and the
-# programs run from a scratch root the package was unpacked into.
-#   PackageTest.sh <build dir> <version>
+# would get: the files, the control fields, the licence, lintian, the desktop and AppStream
+# files, and the programs run from a scratch root the package was unpacked into. Last, that a
+# plain build of the source warns without failing on a warning.
+#   PackageTest.sh <build dir> <version> <source dir>
 set -uo pipefail
 build=$1
 version=$2
+source=$3
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -53,7 +55,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = orvconf ] || fail "Package: $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version), not $version"
 [ "$(field Architecture)" = amd64 ] || fail "Architecture: $(field Architecture)"
-[[ "$(field Maintainer)" =~ ^[^\<]+\ \<[^@]+@[^@]+\>$ ]] || fail "Maintainer: $(field Maintainer)"
+[ "$(field Maintainer)" = "ORVCONF developers <developers@orvconf.org>" ] ||
+    fail "Maintainer: $(field Maintainer)"
+[ "$(field Homepage)" = "https://orvconf.org" ] || fail "Homepage: $(field Homepage)"
 for library in libqt6core6 libqt6widgets6 libqt6serialport6 libc6 qt6-qpa-plugins; do
     field Depends | grep -q "$library" || fail "Depends lacks $library: $(field Depends)"
 done
@@ -74,6 +78,17 @@ appstreamcli validate --no-net --pedantic --explain \
     "$root/usr/share/metainfo/org.orvconf.orvconf.metainfo.xml" || fail "AppStream metadata"
 grep -q '^Icon=orvconf$' "$root/usr/share/applications/org.orvconf.orvconf.desktop" ||
     fail "the desktop entry names another icon"
+# The licence, the same everywhere it is named; no placeholder left.
+grep -qx 'License: GPL-3+' "$root/usr/share/doc/orvconf/copyright" || fail "copyright: not GPL-3+"
+grep -q '/usr/share/common-licenses/GPL-3' "$root/usr/share/doc/orvconf/copyright" ||
+    fail "copyright does not point to the GPL-3 text"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' \
+    "$root/usr/share/metainfo/org.orvconf.orvconf.metainfo.xml" || fail "AppStream licence"
+cmp -s "$source/COPYING" /usr/share/common-licenses/GPL-3 || fail "COPYING is not the GPL-3 text"
+if grep -rniE 'example\.(com|org|net)|proprietary|licenseref|changeme' "$root/usr/share" \
+    <(dpkg-deb -f "$deb"); then
+    fail "a placeholder is left (above)"
+fi
 rules=$root/usr/lib/udev/rules.d/70-orvconf-serial.rules
 grep -q 'ENV{ID_MM_DEVICE_IGNORE}="1"' "$rules" || fail "udev rule does not keep ModemManager away"
 grep -q 'TAG+="uaccess"' "$rules" || fail "udev rule gives the user no access"
@@ -86,10 +101,27 @@ done
 
 for program in orvconf orvconf-cli orvconf-sim; do
     out=$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/$program" --version) || fail "$program --version"
-    [ "$out" = "$program $version" ] || fail "$program --version says '$out'"
+    [ "$(head -n 1 <<<"$out")" = "$program $version" ] || fail "$program --version says '$out'"
+    grep -q "License GPL-3.0-or-later" <<<"$out" || fail "$program --version names no licence"
+    page=$(gzip -dc "$root/usr/share/man/man1/$program.1.gz" | sed 's/\\-/-/g')
+    grep -q "GPL-3.0-or-later" <<<"$page" || fail "$program.1 names no licence"
 done
 QT_QPA_PLATFORM=offscreen "$root/usr/bin/orvconf-cli" ports >"$work/ports" ||
     fail "orvconf-cli ports from the scratch root"
+
+# Warnings are errors only where a preset asks for it: a user's plain build with a newer
+# compiler must not stop at a new warning.
+plain=$work/plain
+if cmake -S "$source" -B "$plain" -G Ninja -DORVCONF_TESTS=OFF -DORVCONF_BENCH=OFF \
+    -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >"$work/plain.log" 2>&1; then
+    grep -q -- '-Wall' "$plain/compile_commands.json" || fail "a plain build shows no warnings"
+    if grep -q -- '-Werror' "$plain/compile_commands.json"; then
+        fail "a plain build fails on warnings"
+    fi
+else
+    cat "$work/plain.log" >&2
+    fail "a plain build cannot be configured"
+fi
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

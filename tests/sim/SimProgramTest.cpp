@@ -5,12 +5,11 @@
 #include "serial/PublishedPorts.h"
 #include "sim/SimStateFile.h"
 #include "tests/support/SimProcess.h"
+#include "tests/support/ToolEnd.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -23,34 +22,6 @@ namespace {
 constexpr int kDeadlineMs = CSimProcess::kDeadlineMs;
 constexpr int kQuietMs = 1200; // how long "no answer" is waited for
 const std::string kReport = "CH03UHF07 ORV-25W\r\n";
-
-// The tool's end of the line.
-class CToolEnd {
-public:
-    CToolEnd(const QString& device, int baud) : m_port(device) {
-        m_port.setBaudRate(baud);
-        EXPECT_TRUE(m_port.open(QIODevice::ReadWrite)) << m_port.errorString().toStdString();
-    }
-    void Write(const std::string& bytes) {
-        m_port.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        m_port.waitForBytesWritten(kDeadlineMs);
-    }
-    // Reads until expected has arrived (true) or timeoutMs has passed; received collects all.
-    bool WaitFor(const std::string& expected, int timeoutMs = kDeadlineMs) {
-        QElapsedTimer clock;
-        clock.start();
-        while (received.find(expected) == std::string::npos && clock.elapsed() < timeoutMs) {
-            m_port.waitForReadyRead(50);
-            received += m_port.readAll().toStdString();
-        }
-        return received.find(expected) != std::string::npos;
-    }
-
-    std::string received;
-
-private:
-    QSerialPort m_port;
-};
 
 } // namespace
 
