@@ -210,10 +210,6 @@ TEST_F(OrvPageTest, LeavingWithUnwrittenChangesAsksFirst) {
     EXPECT_TRUE(main->isVisible() && !page->isVisible());
 }
 
-// ---- Whole Sets against the simulated radio.
-
-// A Set that is saved puts exactly the widget-free path's bytes on the wire and offers the
-// export; a refused or silent write keeps the page and the user's values; a radio vanishing
 // The table goes out and comes back as it was; a file damaged in one digit, cut short or
 // holding something else is refused whole with a warning saying why, and the table stays.
 TEST_F(OrvPageTest, ATableFileComesBackWholeOrIsRefusedWhole) {
@@ -257,7 +253,10 @@ TEST_F(OrvPageTest, ATableFileComesBackWholeOrIsRefusedWhole) {
     EXPECT_EQ(page->ChannelModel().CellTexts(), read);
 }
 
+// ---- Whole Sets against the simulated radio.
 
+// A Set that is saved puts exactly the widget-free path's bytes on the wire and offers the
+// export; a refused or silent write keeps the page and the user's values; a radio vanishing
 // mid-write leads home and leaves no write waiting.
 TEST_F(OrvPageTest, ASetIsSavedWithThePlainWritesBytesOrEndsWithItsMessage) {
     struct Way {
