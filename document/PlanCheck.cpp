@@ -44,11 +44,8 @@ public:
         if (m_in.mirroredLastRow) {
             MirroredRow();
         }
-        for (const Slot& slot : m_in.slots) {
+        for (const Slot& slot : m_in.channelSlots) {
             SlotPairs(slot);
-        }
-        if (m_in.slots.empty()) {
-            Neighbours();
         }
         std::stable_sort(m_found.begin(), m_found.end(), [](const Finding& a, const Finding& b) {
             return std::pair(a.severity, a.channel) < std::pair(b.severity, b.channel);
@@ -167,21 +164,6 @@ private:
                 ", narrower than the bandwidth: the two disturb each other");
     }
 
-    // Without slots: neighbours in frequency, in the order of the frequencies.
-    void Neighbours() {
-        std::vector<std::size_t> used;
-        for (std::size_t row = 0; row < m_in.channels.size(); ++row) {
-            if (InUse(Row(row))) {
-                used.push_back(row);
-            }
-        }
-        std::stable_sort(used.begin(), used.end(),
-                         [this](std::size_t a, std::size_t b) { return Hz(a) < Hz(b); });
-        for (std::size_t i = 1; i < used.size(); ++i) {
-            Spacing(used[i - 1], used[i]);
-        }
-    }
-
     const PlanInput& m_in;
     std::vector<Finding> m_found;
     std::set<std::pair<std::size_t, std::size_t>> m_pairs;
@@ -219,7 +201,7 @@ PlanInput OrvPlan(const std::array<ChannelEntry, RadioSettings::kChannelRows>& c
         if (slot.number == currentChannel) {
             in.activeRows = slot.rows;
         }
-        in.slots.push_back(slot);
+        in.channelSlots.push_back(slot);
     }
     return in;
 }
@@ -249,9 +231,9 @@ PlanInput QxPlan(const std::array<ChannelEntry, RadioSettings::kChannelRows>& ch
         }
         repeater.repeaterTx = repeaterTx;
         repeater.repeaterRx = repeaterRx;
-        in.slots.push_back(repeater);
+        in.channelSlots.push_back(repeater);
     }
-    in.slots.insert(in.slots.begin(), main);
+    in.channelSlots.insert(in.channelSlots.begin(), main);
     return in;
 }
 

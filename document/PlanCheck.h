@@ -40,7 +40,7 @@ struct PlanInput {
     std::array<ChannelEntry, RadioSettings::kChannelRows> channels{}; // listing form
     std::array<int, RadioSettings::kChannelRows> lines{};             // file lines, 0 for none
     std::int64_t stepHz = 50;
-    std::vector<Slot> slots;
+    std::vector<Slot> channelSlots;
     std::vector<std::size_t> activeRows; // what the slot in use points to
     bool mirroredLastRow = false;        // row 63 must repeat row 61 (ORV repeater layout)
 };
@@ -55,7 +55,8 @@ PlanInput OrvPlan(const std::array<ChannelEntry, RadioSettings::kChannelRows>& c
 PlanInput QxPlan(const std::array<ChannelEntry, RadioSettings::kChannelRows>& channels, int mainTx,
                  int mainRx, int repeaterTx, int repeaterRx, bool repeaterInUse);
 
-// A table on its own, without slots: only what each channel is, and neighbours' spacing.
+// A table on its own, without slots: only what each channel is. Channels that no slot uses
+// together may lie close: different sites use them.
 PlanInput TableOnly(const std::array<ChannelEntry, RadioSettings::kChannelRows>& channels,
                     std::int64_t stepHz);
 
