@@ -94,4 +94,50 @@ PlanImport ImportPlanCsv(const std::string& bytes, SettingsDocument& document) {
     return done;
 }
 
+std::string PlanImportedText(const std::vector<std::size_t>& left,
+                             const std::vector<PlanCheck::Finding>& findings, bool english) {
+    std::string text;
+    if (!left.empty()) {
+        text += english
+                    ? RowList(left, english) +
+                          " left as they are: the layout does not show them, or the page "
+                          "does not change their bandwidth and direction."
+                    : RowList(left, english) + "保持不变：当前布局不显示它们，或页面不修改它们的"
+                                               "带宽和方向。";
+    }
+    for (const PlanCheck::Severity severity :
+         {PlanCheck::Severity::Error, PlanCheck::Severity::Advice}) {
+        const std::string found = PlanCheck::ReportText(findings, severity, english);
+        if (found.empty()) {
+            continue;
+        }
+        const bool error = severity == PlanCheck::Severity::Error;
+        text += std::string(text.empty() ? "" : "\n\n") +
+                (english ? (error ? "Set will refuse this plan until these are put right:"
+                                  : "Advice on the plan:")
+                         : (error ? "以下问题改正之前，设置会拒绝这个计划：" : "对计划的建议：")) +
+                "\n" + found;
+    }
+    if (text.empty()) {
+        return text;
+    }
+    return (english ? "The plan was imported.\n\n" : "频道计划已导入。\n\n") + text;
+}
+
+std::string PlanErrorsText(const std::vector<PlanCheck::Finding>& findings, bool english) {
+    const std::string found = PlanCheck::ReportText(findings, PlanCheck::Severity::Error, english);
+    return found.empty() ? found
+                         : (english ? "The channel plan cannot work; nothing was sent:\n"
+                                    : "频道计划无法工作，没有发送任何内容：\n") +
+                               found;
+}
+
+std::string PlanAdviceText(const std::vector<PlanCheck::Finding>& findings, bool english) {
+    const std::string found = PlanCheck::ReportText(findings, PlanCheck::Severity::Advice, english);
+    return found.empty() ? found
+                         : (english ? "Advice on the channel plan (Set goes on):\n"
+                                    : "对频道计划的建议（设置继续进行）：\n") +
+                               found;
+}
+
 } // namespace Doc

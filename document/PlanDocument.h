@@ -43,4 +43,14 @@ struct PlanImport {
 // mode's layout writes. Refused whole when the file has any error.
 PlanImport ImportPlanCsv(const std::string& bytes, SettingsDocument& document);
 
+// What a page says after it imported a plan: that it did, the rows it left, and what the check
+// found. Empty when there is nothing to say beyond the import itself.
+std::string PlanImportedText(const std::vector<std::size_t>& left,
+                             const std::vector<PlanCheck::Finding>& findings, bool english);
+
+// What Set says of the check: the errors that stop it, or the advice it goes on after. Empty
+// for that severity when there is none.
+std::string PlanErrorsText(const std::vector<PlanCheck::Finding>& findings, bool english);
+std::string PlanAdviceText(const std::vector<PlanCheck::Finding>& findings, bool english);
+
 } // namespace Doc
