@@ -247,12 +247,12 @@ TEST(PlanCheck, FindsWhatCannotWorkAndWhatMayNot) {
 
 TEST(PlanCheck, TellsTheFileLineAndBothLanguages) {
     const ChannelPlanCsv::ReadResult read = ChannelPlanCsv::Read(
-        "channel,frequency_mhz,bandwidth_khz,direction\n\n3,433.1,25,Rx\n4,433.11,25,Rx\n",
-        kQxStep);
+        "channel,frequency_mhz,bandwidth_khz,direction\n\n4,433.1,25,Rx\n5,433.11,25,Rx\n",
+        kOrvStep);
     ASSERT_TRUE(read.Ok());
     std::array<ChannelEntry, 64> table{};
     ChannelPlanCsv::ApplyTo(read.plan, table);
-    PlanCheck::PlanInput in = PlanCheck::TableOnly(table, kQxStep);
+    PlanCheck::PlanInput in = PlanCheck::OrvPlan(table, false, 0);
     for (std::size_t n = 0; n < 64; ++n) {
         in.lines[n] = read.plan[n].line;
     }
@@ -260,10 +260,10 @@ TEST(PlanCheck, TellsTheFileLineAndBothLanguages) {
     ASSERT_EQ(found.size(), 1U);
     EXPECT_FALSE(PlanCheck::HasErrors(found));
     EXPECT_EQ(PlanCheck::ReportText(found, Severity::Advice, true),
-              "line 4 (channel 4): only 10 kHz from channel 3, narrower than the bandwidth: the "
+              "line 4 (channel 5): only 10 kHz from channel 4, narrower than the bandwidth: the "
               "two disturb each other");
     EXPECT_EQ(PlanCheck::ReportText(found, Severity::Advice, false),
-              "第 4 行（频道 4）：与频道 3 只相隔 10 kHz，比带宽窄，会互相干扰");
+              "第 4 行（频道 5）：与频道 4 只相隔 10 kHz，比带宽窄，会互相干扰");
     EXPECT_EQ(PlanCheck::ReportText(found, Severity::Error, true), "");
 }
 
