@@ -3,6 +3,7 @@
 #include "base/Version.h"
 #include "cli/CheckedOutput.h"
 #include "cli/DoctorCommand.h"
+#include "cli/PlanCheckCommand.h"
 #include "cli/ReadWriteRun.h"
 #include "document/DocumentSet.h"
 #include "document/SettingsJson.h"
@@ -67,10 +68,16 @@ QString HelpText() {
         "  orvconf-cli diff A.json B.json\n"
         "      Prints what differs between two settings documents (exit 0 equal, 1 differ,\n"
         "      2 trouble).\n"
-        "  orvconf-cli export --family orv|qx --settings FILE --output TABLE\n"
-        "      Writes the document's 64 channels as the page's channel table file (read-only).\n"
+        "  orvconf-cli export --family orv|qx --settings FILE --output TABLE [--format table|csv]\n"
+        "      Writes the document's 64 channels as the page's channel table file (read-only),\n"
+        "      or with --format csv as a channel plan a spreadsheet opens.\n"
         "  orvconf-cli import --family orv|qx --table TABLE [--settings FILE] [--output FILE]\n"
-        "      Prints the document (or an empty one) with the table file put into its channels.\n"
+        "                     [--format table|csv]\n"
+        "      Prints the document (or an empty one) with the table file (or CSV plan) put into\n"
+        "      its channels.\n"
+        "  orvconf-cli plan-check FILE [--family orv|qx] [--settings DOC]\n"
+        "      Checks the channel plan of a settings document or a CSV plan as the pages do\n"
+        "      before Set (exit 0 no finding or advice only, 6 errors found).\n"
         "  orvconf-cli doctor [--port NAME] [--language en|zh]\n"
         "      Checks why a port cannot be opened and says what to do.\n"
         "  orvconf-cli COMMAND --help\n"
@@ -274,6 +281,8 @@ int Dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         command = std::make_unique<CHistoryCommand>(out, err);
     } else if (name == "diff") {
         command = std::make_unique<CDiffCommand>(out, err);
+    } else if (name == "plan-check") {
+        command = std::make_unique<CPlanCheckCommand>(out, err);
     } else {
         err << "unknown command " << name << "\n\n" << HelpText();
         return kUsage;

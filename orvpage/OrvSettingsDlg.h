@@ -47,6 +47,8 @@ public:
     void OnSet() override;
     void OnExportList();
     void OnImportList();
+    void OnExportPlan();
+    void OnImportPlan();
 
     // The list's frequency check of a cell's text (tableRow: the radio's table row it shows):
     // tells a bad value with the cell and the text, and gives the ten-character form of a good
@@ -72,6 +74,10 @@ protected:
 
 private:
     void OnCellCommitted(int row, int column, const QString& text);
+    // The table as the page shows it (the cells' frequencies where the layout shows them), and
+    // whether the plan check lets Set go on (advice shown, errors stop it).
+    std::array<ChannelEntry, RadioSettings::kChannelRows> ShownTable() const;
+    bool PlanCheckAllowsSet();
     void OnCellClicked(const QModelIndex& index);
     void OnArrowKey();
     void SetProtocol(int protocol);
