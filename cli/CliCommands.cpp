@@ -6,6 +6,7 @@
 #include "cli/PlanCheckCommand.h"
 #include "cli/ReadWriteRun.h"
 #include "document/DocumentSet.h"
+#include "document/PlanDocument.h"
 #include "document/SettingsJson.h"
 #include "serial/PortEnumerator.h"
 
@@ -232,6 +233,16 @@ int CReadCommand::Connect(const QStringList& args, bool write) {
             prepared = Doc::PrepareWrite(document);
             problems = prepared.problems;
         }
+        // The channel plan as a page's Set checks it: errors stop the write, advice is told.
+        std::vector<PlanCheck::Finding> findings;
+        if (problems.isEmpty()) {
+            findings = PlanCheck::Check(Doc::PlanInputOf(document));
+            if (PlanCheck::HasErrors(findings)) {
+                problems << QString::fromStdString(
+                                PlanCheck::ReportText(findings, PlanCheck::Severity::Error, true))
+                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            }
+        }
         if (!problems.isEmpty()) {
             Err() << "The settings in " << settingsPath
                   << " cannot be written; nothing was sent to the radio:\n";
@@ -239,6 +250,12 @@ int CReadCommand::Connect(const QStringList& args, bool write) {
                 Err() << "  " << problem << '\n';
             }
             return kInvalidDocument;
+        }
+        if (const std::string advice =
+                PlanCheck::ReportText(findings, PlanCheck::Severity::Advice, true);
+            !advice.empty()) {
+            Err() << "Advice on the channel plan (the write goes on):\n"
+                  << QString::fromStdString(advice) << '\n';
         }
         options.document = &document;
         options.write = &prepared;

@@ -233,7 +233,8 @@ TEST(Cli, PortsThatAreNoSerialPortEndWith2) {
 }
 
 // A valid document gets as far as the port (2 for a port that does not exist); every invalid
-// one ends with 6 before it, one line per bad field.
+// one ends with 6 before it, one line per bad field, and so does a channel plan that cannot
+// work (the slot in use pointing to empty channels).
 TEST(Cli, AnInvalidDocumentIsRefusedBeforeThePortWithEveryFieldNamed) {
     struct Case {
         RadioFamily family;
@@ -241,7 +242,13 @@ TEST(Cli, AnInvalidDocumentIsRefusedBeforeThePortWithEveryFieldNamed) {
         QStringList fields;
     };
     const std::vector<Case> cases = {
-        {FAMILY_ORV, [](QJsonObject&) {}, {}},
+        {FAMILY_ORV,
+         [](QJsonObject& d) {
+             SetChannel(d, 8, {{"frequency", "455.000000"}});
+             SetChannel(d, 9, {{"frequency", "456.000000"}});
+         },
+         {}},
+        {FAMILY_ORV, [](QJsonObject&) {}, {"channel 8: ", "channel 9: "}},
         {FAMILY_ORV,
          [](QJsonObject& d) {
              SetRegister(d, "orv", "s103", "3"); // every kind: the document's own tests
