@@ -1,7 +1,7 @@
 #include "document/Compare.h"
 
-#include "orvpage/FrequencyText.h"
 #include "orvpage/OrvPageLogic.h"
+#include "settings/FrequencyText.h"
 
 #include <QStringList>
 
