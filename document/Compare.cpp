@@ -22,14 +22,16 @@ struct Named {
 
 using Items = std::span<const char* const>;
 
-// The item of a list for a value, or the bare number where the list has no such item. A line
-// names it with single blanks (the page pads some items to line them up).
-QString ItemText(Items items, int index) {
-    if (index >= 0 && index < static_cast<int>(items.size()) &&
+// A register value by its item of a list (value - offset is the item), or as the number it is
+// where the list has no such item. A line names an item with single blanks (the page pads some
+// items to line them up).
+QString ValueText(Items items, int offset, int value) {
+    const long long index = static_cast<long long>(value) - offset;
+    if (index >= 0 && index < static_cast<long long>(items.size()) &&
         *items[static_cast<std::size_t>(index)] != '\0') {
         return QString::fromUtf8(items[static_cast<std::size_t>(index)]).simplified();
     }
-    return QString::number(index);
+    return QString::number(value);
 }
 
 QString OrvPortRateText(int code) {
@@ -60,9 +62,7 @@ void CompareRegister(QList<Difference>& out, const QString& family, const Regist
         return;
     }
     const QString number = QString::fromLatin1(r.name).mid(1);
-    const auto value = [&r](int v) {
-        return r.items.empty() ? QString::number(v) : ItemText(r.items, v - r.offset);
-    };
+    const auto value = [&r](int v) { return ValueText(r.items, r.offset, v); };
     Add(out, family + "." + r.name, "S" + number + " " + QString::fromUtf8(r.chinese),
         "S" + number + " " + QString::fromUtf8(r.english), value(was), value(will));
 }
