@@ -1,7 +1,8 @@
 #include "document/Compare.h"
 
-#include "orvpage/FrequencyText.h"
 #include "orvpage/OrvPageLogic.h"
+#include "settings/FrequencyText.h"
+#include "settings/ValueNames.h"
 
 #include <QStringList>
 
@@ -21,76 +22,21 @@ struct Named {
 
 using Items = std::span<const char* const>;
 
-constexpr const char* kQxProtocols[] = {"Transparent QZ", "Bellmark Compatible",
-                                        "Trimtalk Compatible", "Satel (3AS) Compatible"};
-constexpr const char* kQxWorkModes[] = {"Master(Base) for Trimtalk", "Repeater", "Slave(Remote)",
-                                        "Repeater 2 for Trimtalk"};
-constexpr const char* kQxModulations[] = {"2FSK", "4FSK"};
-constexpr const char* kQxAirRates[] = {"1200", "2400",  "3600",  "4800", "7200",
-                                       "9600", "14400", "19200", "16000"};
-constexpr const char* kQxBandwidths[] = {"6.25 kHz", "12.5 kHz", "25 kHz"};
-constexpr const char* kQxPowers[] = {"20(100)", "21(125)", "22(160)", "23(200)", "24(250)",
-                                     "25(320)", "26(400)", "27(500)", "28(630)", "29(800)",
-                                     "30(1W)",  "",        "",        "33(2W)"};
-constexpr const char* kQxFec[] = {"FEC off (Default for Satel 3AS)", "FEC on (Default for BMK)"};
-constexpr const char* kQxPortRates[] = {"230400", "115200", "57600", "38400", "28800",
-                                        "19200",  "14400",  "9600",  "7200",  "4800",
-                                        "3600",   "2400",   "1200",  "600",   "300"};
-constexpr const char* kQxDataFormats[] = {"8N1", "8N2", "8E1", "8O1", "7N1",
-                                          "7N2", "7E1", "7O1", "7E2", "7O2"};
-
-// The ORV port-rate codes 0-7 and 9; code 8 names no rate.
-constexpr const char* kOrvPortRates[] = {"230400", "115200", "57600", "38400", "28800",
-                                         "19200",  "14400",  "9600",  "",      "4800"};
-
-struct OrvProtocol {
-    const char* chinese;
-    const char* english;
-    std::vector<Named> modes;
-};
-
-const std::array<OrvProtocol, OrvPageLogic::kProtocols>& OrvProtocols() {
-    static const std::array<OrvProtocol, OrvPageLogic::kProtocols> protocols{{
-        {"BMK透明传输协议",
-         "BMK transparent protocol",
-         {{"2FSK 4800bps 12.5k带宽", "2FSK 4800bps 12.5kHz"},
-          {"2FSK 9600bps 25k带宽", "2FSK 9600bps 25kHz"},
-          {"4FSK 9600bps 12.5k带宽", "4FSK 9600bps 12.5kHz"},
-          {"4FSK 19200bps 25k带宽", "4FSK 19200bps 25kHz"}}},
-        {"Trimtalk450S协议",
-         "Trimtalk450S protocol",
-         {{"2FSK 4800bps 12.5k带宽", "2FSK 4800bps 12.5kHz"},
-          {"2FSK 9600bps 25k带宽", "2FSK 9600bps 25kHz"},
-          {"2FSK 9600bps 25k带宽 中继台", "2FSK 9600bps 25kHz repeater"},
-          {"2FSK 9600bps 25k带宽 中继模式二", "2FSK 9600bps 25kHz repeater 2"},
-          {"2FSK 9600bps 25k带宽 基站中继模式", "2FSK 9600bps 25kHz base repeater"}}},
-        {"Satel 3AS协议",
-         "Satel 3AS protocol",
-         {{"4FSK 9600bps 12.5k带宽", "4FSK 9600bps 12.5kHz"},
-          {"4FSK 19200bps 25k带宽", "4FSK 19200bps 25kHz"},
-          {"4FSK 9600bps 12.5k带宽 模式一", "4FSK 9600bps 12.5kHz mode 1"},
-          {"4FSK 19200bps 25k带宽 模式一", "4FSK 19200bps 25kHz mode 1"}}},
-        {"QZ 透明传输协议",
-         "QZ transparent protocol",
-         {{"2FSK 9600bps 25k带宽", "2FSK 9600bps 25kHz"},
-          {"2FSK 9600bps 25k带宽 中继台", "2FSK 9600bps 25kHz repeater"}}},
-        {"BMK FST协议",
-         "BMK FST protocol",
-         {{"4FSK 9600bps 12.5k带宽 模式一", "4FSK 9600bps 12.5kHz mode 1"},
-          {"4FSK 19200bps 25k带宽 模式一", "4FSK 19200bps 25kHz mode 1"},
-          {"4FSK 9600bps 12.5k带宽 模式二", "4FSK 9600bps 12.5kHz mode 2"},
-          {"4FSK 19200bps 25k带宽 模式二", "4FSK 19200bps 25kHz mode 2"}}},
-    }};
-    return protocols;
+// A register value by its item of a list (value - offset is the item), or as the number it is
+// where the list has no such item. A line names an item with single blanks (the page pads some
+// items to line them up).
+QString ValueText(Items items, int offset, int value) {
+    const long long index = static_cast<long long>(value) - offset;
+    if (index >= 0 && index < static_cast<long long>(items.size()) &&
+        *items[static_cast<std::size_t>(index)] != '\0') {
+        return QString::fromUtf8(items[static_cast<std::size_t>(index)]).simplified();
+    }
+    return QString::number(value);
 }
 
-// The item of a list for a value, or the bare number where the list has no such item.
-QString ItemText(Items items, int index) {
-    if (index >= 0 && index < static_cast<int>(items.size()) &&
-        *items[static_cast<std::size_t>(index)] != '\0') {
-        return QString::fromUtf8(items[static_cast<std::size_t>(index)]);
-    }
-    return QString::number(index);
+QString OrvPortRateText(int code) {
+    const std::string rate = ValueNames::OrvPortRateText(code);
+    return rate.empty() ? QString::number(code) : QString::fromStdString(rate);
 }
 
 // ---- Registers -----------------------------------------------------------------------------
@@ -116,9 +62,7 @@ void CompareRegister(QList<Difference>& out, const QString& family, const Regist
         return;
     }
     const QString number = QString::fromLatin1(r.name).mid(1);
-    const auto value = [&r](int v) {
-        return r.items.empty() ? QString::number(v) : ItemText(r.items, v - r.offset);
-    };
+    const auto value = [&r](int v) { return ValueText(r.items, r.offset, v); };
     Add(out, family + "." + r.name, "S" + number + " " + QString::fromUtf8(r.chinese),
         "S" + number + " " + QString::fromUtf8(r.english), value(was), value(will));
 }
@@ -129,22 +73,23 @@ struct QxRegisterText {
 };
 
 const std::vector<QxRegisterText>& QxRegisterTexts() {
+    const ValueNames::QxLists& lists = ValueNames::Qx();
     static const std::vector<QxRegisterText> texts{
-        {{"s186", "协议", "protocol", kQxProtocols}, &QxRegisters::s186},
-        {{"s101", "工作模式", "work mode", kQxWorkModes}, &QxRegisters::s101},
-        {{"s127", "调制类型", "modulation", kQxModulations}, &QxRegisters::s127},
-        {{"s103", "空中速率", "air rate", kQxAirRates}, &QxRegisters::s103},
+        {{"s186", "协议", "protocol", lists.protocols}, &QxRegisters::s186},
+        {{"s101", "工作模式", "work mode", lists.workModes}, &QxRegisters::s101},
+        {{"s127", "调制类型", "modulation", lists.modulations}, &QxRegisters::s127},
+        {{"s103", "空中速率", "air rate", lists.airRates}, &QxRegisters::s103},
         {{"s141", "透明协议预设", "transparent protocol preset", {}}, &QxRegisters::s141},
-        {{"s125", "带宽", "bandwidth", kQxBandwidths}, &QxRegisters::s125},
+        {{"s125", "带宽", "bandwidth", lists.bandwidths}, &QxRegisters::s125},
         {{"s131", "主通道_TX", "main channel transmit", {}}, &QxRegisters::s131},
         {{"s132", "主通道_RX", "main channel receive", {}}, &QxRegisters::s132},
         {{"s191", "中继器_TX", "repeater transmit channel", {}}, &QxRegisters::s191},
         {{"s192", "中继器_RX", "repeater receive channel", {}}, &QxRegisters::s192},
         {{"s105", "单元地址", "unit address", {}}, &QxRegisters::s105},
-        {{"s108", "输出功率", "output power", kQxPowers, 20}, &QxRegisters::s108},
-        {{"s158", "FEC模式", "FEC mode", kQxFec}, &QxRegisters::s158},
-        {{"s102", "波特率", "serial port rate", kQxPortRates}, &QxRegisters::s102},
-        {{"s110", "数据格式", "serial data format", kQxDataFormats, 1}, &QxRegisters::s110},
+        {{"s108", "输出功率", "output power", lists.powers, 20}, &QxRegisters::s108},
+        {{"s158", "FEC模式", "FEC mode", lists.fecModes}, &QxRegisters::s158},
+        {{"s102", "波特率", "serial port rate", lists.portRates}, &QxRegisters::s102},
+        {{"s110", "数据格式", "serial data format", lists.dataFormats, 1}, &QxRegisters::s110},
     };
     return texts;
 }
@@ -177,10 +122,11 @@ bool KnownMode(const OrvPageLogic::ModeOnPage& mode) {
 Named ModeText(const OrvRegisters& r) {
     const OrvPageLogic::ModeOnPage mode = OrvPageLogic::ModeFromRegisters(r);
     if (KnownMode(mode)) {
-        const OrvProtocol& protocol = OrvProtocols()[static_cast<std::size_t>(mode.protocol)];
-        const Named& item = protocol.modes[static_cast<std::size_t>(mode.modeIndex)];
-        return {QString::fromUtf8(protocol.chinese) + " " + item.chinese,
-                QString::fromUtf8(protocol.english) + ", " + item.english};
+        const ValueNames::OrvProtocol& protocol =
+            ValueNames::OrvProtocols()[static_cast<std::size_t>(mode.protocol)];
+        const ValueNames::Name& item = protocol.modes[static_cast<std::size_t>(mode.modeIndex)];
+        return {QString::fromUtf8(protocol.name.chinese) + " " + QString::fromUtf8(item.chinese),
+                QString::fromUtf8(protocol.name.english) + ", " + QString::fromUtf8(item.english)};
     }
     const QString registers = QStringLiteral("S128 %1, S186 %2, S127 %3, S103 %4, S141 %5")
                                   .arg(r.s128)
@@ -246,8 +192,8 @@ void CompareOrv(QList<Difference>& out, const RadioSettings& was, const RadioSet
     }
     if (was.orvPortRate != will.orvPortRate) {
         Add(out, QStringLiteral("orvPortRate"), QStringLiteral("串口速率"),
-            QStringLiteral("serial port rate"), ItemText(kOrvPortRates, was.orvPortRate),
-            ItemText(kOrvPortRates, will.orvPortRate));
+            QStringLiteral("serial port rate"), OrvPortRateText(was.orvPortRate),
+            OrvPortRateText(will.orvPortRate));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "orvpage/OrvPageLogic.h"
 
 #include "orvpage/OrvTableFile.h"
+#include "settings/ValueNames.h"
 
 #include <cstddef>
 #include <string>
@@ -10,11 +11,12 @@ namespace OrvPageLogic {
 
 namespace {
 
-constexpr std::array<int, kProtocols> kModeCounts = {4, 5, 4, 2, 4};
-constexpr int kPortRateItems = 9;
 constexpr int kPortRateCodeOf4800 = 9;
-constexpr int kQxPowerItems = 14;
 constexpr int kSlots = 16;
+
+int PortRateItems() {
+    return static_cast<int>(ValueNames::OrvPortRateItems().size());
+}
 
 // The radio's unit address: a plain decimal number of at most three digits, up to 255.
 bool IsAddress(const std::string& text) {
@@ -177,8 +179,10 @@ int ResolveListChoice(const std::string& editText, const std::vector<std::string
 }
 
 int ModeCount(int protocol) {
-    return protocol >= 0 && protocol < kProtocols ? kModeCounts[static_cast<std::size_t>(protocol)]
-                                                  : 0;
+    const auto protocols = ValueNames::OrvProtocols();
+    return protocol >= 0 && protocol < static_cast<int>(protocols.size())
+               ? static_cast<int>(protocols[static_cast<std::size_t>(protocol)].modes.size())
+               : 0;
 }
 
 std::optional<bool> RepeaterLayoutOf(int protocol, int modeIndex) {
@@ -263,10 +267,11 @@ ModeOnPage ModeFromRegisters(const OrvRegisters& r) {
 }
 
 int PortRateItem(int code) {
+    const int items = PortRateItems();
     if (code == kPortRateCodeOf4800) {
-        return kPortRateItems - 1;
+        return items - 1;
     }
-    return code >= 0 && code < kPortRateItems - 1 ? code : -1;
+    return code >= 0 && code < items - 1 ? code : -1;
 }
 
 OrvSetPreparation PrepareSet(const OrvSetInput& input) {
@@ -308,7 +313,7 @@ OrvSetPreparation PrepareSet(const OrvSetInput& input) {
         out.problems.push_back({"mode", "没有可写入的协议模式，请选择！",
                                 "No protocol mode is chosen,Please choose one！"});
     }
-    if (input.portRateIndex < 0 || input.portRateIndex >= kPortRateItems) {
+    if (input.portRateIndex < 0 || input.portRateIndex >= PortRateItems()) {
         out.problems.push_back({"orvPortRate", "没有选择串口速率，请选择！",
                                 "No port rate is chosen,Please choose one！"});
     }
@@ -324,7 +329,8 @@ OrvSetPreparation PrepareSet(const OrvSetInput& input) {
         out.problems.push_back({"orv.s190", "关闭地址的值不对，请检查！",
                                 "The close-address value is wrong,Please check！"});
     }
-    if (input.qxPowerEdited && (input.qxPowerIndex < 0 || input.qxPowerIndex >= kQxPowerItems)) {
+    const int qxPowerItems = static_cast<int>(ValueNames::Qx().powers.size());
+    if (input.qxPowerEdited && (input.qxPowerIndex < 0 || input.qxPowerIndex >= qxPowerItems)) {
         out.problems.push_back({"qx.s108", "没有选择输出功率，请选择！",
                                 "No output power is chosen,Please choose one！"});
     }

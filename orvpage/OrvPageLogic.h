@@ -5,8 +5,8 @@
 
 #include "exchange/RadioSettings.h"
 #include "exchange/WritePlan.h"
-#include "orvpage/FrequencyText.h"
-#include "orvpage/SetProblem.h"
+#include "settings/FrequencyText.h"
+#include "settings/SetProblem.h"
 
 #include <array>
 #include <cstdint>

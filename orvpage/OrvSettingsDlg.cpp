@@ -8,6 +8,7 @@
 #include "orvpage/OrvChannelList.h"
 #include "orvpage/OrvPageLogic.h"
 #include "orvpage/OrvTableFile.h"
+#include "settings/ValueNames.h"
 #include "ui_OrvSettingsDlg.h"
 
 #include <QButtonGroup>
@@ -55,11 +56,41 @@ void NameList(QComboBox* list, const QString& name) {
     list->lineEdit()->setAccessibleName(name);
 }
 
+// The language of the form in use: the translation that gives the form its English texts names
+// its own language here.
+bool FormInEnglish() {
+    //: The language of this translation as a code: "en" in the English one.
+    return COrvSettingsDlg::tr("zh") == QLatin1String("en");
+}
+
+// The protocol buttons and the lists name register values from the shared tables, in the
+// form's language.
+void NameValues(Ui::COrvSettingsDlg& ui) {
+    const bool english = FormInEnglish();
+    const std::array<QAbstractButton*, 5> buttons = {ui.bmkTransparentRadio, ui.trimtalkRadio,
+                                                     ui.satelRadio, ui.qzTransparentRadio,
+                                                     ui.bmkFstRadio};
+    const std::array<QComboBox*, 5> lists = {ui.bmkTransparentModeCombo, ui.trimtalkModeCombo,
+                                             ui.satelModeCombo, ui.qzTransparentModeCombo,
+                                             ui.bmkFstModeCombo};
+    const auto protocols = ValueNames::OrvProtocols();
+    for (std::size_t p = 0; p < buttons.size() && p < protocols.size(); ++p) {
+        buttons[p]->setText(QString::fromUtf8(protocols[p].name.In(english)));
+        for (const ValueNames::Name& mode : protocols[p].modes) {
+            lists[p]->addItem(QString::fromUtf8(mode.In(english)));
+        }
+    }
+    for (const std::string& rate : ValueNames::OrvPortRateItems()) {
+        ui.portRateCombo->addItem(QString::fromStdString(rate));
+    }
+}
+
 } // namespace
 
 COrvSettingsDlg::COrvSettingsDlg(IPageOwner& owner)
     : CSettingsPage(owner, FAMILY_ORV), m_ui(std::make_unique<Ui::COrvSettingsDlg>()) {
     m_ui->setupUi(this);
+    NameValues(*m_ui); // before the lists are watched: filling them is no user's choice
     m_modeLists = {m_ui->bmkTransparentModeCombo, m_ui->trimtalkModeCombo, m_ui->satelModeCombo,
                    m_ui->qzTransparentModeCombo, m_ui->bmkFstModeCombo};
     m_protocols = new QButtonGroup(this);

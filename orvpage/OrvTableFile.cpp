@@ -1,6 +1,6 @@
 #include "orvpage/OrvTableFile.h"
 
-#include "orvpage/FrequencyText.h"
+#include "settings/FrequencyText.h"
 
 #include <algorithm>
 #include <cctype>

@@ -5,9 +5,9 @@
 
 #include "exchange/RadioSettings.h"
 #include "exchange/WritePlan.h"
-#include "orvpage/FrequencyText.h"
-#include "orvpage/SetProblem.h"
 #include "qxpage/QxTableFile.h"
+#include "settings/FrequencyText.h"
+#include "settings/SetProblem.h"
 
 #include <cstdint>
 #include <optional>

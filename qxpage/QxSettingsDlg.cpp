@@ -6,12 +6,15 @@
 #include "document/PlanDocument.h"
 #include "qxpage/QxCellDelegate.h"
 #include "qxpage/QxChannelModel.h"
+#include "settings/ValueNames.h"
 #include "ui_QxSettingsDlg.h"
 
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+
+#include <span>
 
 namespace {
 
@@ -26,11 +29,33 @@ constexpr Bilingual kNotInteger{"请输入一个整数。", "Please enter an int
 // The channel table files.
 constexpr const char* kTableFilter = "文本文件(*.txt);;All Files(*)";
 
+void Fill(QComboBox* list, std::span<const char* const> items) {
+    for (const char* item : items) {
+        list->addItem(QString::fromUtf8(item));
+    }
+}
+
+// The lists name register values from the shared tables; the channel lists are numbers, filled
+// when the page is initialised.
+void NameValues(Ui::CQxSettingsDlg& ui) {
+    const ValueNames::QxLists& names = ValueNames::Qx();
+    Fill(ui.protocolCombo, names.protocols);
+    Fill(ui.workModeCombo, names.workModes);
+    Fill(ui.modulationCombo, names.modulations);
+    Fill(ui.airRateCombo, names.airRates);
+    Fill(ui.bandwidthCombo, names.bandwidths);
+    Fill(ui.powerCombo, names.powers);
+    Fill(ui.fecCombo, names.fecModes);
+    Fill(ui.portRateCombo, names.portRates);
+    Fill(ui.dataFormatCombo, names.dataFormats);
+}
+
 } // namespace
 
 CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner)
     : CSettingsPage(owner, FAMILY_QX), m_ui(std::make_unique<Ui::CQxSettingsDlg>()) {
     m_ui->setupUi(this);
+    NameValues(*m_ui);
     setWindowIcon(QIcon(QStringLiteral(":/images/icon128-16.png")));
 
     m_model = new CQxChannelModel(this);

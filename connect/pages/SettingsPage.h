@@ -6,7 +6,7 @@
 #include "connect/pages/Page.h"
 #include "exchange/RadioSettings.h"
 #include "exchange/WritePlan.h"
-#include "orvpage/SetProblem.h"
+#include "settings/SetProblem.h"
 
 #include <QStringList>
 

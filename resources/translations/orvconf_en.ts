@@ -179,70 +179,6 @@
         <translation>Protocol</translation>
     </message>
     <message>
-        <source>BMK透明传输协议</source>
-        <translation>BMK transparent protocol</translation>
-    </message>
-    <message>
-        <source>2FSK 4800bps 12.5k带宽</source>
-        <translation>2FSK 4800bps 12.5kHz</translation>
-    </message>
-    <message>
-        <source>2FSK 9600bps 25k带宽</source>
-        <translation>2FSK 9600bps 25kHz</translation>
-    </message>
-    <message>
-        <source>4FSK 9600bps 12.5k带宽</source>
-        <translation>4FSK 9600bps 12.5kHz</translation>
-    </message>
-    <message>
-        <source>4FSK 19200bps 25k带宽</source>
-        <translation>4FSK 19200bps 25kHz</translation>
-    </message>
-    <message>
-        <source>Trimtalk450S协议</source>
-        <translation>Trimtalk450S protocol</translation>
-    </message>
-    <message>
-        <source>2FSK 9600bps 25k带宽 中继台</source>
-        <translation>2FSK 9600bps 25kHz repeater</translation>
-    </message>
-    <message>
-        <source>2FSK 9600bps 25k带宽 中继模式二</source>
-        <translation>2FSK 9600bps 25kHz repeater 2</translation>
-    </message>
-    <message>
-        <source>2FSK 9600bps 25k带宽 基站中继模式</source>
-        <translation>2FSK 9600bps 25kHz base repeater</translation>
-    </message>
-    <message>
-        <source>Satel 3AS协议</source>
-        <translation>Satel 3AS protocol</translation>
-    </message>
-    <message>
-        <source>4FSK 9600bps 12.5k带宽 模式一</source>
-        <translation>4FSK 9600bps 12.5kHz mode 1</translation>
-    </message>
-    <message>
-        <source>4FSK 19200bps 25k带宽 模式一</source>
-        <translation>4FSK 19200bps 25kHz mode 1</translation>
-    </message>
-    <message>
-        <source>QZ 透明传输协议</source>
-        <translation>QZ transparent protocol</translation>
-    </message>
-    <message>
-        <source>BMK FST协议</source>
-        <translation>BMK FST protocol</translation>
-    </message>
-    <message>
-        <source>4FSK 9600bps 12.5k带宽 模式二</source>
-        <translation>4FSK 9600bps 12.5kHz mode 2</translation>
-    </message>
-    <message>
-        <source>4FSK 19200bps 25k带宽 模式二</source>
-        <translation>4FSK 19200bps 25kHz mode 2</translation>
-    </message>
-    <message>
         <source>检测到未知的协议</source>
         <translation>Unknown protocol detected</translation>
     </message>
@@ -257,42 +193,6 @@
     <message>
         <source>串口速率</source>
         <translation>Serial port rate</translation>
-    </message>
-    <message>
-        <source>230400</source>
-        <translation>230400</translation>
-    </message>
-    <message>
-        <source>115200</source>
-        <translation>115200</translation>
-    </message>
-    <message>
-        <source>57600</source>
-        <translation>57600</translation>
-    </message>
-    <message>
-        <source>38400</source>
-        <translation>38400</translation>
-    </message>
-    <message>
-        <source>28800</source>
-        <translation>28800</translation>
-    </message>
-    <message>
-        <source>19200</source>
-        <translation>19200</translation>
-    </message>
-    <message>
-        <source>14400</source>
-        <translation>14400</translation>
-    </message>
-    <message>
-        <source>9600</source>
-        <translation>9600</translation>
-    </message>
-    <message>
-        <source>4800</source>
-        <translation>4800</translation>
     </message>
     <message>
         <source>电台地址码</source>
@@ -329,6 +229,11 @@
     <message>
         <source>电台的串口速率</source>
         <translation>Radio&apos;s serial port rate</translation>
+    </message>
+    <message>
+        <source>zh</source>
+        <extracomment>The language of this translation as a code: &quot;en&quot; in the English one.</extracomment>
+        <translation>en</translation>
     </message>
 </context>
 <context>

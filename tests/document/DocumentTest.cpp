@@ -9,6 +9,7 @@
 #include "orvpage/OrvPageLogic.h"
 #include "orvpage/OrvTableFile.h"
 #include "tests/support/JsonEdit.h"
+#include "tests/support/ListItems.h"
 
 #include <QDir>
 #include <QFile>
@@ -268,6 +269,83 @@ TEST(CompareDocuments, NamesEachChangeInWords) {
             EXPECT_FALSE(d.chinese.isEmpty() || d.field.isEmpty()) << d.english.toStdString();
         }
         EXPECT_EQ(english, c.english) << english.join('\n').toStdString();
+    }
+}
+
+// The name a comparison gives to what "named" holds: the words after the arrow of the one line
+// that sets it apart from "unnamed".
+std::string NameIn(const SettingsDocument& unnamed, const SettingsDocument& named, bool english,
+                   bool readableOnly = false) {
+    const QStringList lines =
+        Doc::DifferenceLines(Doc::CompareDocuments(unnamed, named, readableOnly), english);
+    return lines.size() == 1 ? lines[0].section(QStringLiteral(" -> "), 1).toStdString()
+                             : "<" + lines.join(QStringLiteral(" | ")).toStdString() + ">";
+}
+
+// A comparison names every value the pages list with the page's item (blanks that line items up
+// taken out, an empty item as the number), in both languages where they differ.
+TEST(CompareDocuments, NamesValuesAsThePagesListThem) {
+    struct QxRegister {
+        int QxRegisters::*member;
+        int offset;
+    };
+    // In the order of listitems::kQxLists.
+    const QxRegister registers[] = {
+        {&QxRegisters::s186, 0}, {&QxRegisters::s101, 0}, {&QxRegisters::s127, 0},
+        {&QxRegisters::s103, 0}, {&QxRegisters::s125, 0}, {&QxRegisters::s108, 20},
+        {&QxRegisters::s158, 0}, {&QxRegisters::s102, 0}, {&QxRegisters::s110, 1}};
+    ASSERT_EQ(std::size(registers), listitems::kQxLists.size());
+    for (std::size_t l = 0; l < listitems::kQxLists.size(); ++l) {
+        const auto& [member, offset] = registers[l];
+        SettingsDocument unnamed = QxRead();
+        unnamed.settings.qx.*member = -1;
+        std::vector<std::string> names;
+        std::vector<std::string> expected;
+        for (std::size_t i = 0; i < listitems::kQxLists[l].items.size(); ++i) {
+            SettingsDocument named = unnamed;
+            named.settings.qx.*member = static_cast<int>(i) + offset;
+            names.push_back(NameIn(unnamed, named, true));
+            const QString item = QString::fromStdString(listitems::kQxLists[l].items[i]);
+            expected.push_back(item.isEmpty() ? std::to_string(i + offset)
+                                              : item.simplified().toStdString());
+        }
+        EXPECT_EQ(names, expected) << listitems::kQxLists[l].combo;
+    }
+
+    // Port-rate code 8 has no rate: its number stands for it.
+    SettingsDocument unknown = OrvRead();
+    unknown.settings.orvPortRate = -1;
+    std::vector<std::string> rates;
+    for (int code = 0; code <= 9; ++code) {
+        SettingsDocument named = unknown;
+        named.settings.orvPortRate = code;
+        rates.push_back(NameIn(unknown, named, true));
+    }
+    std::vector<std::string> expectedRates = listitems::kOrvPortRates;
+    expectedRates.insert(expectedRates.begin() + 8, "8");
+    EXPECT_EQ(rates, expectedRates);
+
+    // Every ORV mode, as the preset of its item leaves the registers.
+    unknown.settings.orv.s128 = 1;
+    for (const bool english : {false, true}) {
+        std::vector<std::string> modes;
+        std::vector<std::string> expected;
+        for (std::size_t p = 0; p < listitems::kOrvProtocols.size(); ++p) {
+            const listitems::OrvProtocol& protocol = listitems::kOrvProtocols[p];
+            for (std::size_t m = 0; m < protocol.modes.size(); ++m) {
+                OrvWritePlan plan;
+                plan.protocol = static_cast<int>(p);
+                plan.modeIndex = static_cast<int>(m);
+                plan.address = unknown.settings.orv.s105;
+                plan.closeAddress = unknown.settings.orv.s190;
+                modes.push_back(
+                    NameIn(unknown, Doc::DocumentAfterWrite(plan, unknown), english, true));
+                expected.push_back(english
+                                       ? protocol.name.english + ", " + protocol.modes[m].english
+                                       : protocol.name.chinese + " " + protocol.modes[m].chinese);
+            }
+        }
+        EXPECT_EQ(modes, expected) << english;
     }
 }
 

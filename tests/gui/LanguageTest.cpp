@@ -9,6 +9,7 @@
 #include "qxpage/QxChannelModel.h"
 #include "qxpage/QxSettingsDlg.h"
 #include "tests/gui/GuiSupport.h"
+#include "tests/support/ListItems.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -235,6 +236,64 @@ TEST_F(LanguageSwitch, EveryPageShowsTheChosenLanguageWithNoTextCutOff) {
         EXPECT_TRUE(wrong.isEmpty()) << "other language left: " << wrong.join(" | ").toStdString();
         EXPECT_TRUE(cut.isEmpty()) << "cut off: " << cut.join(" | ").toStdString();
         EXPECT_EQ(texts.contains(QStringLiteral("QX电台设置")), !english);
+    }
+}
+
+std::vector<std::string> Items(const QComboBox* list) {
+    std::vector<std::string> items;
+    for (int i = 0; i < list->count(); ++i) {
+        items.push_back(list->itemText(i).toStdString());
+    }
+    return items;
+}
+
+// The ORV protocols and their lists in one language: protocol names, then each list's items.
+std::vector<std::vector<std::string>> OrvNames(bool english) {
+    std::vector<std::vector<std::string>> names(1);
+    for (const listitems::OrvProtocol& protocol : listitems::kOrvProtocols) {
+        names[0].push_back(english ? protocol.name.english : protocol.name.chinese);
+        names.emplace_back();
+        for (const listitems::Named& mode : protocol.modes) {
+            names.back().push_back(english ? mode.english : mode.chinese);
+        }
+    }
+    return names;
+}
+
+std::vector<std::vector<std::string>> OrvNamesOnPage(QWidget& page) {
+    std::vector<std::vector<std::string>> names(1);
+    for (const char* protocol :
+         {"bmkTransparent", "trimtalk", "satel", "qzTransparent", "bmkFst"}) {
+        const std::string name(protocol);
+        names[0].push_back(Control(&page, (name + "Radio").c_str())->text().toStdString());
+        names.push_back(Items(Control<QComboBox>(&page, (name + "ModeCombo").c_str())));
+    }
+    return names;
+}
+
+// The lists of both pages hold the items users have always seen, in their order, in the language
+// of the forms in use: a translation that fails to load leaves the lists Chinese like the rest of
+// the form, while the messages follow the language chosen.
+TEST_F(LanguageSwitch, TheListsNameValuesInTheFormsLanguage) {
+    host->Create();
+    struct Restore {
+        ~Restore() { Language::SetEnglishSource(QStringLiteral(":/i18n/orvconf_en.qm")); }
+    } restore;
+    for (const auto& [english, translated] :
+         {std::pair{true, true}, std::pair{false, false}, std::pair{true, false}}) {
+        SCOPED_TRACE(english ? (translated ? "en" : "en without its forms") : "zh");
+        if (!translated) {
+            Language::SetEnglishSource(QStringLiteral(":/i18n/missing.qm"));
+        }
+        CMainDlg& main = Choose(english ? "englishAction" : "chineseAction");
+        ASSERT_EQ(main.English(), english);
+        COrvSettingsDlg orv(main);
+        EXPECT_EQ(OrvNamesOnPage(orv), OrvNames(translated));
+        EXPECT_EQ(Items(Control<QComboBox>(&orv, "portRateCombo")), listitems::kOrvPortRates);
+        CQxSettingsDlg qx(main);
+        for (const listitems::QxList& list : listitems::kQxLists) {
+            EXPECT_EQ(Items(Control<QComboBox>(&qx, list.combo)), list.items) << list.combo;
+        }
     }
 }
 

@@ -1,4 +1,4 @@
-#include "orvpage/FrequencyText.h"
+#include "settings/FrequencyText.h"
 
 #include <charconv>
 #include <cinttypes>
