@@ -214,6 +214,7 @@ int CReadCommand::Connect(const QStringList& args, bool write) {
         return UsageError(QStringLiteral("--link applies to --family qx only"));
     }
     options.softDiagnosis = linkName != "config-key";
+    options.system = &m_system;
 
     // Everything that can be known about the document is checked before the port is opened, so
     // that the radio is never left half-written by it.

@@ -6,6 +6,7 @@
 // "history" lists the reads kept on disk and "diff" compares two documents.
 
 #include "cli/Command.h"
+#include "serial/PortDoctor.h"
 
 #include <QStringList>
 #include <QTextStream>
@@ -33,21 +34,30 @@ public:
     int Execute(const QStringList& args) override;
 };
 
+// The system is asked why a port could not be opened.
 class CReadCommand : public CCommand {
 public:
-    CReadCommand(QTextStream& out, QTextStream& err) : CCommand("read", out, err) {}
+    CReadCommand(QTextStream& out, QTextStream& err,
+                 const PortDoctor::IPortSystem& system = PortDoctor::HostSystem())
+        : CCommand("read", out, err), m_system(system) {}
     int Execute(const QStringList& args) override { return Connect(args, false); }
 
 protected:
-    CReadCommand(const QString& name, QTextStream& out, QTextStream& err)
-        : CCommand(name, out, err) {}
+    CReadCommand(const QString& name, QTextStream& out, QTextStream& err,
+                 const PortDoctor::IPortSystem& system)
+        : CCommand(name, out, err), m_system(system) {}
     // Both commands connect and read the same way; a write then sends the document.
     int Connect(const QStringList& args, bool write);
+
+private:
+    const PortDoctor::IPortSystem& m_system;
 };
 
 class CWriteCommand : public CReadCommand {
 public:
-    CWriteCommand(QTextStream& out, QTextStream& err) : CReadCommand("write", out, err) {}
+    CWriteCommand(QTextStream& out, QTextStream& err,
+                  const PortDoctor::IPortSystem& system = PortDoctor::HostSystem())
+        : CReadCommand("write", out, err, system) {}
     int Execute(const QStringList& args) override { return Connect(args, true); }
 };
 

@@ -232,6 +232,40 @@ TEST(Cli, PortsThatAreNoSerialPortEndWith2) {
     EXPECT_TRUE(bad.FileUntouched());
 }
 
+// The reason after a failed open is the port doctor's, asked through its system: here one that
+// claims the missing port is a device this user may not use.
+TEST(Cli, TheReasonAPortCannotBeOpenedComesFromTheDoctor) {
+    class CLockedPort : public PortDoctor::IPortSystem {
+    public:
+        std::optional<PortDoctor::DeviceNode> Node(const std::string& path) const override {
+            return PortDoctor::DeviceNode{path, true, 0, 20, 0660, 188, 0, false, "tty"};
+        }
+        bool CanReadWrite(const std::string&) const override { return false; }
+        std::string GroupName(unsigned) const override { return "dialout"; }
+        PortDoctor::User CurrentUser() const override { return {}; }
+        std::vector<PortDoctor::Process> Processes() const override { return {}; }
+        std::map<std::string, std::string> DeviceProperties(unsigned, unsigned) const override {
+            return {};
+        }
+        std::optional<std::string> ReadText(const std::string&) const override { return {}; }
+    } system;
+    const QString port = "ttyORVCONF_ABSENT";
+    const QString reason = "Cannot open serial port " + port +
+                           ": no permission to use it ('orvconf-cli doctor --port " + port +
+                           "' tells more).";
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    CReadCommand read(outStream, errStream, system);
+    EXPECT_EQ(read.Execute({"--port", port, "--family", "qx", "--link", "config-key"}),
+              kPortUnavailable);
+    CReadCommand soft(outStream, errStream, system);
+    EXPECT_EQ(soft.Execute({"--port", port, "--family", "qx"}), kPortUnavailable);
+    errStream.flush();
+    EXPECT_EQ(err.count(reason), 2) << err.toStdString();
+}
+
 // A valid document gets as far as the port (2 for a port that does not exist); every invalid
 // one ends with 6 before it, one line per bad field.
 TEST(Cli, AnInvalidDocumentIsRefusedBeforeThePortWithEveryFieldNamed) {
