@@ -17,23 +17,6 @@ namespace Cli {
 
 namespace {
 
-// Exit statuses as --help lists them.
-const QString kReadStatuses = QStringLiteral(
-    "\nExit status: 0 read complete, 1 usage, 2 port cannot be opened, 3 no radio detected in\n"
-    "time, 4 no answer or an error during the read, 8 the settings could not be written\n"
-    "(the file named by --output, or standard output). Every completed read is also kept in\n"
-    "the history ('orvconf-cli history').\n");
-
-const QString kWriteStatuses = QStringLiteral(
-    "\nExit status: 0 the radio saved the settings, 1 usage, 2 port cannot be opened, 3 no radio\n"
-    "detected in time, 4 no answer or an error during the read, or the radio stopped answering\n"
-    "during the write, or while it was read back, or it asked for another prompt or echoed\n"
-    "other than was sent (the write stopped there), or its answer to the save was not\n"
-    "understood (it may have saved), 5 the radio answered ERROR (the write failed),\n"
-    "6 the document is invalid or cannot be read (nothing was sent; every bad field is named),\n"
-    "7 written but not as asked (the radio read back after the save differs; the differences\n"
-    "are printed), 8 what --dry-run would change could not be written to standard output.\n");
-
 int RunPorts(QTextStream& out) {
     const QList<PortInfo> ports = CPortEnumerator::Enumerate();
     for (const PortInfo& port : ports) {
@@ -50,38 +33,41 @@ int RunPorts(QTextStream& out) {
 
 QString HelpText() {
     return QStringLiteral(
-        "Usage:\n"
-        "  orvconf-cli ports\n"
-        "      Lists the serial ports: name, free or busy, description. Running simulated\n"
-        "      radios (orvconf-sim) are listed too.\n"
-        "  orvconf-cli read --port NAME --family orv|qx [--link config-key|soft-diagnosis]\n"
-        "                   [--output FILE] [--trace FILE]\n"
-        "      Brings the radio into command mode and reads its settings as JSON.\n"
-        "  orvconf-cli write --port NAME --family orv|qx [--link config-key|soft-diagnosis]\n"
-        "                    --settings FILE [--dry-run] [--no-verify] [--trace FILE]\n"
-        "      Reads the radio as 'read' does, then writes the settings document FILE into it\n"
-        "      as the settings page's Set does, ending with the radio's save; then reads the\n"
-        "      radio back and compares. --dry-run only prints what the write would change.\n"
-        "  orvconf-cli history\n"
-        "      Lists the reads kept on disk (every completed read), newest first.\n"
-        "  orvconf-cli diff A.json B.json\n"
-        "      Prints what differs between two settings documents (exit 0 equal, 1 differ,\n"
-        "      2 trouble).\n"
-        "  orvconf-cli export --family orv|qx --settings FILE --output TABLE\n"
-        "      Writes the document's 64 channels as the page's channel table file (read-only).\n"
-        "  orvconf-cli import --family orv|qx --table TABLE [--settings FILE] [--output FILE]\n"
-        "      Prints the document (or an empty one) with the table file put into its channels.\n"
-        "  orvconf-cli doctor [--port NAME] [--language en|zh]\n"
-        "      Checks why a port cannot be opened and says what to do.\n"
-        "  orvconf-cli COMMAND --help\n"
-        "      Explains the command's options.\n"
-        "  orvconf-cli --help | --version\n"
-        "      Shows this text, or the version.\n"
-        "Exit status: 0 done, 1 usage, 2 port cannot be opened, 3 no radio detected in time,\n"
-        "4 no answer or an error during the read, or no answer during the write, 5 the radio\n"
-        "answered ERROR to the write, 6 the settings document or table file is invalid or\n"
-        "cannot be read (nothing was sent or written), 7 written but not as asked (the radio\n"
-        "read back after the save differs), 8 the output could not be written.\n");
+               "Usage:\n"
+               "  orvconf-cli ports\n"
+               "      Lists the serial ports: name, free or busy, description. Running simulated\n"
+               "      radios (orvconf-sim) are listed too.\n"
+               "  orvconf-cli read --port NAME --family orv|qx [--link config-key|soft-diagnosis]\n"
+               "                   [--output FILE] [--trace FILE]\n"
+               "      Brings the radio into command mode and reads its settings as JSON.\n"
+               "  orvconf-cli write --port NAME --family orv|qx [--link "
+               "config-key|soft-diagnosis]\n"
+               "                    --settings FILE [--dry-run] [--no-verify] [--trace FILE]\n"
+               "      Reads the radio as 'read' does, then writes the settings document FILE into "
+               "it\n"
+               "      as the settings page's Set does, ending with the radio's save; then reads "
+               "the\n"
+               "      radio back and compares. --dry-run only prints what the write would change.\n"
+               "  orvconf-cli history\n"
+               "      Lists the reads kept on disk (every completed read), newest first.\n"
+               "  orvconf-cli diff A.json B.json\n"
+               "      Prints what differs between two settings documents (exit 0 equal, 1 differ,\n"
+               "      2 trouble).\n"
+               "  orvconf-cli export --family orv|qx --settings FILE --output TABLE\n"
+               "      Writes the document's 64 channels as the page's channel table file "
+               "(read-only).\n"
+               "  orvconf-cli import --family orv|qx --table TABLE [--settings FILE] [--output "
+               "FILE]\n"
+               "      Prints the document (or an empty one) with the table file put into its "
+               "channels.\n"
+               "  orvconf-cli doctor [--port NAME] [--language en|zh]\n"
+               "      Checks why a port cannot be opened and says what to do.\n"
+               "  orvconf-cli COMMAND --help\n"
+               "      Explains the command's options.\n"
+               "  orvconf-cli --help | --version\n"
+               "      Shows this text, or the version.\n") +
+           ExitStatusHelp({kReadComplete, kUsage, kPortUnavailable, kNoRadio, kReadFailed,
+                           kWriteFailed, kInvalidDocument, kWrittenNotAsAsked, kOutputFailed});
 }
 
 int CPortsCommand::Execute(const QStringList& args) {
@@ -90,7 +76,7 @@ int CPortsCommand::Execute(const QStringList& args) {
         {},
         QStringLiteral("Lists the serial ports: name, free or busy, description. Running "
                        "simulated radios (orvconf-sim) are listed too."),
-        QStringLiteral("\nExit status: 0 listed, 1 usage, 8 the list could not be written.\n"),
+        ExitStatusHelp({kReadComplete, kUsage, kOutputFailed}, QStringLiteral("listed")),
         {}};
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done;
@@ -151,7 +137,13 @@ int CReadCommand::Connect(const QStringList& args, bool write) {
                                       "does, ending with the radio's save. Then the radio is "
                                       "read again and compared with what was sent (in the form "
                                       "a read returns it); any difference is printed."),
-                       kWriteStatuses,
+                       ExitStatusHelp({kReadComplete, kUsage, kPortUnavailable, kNoRadio,
+                                       kReadFailed, kWriteFailed, kInvalidDocument,
+                                       kWrittenNotAsAsked, kOutputFailed},
+                                      QStringLiteral("the radio saved the settings (and, unless "
+                                                     "--no-verify, holds what was written)"),
+                                      QStringLiteral("With --dry-run, 8 is what it would "
+                                                     "change that could not be written.")),
                        {{"port", "--port needs a port name"},
                         {"family", "--family must be orv or qx"},
                         {"link", "--link must be config-key or soft-diagnosis"},
@@ -160,7 +152,11 @@ int CReadCommand::Connect(const QStringList& args, bool write) {
                                       "config-key|soft-diagnosis] [--output FILE] [--trace FILE]"),
                        QStringLiteral(
                            "Brings the radio into command mode and reads its settings as JSON."),
-                       kReadStatuses,
+                       ExitStatusHelp({kReadComplete, kUsage, kPortUnavailable, kNoRadio,
+                                       kReadFailed, kOutputFailed},
+                                      QStringLiteral("read complete"),
+                                      QStringLiteral("Every completed read is also kept in the "
+                                                     "history ('orvconf-cli history').")),
                        {{"port", "--port needs a port name"},
                         {"family", "--family must be orv or qx"},
                         {"link", "--link must be config-key or soft-diagnosis"},

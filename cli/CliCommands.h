@@ -6,24 +6,13 @@
 // "history" lists the reads kept on disk and "diff" compares two documents.
 
 #include "cli/Command.h"
+#include "cli/ExitStatus.h"
 #include "serial/PortDoctor.h"
 
 #include <QStringList>
 #include <QTextStream>
 
 namespace Cli {
-
-enum ExitStatus {
-    kReadComplete = 0,
-    kUsage = 1,
-    kPortUnavailable = 2,
-    kNoRadio = 3,
-    kReadFailed = 4,
-    kWriteFailed = 5,       // the radio answered ERROR during the write
-    kInvalidDocument = 6,   // the settings document (or table file) cannot be used; nothing sent
-    kWrittenNotAsAsked = 7, // saved, but the radio read back differs from what was sent
-    kOutputFailed = 8,
-};
 
 // "diff" answers as diff(1) does.
 enum DiffStatus { kDiffEqual = 0, kDiffDiffer = 1, kDiffTrouble = 2 };

@@ -148,11 +148,32 @@ TEST(Cli, EveryCommandAnswersHelp) {
         const CliRunResult r = RunCliInProcess({command, "--help"});
         EXPECT_EQ(r.status, kReadComplete);
         EXPECT_TRUE(r.out.startsWith("Usage: orvconf-cli " + command)) << r.out.toStdString();
-        EXPECT_TRUE(r.out.contains("Exit status: 0 ")) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains("\nExit status:\n  0  ")) << r.out.toStdString();
         EXPECT_TRUE(r.err.isEmpty());
     }
     EXPECT_TRUE(RunCliInProcess({"--version"})
                     .out.startsWith(QString("orvconf-cli %1\n").arg(kOrvconfVersion)));
+}
+
+// The README's table is the one the program knows; on a difference, the table to paste.
+TEST(Cli, TheReadmeListsTheExitStatusesAsTheProgramDoes) {
+    QFile readme(ORVCONF_README);
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly)) << ORVCONF_README;
+    const QString text = QString::fromUtf8(readme.readAll());
+    const QString begin = "<!-- exit statuses: made from cli/ExitStatus.cpp, checked by the cli "
+                          "test -->\n";
+    const qsizetype from = text.indexOf(begin);
+    const qsizetype to = text.indexOf("<!-- exit statuses end -->");
+    ASSERT_TRUE(from >= 0 && to > from) << "the README has lost the markers of the table";
+    const QString table = text.mid(from + begin.size(), to - from - begin.size());
+    EXPECT_EQ(table, ExitStatusMarkdown()) << "Put this between the markers:\n"
+                                           << ExitStatusMarkdown().toStdString();
+    // Each status once, in order, and in the overview's help.
+    const QString overview = RunCliInProcess({"--help"}).out;
+    for (const ExitStatusMeaning& entry : ExitStatusMeanings()) {
+        EXPECT_EQ(table.count(QString("\n| %1 | ").arg(entry.status)), 1);
+        EXPECT_TRUE(overview.contains(QString("\n  %1  ").arg(entry.status)));
+    }
 }
 
 TEST(Cli, StandardOutputThatFailsEndsWith8) {
