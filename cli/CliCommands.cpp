@@ -19,23 +19,6 @@ namespace Cli {
 
 namespace {
 
-// Exit statuses as --help lists them.
-const QString kReadStatuses = QStringLiteral(
-    "\nExit status: 0 read complete, 1 usage, 2 port cannot be opened, 3 no radio detected in\n"
-    "time, 4 no answer or an error during the read, 8 the settings could not be written\n"
-    "(the file named by --output, or standard output). Every completed read is also kept in\n"
-    "the history ('orvconf-cli history').\n");
-
-const QString kWriteStatuses = QStringLiteral(
-    "\nExit status: 0 the radio saved the settings, 1 usage, 2 port cannot be opened, 3 no radio\n"
-    "detected in time, 4 no answer or an error during the read, or the radio stopped answering\n"
-    "during the write, or while it was read back, or it asked for another prompt or echoed\n"
-    "other than was sent (the write stopped there), or its answer to the save was not\n"
-    "understood (it may have saved), 5 the radio answered ERROR (the write failed),\n"
-    "6 the document is invalid or cannot be read (nothing was sent; every bad field is named),\n"
-    "7 written but not as asked (the radio read back after the save differs; the differences\n"
-    "are printed), 8 what --dry-run would change could not be written to standard output.\n");
-
 int RunPorts(QTextStream& out) {
     const QList<PortInfo> ports = CPortEnumerator::Enumerate();
     for (const PortInfo& port : ports) {
@@ -51,7 +34,7 @@ int RunPorts(QTextStream& out) {
 } // namespace
 
 QString HelpText() {
-    return QStringLiteral(
+    const QString usage = QStringLiteral(
         "Usage:\n"
         "  orvconf-cli ports\n"
         "      Lists the serial ports: name, free or busy, description. Running simulated\n"
@@ -84,12 +67,10 @@ QString HelpText() {
         "  orvconf-cli COMMAND --help\n"
         "      Explains the command's options.\n"
         "  orvconf-cli --help | --version\n"
-        "      Shows this text, or the version.\n"
-        "Exit status: 0 done, 1 usage, 2 port cannot be opened, 3 no radio detected in time,\n"
-        "4 no answer or an error during the read, or no answer during the write, 5 the radio\n"
-        "answered ERROR to the write, 6 the settings document or table file is invalid or\n"
-        "cannot be read (nothing was sent or written), 7 written but not as asked (the radio\n"
-        "read back after the save differs), 8 the output could not be written.\n");
+        "      Shows this text, or the version.\n");
+    return usage +
+           ExitStatusHelp({kReadComplete, kUsage, kPortUnavailable, kNoRadio, kReadFailed,
+                           kWriteFailed, kInvalidDocument, kWrittenNotAsAsked, kOutputFailed});
 }
 
 int CPortsCommand::Execute(const QStringList& args) {
@@ -98,7 +79,7 @@ int CPortsCommand::Execute(const QStringList& args) {
         {},
         QStringLiteral("Lists the serial ports: name, free or busy, description. Running "
                        "simulated radios (orvconf-sim) are listed too."),
-        QStringLiteral("\nExit status: 0 listed, 1 usage, 8 the list could not be written.\n"),
+        ExitStatusHelp({kReadComplete, kUsage, kOutputFailed}, QStringLiteral("listed")),
         {}};
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done;
@@ -159,7 +140,13 @@ int CReadCommand::Connect(const QStringList& args, bool write) {
                                       "does, ending with the radio's save. Then the radio is "
                                       "read again and compared with what was sent (in the form "
                                       "a read returns it); any difference is printed."),
-                       kWriteStatuses,
+                       ExitStatusHelp({kReadComplete, kUsage, kPortUnavailable, kNoRadio,
+                                       kReadFailed, kWriteFailed, kInvalidDocument,
+                                       kWrittenNotAsAsked, kOutputFailed},
+                                      QStringLiteral("the radio saved the settings (and, unless "
+                                                     "--no-verify, holds what was written)"),
+                                      QStringLiteral("With --dry-run, 8 is what it would "
+                                                     "change that could not be written.")),
                        {{"port", "--port needs a port name"},
                         {"family", "--family must be orv or qx"},
                         {"link", "--link must be config-key or soft-diagnosis"},
@@ -168,7 +155,11 @@ int CReadCommand::Connect(const QStringList& args, bool write) {
                                       "config-key|soft-diagnosis] [--output FILE] [--trace FILE]"),
                        QStringLiteral(
                            "Brings the radio into command mode and reads its settings as JSON."),
-                       kReadStatuses,
+                       ExitStatusHelp({kReadComplete, kUsage, kPortUnavailable, kNoRadio,
+                                       kReadFailed, kOutputFailed},
+                                      QStringLiteral("read complete"),
+                                      QStringLiteral("Every completed read is also kept in the "
+                                                     "history ('orvconf-cli history').")),
                        {{"port", "--port needs a port name"},
                         {"family", "--family must be orv or qx"},
                         {"link", "--link must be config-key or soft-diagnosis"},
@@ -222,6 +213,7 @@ int CReadCommand::Connect(const QStringList& args, bool write) {
         return UsageError(QStringLiteral("--link applies to --family qx only"));
     }
     options.softDiagnosis = linkName != "config-key";
+    options.system = &m_system;
 
     // Everything that can be known about the document is checked before the port is opened, so
     // that the radio is never left half-written by it.

@@ -6,23 +6,13 @@
 // "history" lists the reads kept on disk and "diff" compares two documents.
 
 #include "cli/Command.h"
+#include "cli/ExitStatus.h"
+#include "serial/PortDoctor.h"
 
 #include <QStringList>
 #include <QTextStream>
 
 namespace Cli {
-
-enum ExitStatus {
-    kReadComplete = 0,
-    kUsage = 1,
-    kPortUnavailable = 2,
-    kNoRadio = 3,
-    kReadFailed = 4,
-    kWriteFailed = 5,       // the radio answered ERROR during the write
-    kInvalidDocument = 6,   // the settings document (or table file) cannot be used; nothing sent
-    kWrittenNotAsAsked = 7, // saved, but the radio read back differs from what was sent
-    kOutputFailed = 8,
-};
 
 // "diff" answers as diff(1) does.
 enum DiffStatus { kDiffEqual = 0, kDiffDiffer = 1, kDiffTrouble = 2 };
@@ -33,21 +23,30 @@ public:
     int Execute(const QStringList& args) override;
 };
 
+// The system is asked why a port could not be opened.
 class CReadCommand : public CCommand {
 public:
-    CReadCommand(QTextStream& out, QTextStream& err) : CCommand("read", out, err) {}
+    CReadCommand(QTextStream& out, QTextStream& err,
+                 const PortDoctor::IPortSystem& system = PortDoctor::HostSystem())
+        : CCommand("read", out, err), m_system(system) {}
     int Execute(const QStringList& args) override { return Connect(args, false); }
 
 protected:
-    CReadCommand(const QString& name, QTextStream& out, QTextStream& err)
-        : CCommand(name, out, err) {}
+    CReadCommand(const QString& name, QTextStream& out, QTextStream& err,
+                 const PortDoctor::IPortSystem& system)
+        : CCommand(name, out, err), m_system(system) {}
     // Both commands connect and read the same way; a write then sends the document.
     int Connect(const QStringList& args, bool write);
+
+private:
+    const PortDoctor::IPortSystem& m_system;
 };
 
 class CWriteCommand : public CReadCommand {
 public:
-    CWriteCommand(QTextStream& out, QTextStream& err) : CReadCommand("write", out, err) {}
+    CWriteCommand(QTextStream& out, QTextStream& err,
+                  const PortDoctor::IPortSystem& system = PortDoctor::HostSystem())
+        : CReadCommand("write", out, err, system) {}
     int Execute(const QStringList& args) override { return Connect(args, true); }
 };
 

@@ -19,9 +19,10 @@ int CDoctorCommand::Execute(const QStringList& args) {
                        "the permission to use it, another program holding it, ModemManager "
                        "probing it and brltty taking the adapter. Without --port, only "
                        "ModemManager and brltty are checked."),
-        QStringLiteral("\nExit status: 0 nothing in the way (warnings allowed), 1 usage, 2 a "
-                       "problem keeps the port from being used, 8 the report could not be "
-                       "written.\n"),
+        ExitStatusHelp({kReadComplete, kUsage, kPortUnavailable, kOutputFailed},
+                       QStringLiteral("nothing in the way (warnings allowed)"),
+                       QStringLiteral("2 is given when a problem keeps the port from being "
+                                      "used.")),
         {{"port", "--port needs a port name"}, {"language", "--language must be en or zh"}}};
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done;

@@ -16,7 +16,7 @@ int CHistoryCommand::Execute(const QStringList& args) {
         QStringLiteral("Lists the reads kept in the history, newest first: date and time, "
                        "family, port and the document's path. Every completed read is kept; "
                        "the newest 200 stay."),
-        QStringLiteral("\nExit status: 0 listed, 1 usage, 8 the list could not be written.\n"),
+        ExitStatusHelp({kReadComplete, kUsage, kOutputFailed}, QStringLiteral("listed")),
         {}};
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done;
@@ -62,8 +62,10 @@ int CDiffCommand::Execute(const QStringList& args) {
         QStringLiteral("A.json B.json"),
         QStringLiteral("Prints what differs from settings document A to B, in words: registers "
                        "with their meaning and both values, the ORV mode, and channel rows."),
-        QStringLiteral("\nExit status: 0 the documents are equal, 1 they differ, 2 trouble (a "
-                       "file cannot be read or is no settings document, wrong usage).\n"),
+        ExitStatusHelp({{kDiffEqual, QStringLiteral("the documents are equal")},
+                        {kDiffDiffer, QStringLiteral("they differ")},
+                        {kDiffTrouble, QStringLiteral("trouble: a file cannot be read or is no "
+                                                      "settings document, or wrong usage")}}),
         {}};
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done == kReadComplete ? kDiffEqual : kDiffTrouble;

@@ -3,10 +3,15 @@
 
 #include <QString>
 
+namespace PortDoctor {
+class IPortSystem;
+}
+
 namespace Cli {
 
-// Called after opening port failed: "it does not exist", "it is not a serial port", "no
-// permission to use it" or "another program is using it" (with the doctor as the next step).
-QString WhyPortNotOpened(const QString& port);
+// Called after opening port failed: the port doctor's finding as "it does not exist", "it is not
+// a serial port", "no permission to use it" or "another program is using it" (with the doctor as
+// the next step).
+QString WhyPortNotOpened(const PortDoctor::IPortSystem& system, const QString& port);
 
 } // namespace Cli

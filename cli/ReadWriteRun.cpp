@@ -186,7 +186,7 @@ private:
             return true;
         }
         m_err << "Cannot open serial port " << m_options.port << ": "
-              << WhyPortNotOpened(m_options.port) << ".\n";
+              << WhyPortNotOpened(*m_options.system, m_options.port) << ".\n";
         return false;
     }
 
@@ -254,8 +254,9 @@ private:
             m_err.flush();
         });
         QObject::connect(&m_softDiag, &CSoftDiagnosis::portUnavailable, [this] {
-            Finish(kPortUnavailable, QString("Cannot open serial port %1: %2.")
-                                         .arg(m_options.port, WhyPortNotOpened(m_options.port)));
+            Finish(kPortUnavailable,
+                   QString("Cannot open serial port %1: %2.")
+                       .arg(m_options.port, WhyPortNotOpened(*m_options.system, m_options.port)));
         });
         QObject::connect(&m_softDiag, &CSoftDiagnosis::exhausted, [this] {
             m_softDiag.Finish();

@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include "exchange/RadioSettings.h"
+#include "serial/PortDoctor.h"
 
 struct SettingsDocument;
 namespace Doc {
@@ -26,6 +27,8 @@ struct ReadOptions {
     // For a write: only show what it would change; read the radio back after the save.
     bool dryRun = false;
     bool verify = true;
+    // Asked why the port could not be opened.
+    const PortDoctor::IPortSystem* system = &PortDoctor::HostSystem();
 };
 
 // As the page appears only after the read's last answer has settled, the write's first command

@@ -18,16 +18,13 @@ const QString kFamilyHelp = QStringLiteral(
     "orv: the ORV table file (a 328-byte record as hexadecimal text); qx: the QX table file "
     "(64 text lines).");
 
-const QString kExportStatuses = QStringLiteral(
-    "\nExit status: 0 written, 1 usage, 6 the document is invalid or cannot be read (every bad\n"
-    "field is named; nothing was written), 8 the table file could not be written (an earlier\n"
-    "export is read-only and is never replaced).\n");
+const QString kExportStatuses = ExitStatusHelp(
+    {kReadComplete, kUsage, kInvalidDocument, kOutputFailed}, QStringLiteral("written"));
 
-const QString kImportStatuses = QStringLiteral(
-    "\nExit status: 0 done (a QX table's lines that are no channel line are skipped and told),\n"
-    "1 usage, 6 the document or the table file is invalid or cannot be read (every bad field is\n"
-    "named; a damaged table file is refused whole and nothing is written), 8 the document could\n"
-    "not be written (the file named by --output, or standard output).\n");
+const QString kImportStatuses = ExitStatusHelp(
+    {kReadComplete, kUsage, kInvalidDocument, kOutputFailed},
+    QStringLiteral("done; a QX table's lines that are no channel line are skipped and told"),
+    QStringLiteral("A damaged table file is refused whole."));
 
 const QString kFormatHelp = QStringLiteral(
     "table: the family's channel table file (default); csv: a channel plan a spreadsheet opens "

@@ -1,6 +1,6 @@
 #include "document/ChannelPlanCsv.h"
 
-#include "orvpage/FrequencyText.h"
+#include "settings/FrequencyText.h"
 
 #include <algorithm>
 #include <cctype>

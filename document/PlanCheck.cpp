@@ -1,7 +1,7 @@
 #include "document/PlanCheck.h"
 
 #include "document/ChannelPlanCsv.h"
-#include "orvpage/FrequencyText.h"
+#include "settings/FrequencyText.h"
 
 #include <algorithm>
 #include <set>

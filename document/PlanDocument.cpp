@@ -1,9 +1,9 @@
 #include "document/PlanDocument.h"
 
 #include "document/DocumentSet.h"
-#include "orvpage/FrequencyText.h"
 #include "orvpage/OrvTableFile.h"
 #include "qxpage/QxPageLogic.h"
+#include "settings/FrequencyText.h"
 
 namespace Doc {
 namespace {

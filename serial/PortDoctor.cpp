@@ -58,6 +58,11 @@ Finding Skipped(Check check) {
                 "Not checked: the port does not exist.");
 }
 
+// A character device the kernel lists under another class than tty (/dev/null, a disk) is none.
+bool IsSerialDevice(const DeviceNode& node) {
+    return node.characterDevice && (node.deviceClass.empty() || node.deviceClass == "tty");
+}
+
 Finding ExistsFinding(const std::string& path, const std::optional<DeviceNode>& node) {
     if (!node) {
         return Make(Check::Exists, Verdict::Problem, "串口 " + path + " 不存在。",
@@ -67,7 +72,7 @@ Finding ExistsFinding(const std::string& path, const std::optional<DeviceNode>& 
                     "Check that the adapter or cable is plugged in (sudo dmesg shows the name "
                     "it gets when plugged in) and pick a port that exists from the list.");
     }
-    if (!node->characterDevice) {
+    if (!IsSerialDevice(*node)) {
         return Make(Check::Exists, Verdict::Problem, path + " 不是串口设备。",
                     path + " is not a serial device.", "在端口列表中选择一个串口。",
                     "Pick a serial port from the list.");
@@ -234,11 +239,25 @@ std::string DevicePath(const std::string& port) {
     return !port.empty() && port.front() == '/' ? port : "/dev/" + port;
 }
 
+OpenFailure WhyOpenFailed(const IPortSystem& system, const std::string& port) {
+    const std::optional<DeviceNode> node = system.Node(DevicePath(port));
+    if (!node) {
+        return OpenFailure::Missing;
+    }
+    if (node->directory) {
+        return OpenFailure::Folder;
+    }
+    if (!IsSerialDevice(*node)) {
+        return OpenFailure::NotSerialPort;
+    }
+    return system.CanReadWrite(node->path) ? OpenFailure::InUse : OpenFailure::NoPermission;
+}
+
 std::vector<Finding> Examine(const IPortSystem& system, const std::string& port) {
     const std::string path = DevicePath(port);
     std::optional<DeviceNode> node = system.Node(path);
     std::vector<Finding> findings{ExistsFinding(path, node)};
-    if (node && !node->characterDevice) {
+    if (node && !IsSerialDevice(*node)) {
         node.reset();
     }
     const std::vector<Process> processes = system.Processes();
@@ -321,6 +340,15 @@ const char* VerdictName(Verdict verdict, bool english) {
 
 namespace {
 
+// Read from /sys by its numbers, which needs no access to the device itself.
+std::string DeviceClass(unsigned major, unsigned minor) {
+    std::error_code error;
+    const std::filesystem::path link = std::filesystem::read_symlink(
+        "/sys/dev/char/" + std::to_string(major) + ":" + std::to_string(minor) + "/subsystem",
+        error);
+    return error ? std::string() : link.filename().string();
+}
+
 class CHostSystem final : public IPortSystem {
 public:
     std::optional<DeviceNode> Node(const std::string& path) const override {
@@ -338,6 +366,10 @@ public:
         node.mode = info.st_mode & 07777u;
         node.major = major(info.st_rdev);
         node.minor = minor(info.st_rdev);
+        node.directory = S_ISDIR(info.st_mode);
+        if (node.characterDevice) {
+            node.deviceClass = DeviceClass(node.major, node.minor);
+        }
         return node;
     }
 

@@ -20,6 +20,10 @@ struct DeviceNode {
     unsigned mode = 0; // permission bits
     unsigned major = 0;
     unsigned minor = 0;
+    bool directory = false;
+    // The kernel's class of a character device ("tty", "mem", "block"...); empty where it files
+    // none, as for pseudo-terminals, which are terminals all the same.
+    std::string deviceClass;
 };
 
 struct User {
@@ -64,8 +68,15 @@ struct Finding {
     std::string fixEnglish;
 };
 
+// Why opening a port failed, told from the system without opening the device again (which could
+// disturb a line that another program is using).
+enum class OpenFailure { Missing, Folder, NotSerialPort, NoPermission, InUse };
+
 // The port name as the tool lists it ("ttyUSB0", "pts/4") or a full path.
 std::string DevicePath(const std::string& port);
+
+// Asked after opening the port failed: the first obstacle found; "in use" when none is.
+OpenFailure WhyOpenFailed(const IPortSystem& system, const std::string& port);
 
 // Every check on one port, in a fixed order; a check that depends on one that failed says so.
 std::vector<Finding> Examine(const IPortSystem& system, const std::string& port);

@@ -12,10 +12,6 @@
 
 #include <algorithm>
 
-QStringList g_allPorts;
-QStringList g_freePorts;
-QStringList g_busyPorts;
-
 namespace {
 
 enum class Presence { Free, Busy, Absent };
@@ -84,9 +80,6 @@ QList<PortInfo> Candidates() {
 } // namespace
 
 QList<PortInfo> CPortEnumerator::Enumerate() {
-    g_allPorts.clear();
-    g_freePorts.clear();
-    g_busyPorts.clear();
     QList<PortInfo> present;
     for (PortInfo port : Candidates()) {
         const Presence presence = Probe(port.name);
@@ -94,8 +87,6 @@ QList<PortInfo> CPortEnumerator::Enumerate() {
             continue;
         }
         port.free = presence == Presence::Free;
-        (port.free ? g_freePorts : g_busyPorts).append(port.name);
-        g_allPorts.append(port.name);
         present.append(port);
     }
     return present;
@@ -108,9 +99,4 @@ void CPortEnumerator::SortByName(QList<PortInfo>& ports) {
     std::stable_sort(ports.begin(), ports.end(), [&](const PortInfo& a, const PortInfo& b) {
         return collator.compare(a.name, b.name) < 0;
     });
-}
-
-QStringList CPortEnumerator::FreePortNames() {
-    Enumerate();
-    return g_freePorts;
 }

@@ -17,15 +17,6 @@ public:
     // serial ports and the published ports (see PublishedPorts) are probed by opening.
     static QList<PortInfo> Enumerate();
 
-    // Enumerates and returns the names of the free ports, in the order Enumerate() gives them.
-    static QStringList FreePortNames();
-
     // Orders names with digit runs taken as numbers, so that ttyS2 comes before ttyS10.
     static void SortByName(QList<PortInfo>& ports);
 };
-
-// Port names found by the latest enumeration: every present port, those that could be opened,
-// and those held by another program.
-extern QStringList g_allPorts;
-extern QStringList g_freePorts;
-extern QStringList g_busyPorts;

@@ -23,6 +23,8 @@ CSimServer::CSimServer(CSimRadio& radio, CSimLog& log, QObject* parent)
     m_paceTimer.setSingleShot(true);
     m_paceTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_paceTimer, &QTimer::timeout, this, &CSimServer::OnPace);
+    m_announceTimer.setSingleShot(true);
+    connect(&m_announceTimer, &QTimer::timeout, this, [this] { Announce(false); });
     m_clock.start();
 }
 
@@ -77,7 +79,7 @@ void CSimServer::SetManualPower(bool manual) {
 
 void CSimServer::Opened() {
     m_open = true;
-    ++m_openGeneration;
+    m_announceTimer.stop(); // a power-on belongs to the opening it was due in
     m_bytesSinceOpen = 0;
     m_toolListens = false;
     m_announceDue = m_powerCyclePending ||
@@ -96,15 +98,14 @@ void CSimServer::InputDiscarded() {
     }
     if (m_announceDue) {
         m_announceDue = false;
-        const int generation = m_openGeneration;
-        QTimer::singleShot(m_announceDelayMs, this,
-                           [this, generation] { Announce(generation, false); });
+        m_announceTimer.start(m_announceDelayMs);
     }
 }
 
 void CSimServer::Closed() {
     m_open = false;
     m_announceDue = false;
+    m_announceTimer.stop();
     m_toolListens = false;
     // What the tool wrote just before closing was on the line: the radio hears it (and answers
     // nobody).
@@ -131,7 +132,7 @@ void CSimServer::PowerCycle() {
     // port hears the radio at once.
     OnLineCheck();
     if (m_open) {
-        Announce(m_openGeneration, true);
+        Announce(true);
         return;
     }
     m_radio.Reset();
@@ -140,8 +141,8 @@ void CSimServer::PowerCycle() {
     m_log.Event(QStringLiteral("switched off and on; announcing at the next opening"));
 }
 
-void CSimServer::Announce(int generation, bool keyPress) {
-    if (generation != m_openGeneration || !m_open) {
+void CSimServer::Announce(bool keyPress) {
+    if (!m_open) {
         return;
     }
     const int toolBaud = m_pty.ToolBaud();
@@ -234,6 +235,7 @@ bool CSimServer::CheckVanished() {
     m_readNotifier->setEnabled(false);
     m_lineTimer.stop();
     m_paceTimer.stop();
+    m_announceTimer.stop();
     m_out.clear();
     m_open = false;
     m_pty.Close();

@@ -62,7 +62,7 @@ private:
     void Received(std::string_view bytes);
     // The tool discarded its unread input: from its first discard after opening it listens.
     void InputDiscarded();
-    void Announce(int generation, bool keyPress);
+    void Announce(bool keyPress);
     int RadioBaud() const;
     void Queue(const std::string& bytes, int baud);
     // Closes the pseudo-terminal for good if the radio's line has just vanished.
@@ -79,6 +79,7 @@ private:
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     QTimer m_lineTimer;
     QTimer m_paceTimer;
+    QTimer m_announceTimer; // the power-on announcement, once the tool listens
     QElapsedTimer m_clock;
     int m_announceDelayMs = 1000;
     bool m_pace = true;
@@ -93,7 +94,6 @@ private:
     bool m_toolListens = false;   // the tool has discarded its input since this opening
     bool m_configSession = false; // QX powered on with CONFIG held: 9600 until the port closes
     qint64 m_closedAtMs = 0;
-    int m_openGeneration = 0;
     qint64 m_bytesSinceOpen = 0;
 
     std::deque<OutByte> m_out;

@@ -148,11 +148,32 @@ TEST(Cli, EveryCommandAnswersHelp) {
         const CliRunResult r = RunCliInProcess({command, "--help"});
         EXPECT_EQ(r.status, kReadComplete);
         EXPECT_TRUE(r.out.startsWith("Usage: orvconf-cli " + command)) << r.out.toStdString();
-        EXPECT_TRUE(r.out.contains("Exit status: 0 ")) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains("\nExit status:\n  0  ")) << r.out.toStdString();
         EXPECT_TRUE(r.err.isEmpty());
     }
     EXPECT_TRUE(RunCliInProcess({"--version"})
                     .out.startsWith(QString("orvconf-cli %1\n").arg(kOrvconfVersion)));
+}
+
+// The README's table is the one the program knows; on a difference, the table to paste.
+TEST(Cli, TheReadmeListsTheExitStatusesAsTheProgramDoes) {
+    QFile readme(ORVCONF_README);
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly)) << ORVCONF_README;
+    const QString text = QString::fromUtf8(readme.readAll());
+    const QString begin = "<!-- exit statuses: made from cli/ExitStatus.cpp, checked by the cli "
+                          "test -->\n";
+    const qsizetype from = text.indexOf(begin);
+    const qsizetype to = text.indexOf("<!-- exit statuses end -->");
+    ASSERT_TRUE(from >= 0 && to > from) << "the README has lost the markers of the table";
+    const QString table = text.mid(from + begin.size(), to - from - begin.size());
+    EXPECT_EQ(table, ExitStatusMarkdown()) << "Put this between the markers:\n"
+                                           << ExitStatusMarkdown().toStdString();
+    // Each status once, in order, and in the overview's help.
+    const QString overview = RunCliInProcess({"--help"}).out;
+    for (const ExitStatusMeaning& entry : ExitStatusMeanings()) {
+        EXPECT_EQ(table.count(QString("\n| %1 | ").arg(entry.status)), 1);
+        EXPECT_TRUE(overview.contains(QString("\n  %1  ").arg(entry.status)));
+    }
 }
 
 TEST(Cli, StandardOutputThatFailsEndsWith8) {
@@ -230,6 +251,40 @@ TEST(Cli, PortsThatAreNoSerialPortEndWith2) {
         }
     }
     EXPECT_TRUE(bad.FileUntouched());
+}
+
+// The reason after a failed open is the port doctor's, asked through its system: here one that
+// claims the missing port is a device this user may not use.
+TEST(Cli, TheReasonAPortCannotBeOpenedComesFromTheDoctor) {
+    class CLockedPort : public PortDoctor::IPortSystem {
+    public:
+        std::optional<PortDoctor::DeviceNode> Node(const std::string& path) const override {
+            return PortDoctor::DeviceNode{path, true, 0, 20, 0660, 188, 0, false, "tty"};
+        }
+        bool CanReadWrite(const std::string&) const override { return false; }
+        std::string GroupName(unsigned) const override { return "dialout"; }
+        PortDoctor::User CurrentUser() const override { return {}; }
+        std::vector<PortDoctor::Process> Processes() const override { return {}; }
+        std::map<std::string, std::string> DeviceProperties(unsigned, unsigned) const override {
+            return {};
+        }
+        std::optional<std::string> ReadText(const std::string&) const override { return {}; }
+    } system;
+    const QString port = "ttyORVCONF_ABSENT";
+    const QString reason = "Cannot open serial port " + port +
+                           ": no permission to use it ('orvconf-cli doctor --port " + port +
+                           "' tells more).";
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    CReadCommand read(outStream, errStream, system);
+    EXPECT_EQ(read.Execute({"--port", port, "--family", "qx", "--link", "config-key"}),
+              kPortUnavailable);
+    CReadCommand soft(outStream, errStream, system);
+    EXPECT_EQ(soft.Execute({"--port", port, "--family", "qx"}), kPortUnavailable);
+    errStream.flush();
+    EXPECT_EQ(err.count(reason), 2) << err.toStdString();
 }
 
 // A valid document gets as far as the port (2 for a port that does not exist); every invalid

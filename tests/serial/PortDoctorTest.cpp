@@ -24,8 +24,9 @@ constexpr unsigned kDialout = 20;
 class CFakeSystem : public PortDoctor::IPortSystem {
 public:
     std::map<std::string, PortDoctor::DeviceNode> nodes{
-        {"/dev/ttyUSB0", {"/dev/ttyUSB0", true, 0, kDialout, 0660, 188, 0}},
-        {"/dev/serial/by-id/usb-adapter", {"/dev/ttyUSB0", true, 0, kDialout, 0660, 188, 0}},
+        {"/dev/ttyUSB0", {"/dev/ttyUSB0", true, 0, kDialout, 0660, 188, 0, false, "tty"}},
+        {"/dev/serial/by-id/usb-adapter",
+         {"/dev/ttyUSB0", true, 0, kDialout, 0660, 188, 0, false, "tty"}},
     };
     PortDoctor::User user{"ada", 1000, {1000}, {1000}};
     std::vector<PortDoctor::Process> processes{{1, "systemd", {"/dev/null"}}};
@@ -37,7 +38,8 @@ public:
         const auto found = nodes.find(path);
         return found == nodes.end() ? std::nullopt : std::optional(found->second);
     }
-    bool CanReadWrite(const std::string&) const override { return false; }
+    bool mayUse = false;
+    bool CanReadWrite(const std::string&) const override { return mayUse; }
     std::string GroupName(unsigned gid) const override {
         return gid == kDialout ? "dialout" : std::to_string(gid);
     }
@@ -54,7 +56,7 @@ public:
 
     // brltty installed with its rules claiming the adapter's USB id.
     CFakeSystem& Brltty() {
-        nodes["/usr/bin/brltty"] = {"/usr/bin/brltty", false, 0, 0, 0755, 0, 0};
+        nodes["/usr/bin/brltty"] = {"/usr/bin/brltty", false, 0, 0, 0755, 0, 0, false, ""};
         files["/lib/udev/rules.d/85-brltty.rules"] =
             "ENV{PRODUCT}==\"1a86/7523/*\", ENV{BRLTTY_BRAILLE_DRIVER}=\"bm\", GOTO=\"brltty\"\n";
         return *this;
@@ -111,7 +113,13 @@ TEST(PortDoctor, FindsTheCauseAndGivesTheFixInBothLanguages) {
         {"ttyUSB1", Check::Exists, Verdict::Problem, "/dev/ttyUSB1 does not exist|dmesg",
          "/dev/ttyUSB1 不存在"},
         {"/tmp/notes", Check::Exists, Verdict::Problem, "not a serial device", "不是串口设备",
-         [](CFakeSystem& s) { s.nodes["/tmp/notes"] = {"/tmp/notes", false, 0, 0, 0644, 0, 0}; }},
+         [](CFakeSystem& s) {
+             s.nodes["/tmp/notes"] = {"/tmp/notes", false, 0, 0, 0644, 0, 0, false, ""};
+         }},
+        {"null", Check::Exists, Verdict::Problem, "not a serial device", "不是串口设备",
+         [](CFakeSystem& s) {
+             s.nodes["/dev/null"] = {"/dev/null", true, 0, 0, 0666, 1, 3, false, "mem"};
+         }},
         {"ttyUSB0", Check::ModemManager, Verdict::Warning,
          "has not been told|ATTRS{idVendor}==\"1a86\", ATTRS{idProduct}==\"7523\", "
          "ENV{ID_MM_DEVICE_IGNORE}=\"1\"|systemctl stop ModemManager",
@@ -142,6 +150,30 @@ TEST(PortDoctor, FindsTheCauseAndGivesTheFixInBothLanguages) {
         EXPECT_EQ(Has(summary, finding.english) && Has(summary, finding.fixEnglish),
                   situation.verdict == Verdict::Problem);
     }
+}
+
+// The command line's one-line reason after a failed open comes from the same checks.
+TEST(PortDoctor, WhyAnOpenFailedIsTheFirstObstacle) {
+    using PortDoctor::OpenFailure;
+    CFakeSystem system;
+    system.nodes["/home/ada"] = {"/home/ada", false, 1000, 1000, 0755, 0, 0, true, ""};
+    system.nodes["/dev/null"] = {"/dev/null", true, 0, 0, 0666, 1, 3, false, "mem"};
+    system.nodes["/dev/pts/4"] = {"/dev/pts/4", true, 1000, 5, 0620, 136, 4, false, ""};
+    const std::pair<std::string, OpenFailure> ports[] = {
+        {"ttyUSB1", OpenFailure::Missing},
+        {"/home/ada", OpenFailure::Folder},
+        {"null", OpenFailure::NotSerialPort},
+        {"ttyUSB0", OpenFailure::NoPermission},
+        {"serial/by-id/usb-adapter", OpenFailure::NoPermission},
+        {"pts/4", OpenFailure::NoPermission},
+    };
+    for (const auto& [port, failure] : ports) {
+        EXPECT_EQ(PortDoctor::WhyOpenFailed(system, port), failure) << port;
+    }
+    // Nothing in the way that can be seen: another program has it.
+    system.mayUse = true;
+    EXPECT_EQ(PortDoctor::WhyOpenFailed(system, "pts/4"), OpenFailure::InUse);
+    EXPECT_EQ(PortDoctor::WhyOpenFailed(system, "ttyUSB0"), OpenFailure::InUse);
 }
 
 } // namespace
