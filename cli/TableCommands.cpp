@@ -291,7 +291,7 @@ int CImportCommand::Execute(const QStringList& args) {
                status != kReadComplete) {
         return status;
     }
-    const QByteArray json = SettingsToJson(document.settings, document.family);
+    const QByteArray json = SettingsToJson(document);
     if (const QString failure = WriteOutput(json, parser.value(output), Out());
         !failure.isEmpty()) {
         Err() << failure << '\n';

@@ -95,8 +95,7 @@ QString KeepRead(const SettingsDocument& document, const QString& port, QString*
     for (int counter = 2; QFile::exists(path); ++counter) {
         path = folder + "/" + stem + "-" + QString::number(counter) + tail;
     }
-    const QString failure =
-        WholeFile::Write(path, SettingsToJson(document.settings, document.family));
+    const QString failure = WholeFile::Write(path, SettingsToJson(document));
     if (!failure.isEmpty()) {
         *error = QStringLiteral("cannot write %1: %2").arg(path, failure);
         return {};

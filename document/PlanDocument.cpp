@@ -68,8 +68,25 @@ PlanCheck::PlanInput PlanInputOf(const SettingsDocument& document) {
     return PlanCheck::QxPlan(s.channels, s.qx.s131, s.qx.s132, s.qx.s191, s.qx.s192, repeater);
 }
 
+ChannelPlanCsv::Plan PlanWithNotes(const ChannelTable& table, const ChannelNotes& notes) {
+    ChannelPlanCsv::Plan plan = ChannelPlanCsv::PlanOf(table);
+    for (std::size_t row = 0; row < plan.size(); ++row) {
+        plan[row].name = notes[row].name;
+        plan[row].comment = notes[row].comment;
+    }
+    return plan;
+}
+
+ChannelNotes NotesOf(const ChannelPlanCsv::Plan& plan) {
+    ChannelNotes notes{};
+    for (std::size_t row = 0; row < plan.size(); ++row) {
+        notes[row] = {plan[row].name, plan[row].comment};
+    }
+    return notes;
+}
+
 std::string PlanCsvOf(const SettingsDocument& document) {
-    return ChannelPlanCsv::Write(ChannelPlanCsv::PlanOf(document.settings.channels));
+    return ChannelPlanCsv::Write(PlanWithNotes(document.settings.channels, document.notes));
 }
 
 PlanImport ImportPlanCsv(const std::string& bytes, SettingsDocument& document) {
@@ -86,6 +103,8 @@ PlanImport ImportPlanCsv(const std::string& bytes, SettingsDocument& document) {
     } else {
         ChannelPlanCsv::ApplyTo(read.plan, table);
     }
+    // The planner's names and comments stay with the document, whichever rows were taken.
+    document.notes = NotesOf(read.plan);
     PlanCheck::PlanInput check = PlanInputOf(document);
     for (std::size_t row = 0; row < table.size(); ++row) {
         check.lines[row] = read.plan[row].line;

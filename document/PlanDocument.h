@@ -33,6 +33,10 @@ PlanCheck::PlanInput PlanInputOf(const SettingsDocument& document);
 // The document's 64 channels as a CSV plan.
 std::string PlanCsvOf(const SettingsDocument& document);
 
+// A table as a plan with the names and comments kept beside it, and those of a plan read.
+ChannelPlanCsv::Plan PlanWithNotes(const ChannelTable& table, const ChannelNotes& notes);
+ChannelNotes NotesOf(const ChannelPlanCsv::Plan& plan);
+
 struct PlanImport {
     std::vector<ChannelPlanCsv::LineError> refused; // the document is unchanged when set
     std::vector<std::size_t> left;                  // ORV rows the layout does not write

@@ -53,6 +53,10 @@ constexpr std::array<IntRegister, 15> kQxInts{{
     {"s110", nullptr, &QxRegisters::s110},
 }};
 
+// Optional: a channel plan's name and comment for the row.
+constexpr const char* kChannelName = "name";
+constexpr const char* kChannelComment = "comment";
+
 constexpr std::array<const char*, 4> kChannelFields{"channel", "frequency", "bandwidth",
                                                     "direction"};
 
@@ -111,13 +115,23 @@ QString RadioText(const std::string& text) {
     return out;
 }
 
-QJsonArray Channels(const RadioSettings& settings) {
+QJsonArray Channels(const RadioSettings& settings, const ChannelNotes* notes) {
     QJsonArray channels;
-    for (const ChannelEntry& entry : settings.channels) {
+    for (std::size_t i = 0; i < settings.channels.size(); ++i) {
+        const ChannelEntry& entry = settings.channels[i];
         QJsonObject row;
         for (int f = 0; f < static_cast<int>(kChannelFields.size()); ++f) {
             row.insert(QLatin1String(kChannelFields[static_cast<std::size_t>(f)]),
                        RadioText(entry.*ChannelMember(f)));
+        }
+        if (notes != nullptr) {
+            const ChannelNote& note = (*notes)[i];
+            if (!note.name.empty()) {
+                row.insert(QLatin1String(kChannelName), QString::fromStdString(note.name));
+            }
+            if (!note.comment.empty()) {
+                row.insert(QLatin1String(kChannelComment), QString::fromStdString(note.comment));
+            }
         }
         channels.append(row);
     }
@@ -213,7 +227,8 @@ public:
         Unknown(*registers, known, name + ".");
     }
 
-    void ChannelRows(const QJsonObject& root, bool orv, RadioSettings* settings) {
+    void ChannelRows(const QJsonObject& root, bool orv, RadioSettings* settings,
+                     ChannelNotes* notes) {
         const std::optional<QJsonValue> value =
             Field(root, QStringLiteral("channels"), QStringLiteral("channels"));
         if (!value) {
@@ -241,7 +256,22 @@ public:
             for (int f = 0; f < static_cast<int>(kChannelFields.size()); ++f) {
                 Text(row, known[f], path + "." + known[f], &(entry.*ChannelMember(f)));
             }
-            Unknown(row, known, path + ".");
+            ChannelNote& note = (*notes)[static_cast<std::size_t>(i)];
+            for (const auto& [field, text] :
+                 {std::pair{kChannelName, &note.name}, std::pair{kChannelComment, &note.comment}}) {
+                const QJsonValue given = row.value(QLatin1String(field));
+                if (given.isUndefined()) {
+                    continue;
+                }
+                if (!given.isString()) {
+                    Problem(path + "." + field, QStringLiteral("must be a string"));
+                    continue;
+                }
+                *text = given.toString().toStdString();
+            }
+            QStringList allowed = known;
+            allowed << QLatin1String(kChannelName) << QLatin1String(kChannelComment);
+            Unknown(row, allowed, path + ".");
             // The row's place is its channel number; a number elsewhere would write the entry
             // into another channel than the document shows. An ORV radio's listing puts the
             // texts of channel 61 into row 63, so a read gives that row the number 61.
@@ -261,7 +291,10 @@ public:
 
 } // namespace
 
-QByteArray SettingsToJson(const RadioSettings& settings, RadioFamily family) {
+namespace {
+
+QByteArray DocumentJson(const RadioSettings& settings, RadioFamily family,
+                        const ChannelNotes* notes) {
     QJsonObject root;
     QJsonObject registers;
     root.insert(QStringLiteral("format"), kDocumentFormat);
@@ -281,8 +314,18 @@ QByteArray SettingsToJson(const RadioSettings& settings, RadioFamily family) {
         }
         root.insert(QStringLiteral("qx"), registers);
     }
-    root.insert(QStringLiteral("channels"), Channels(settings));
+    root.insert(QStringLiteral("channels"), Channels(settings, notes));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+} // namespace
+
+QByteArray SettingsToJson(const RadioSettings& settings, RadioFamily family) {
+    return DocumentJson(settings, family, nullptr);
+}
+
+QByteArray SettingsToJson(const SettingsDocument& document) {
+    return DocumentJson(document.settings, document.family, &document.notes);
 }
 
 QStringList SettingsFromJson(const QByteArray& json, SettingsDocument* document) {
@@ -337,7 +380,7 @@ QStringList SettingsFromJson(const QByteArray& json, SettingsDocument* document)
               << QStringLiteral("orv") << QStringLiteral("qx");
     }
     reader.ChannelRows(root, result.family == FAMILY_ORV && family == QLatin1String("orv"),
-                       &settings);
+                       &settings, &result.notes);
     reader.Unknown(root, known, QString());
     if (reader.problems.isEmpty()) {
         *document = result;

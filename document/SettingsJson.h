@@ -7,6 +7,9 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <array>
+#include <string>
+
 // The version of the document's layout written in its "format" field. A document without the
 // field is version 1; a newer version is refused.
 inline constexpr int kDocumentFormat = 1;
@@ -17,10 +20,24 @@ inline constexpr int kDocumentFormat = 1;
 // other byte as the Latin-1 character of its value.
 QByteArray SettingsToJson(const RadioSettings& settings, RadioFamily family);
 
+// A channel's name and comment from a channel plan: kept with the document, never sent to the
+// radio (it has nowhere to keep them). In the JSON they are the row's optional "name" and
+// "comment", written only when not empty.
+struct ChannelNote {
+    std::string name;
+    std::string comment;
+    bool operator==(const ChannelNote&) const = default;
+};
+using ChannelNotes = std::array<ChannelNote, RadioSettings::kChannelRows>;
+
 struct SettingsDocument {
     RadioFamily family = FAMILY_ORV;
     RadioSettings settings;
+    ChannelNotes notes{};
 };
+
+// The document with its channels' names and comments.
+QByteArray SettingsToJson(const SettingsDocument& document);
 
 // Reads a document of the form SettingsToJson writes (texts taken as UTF-8). Returns one message
 // per bad field, naming it ("orv.s103: …", "channels[5].frequency: …"); only when there is none

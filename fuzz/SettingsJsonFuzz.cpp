@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(document.family == FAMILY_ORV || document.family == FAMILY_QX);
 
-    const QByteArray written = SettingsToJson(document.settings, document.family);
+    const QByteArray written = SettingsToJson(document);
     SettingsDocument back;
     FUZZ_CHECK(SettingsFromJson(written, &back).isEmpty());
     FUZZ_CHECK(back.family == document.family);
@@ -39,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(back.settings.qx == document.settings.qx);
     }
     FUZZ_CHECK(back.settings.channels == document.settings.channels);
-    FUZZ_CHECK(SettingsToJson(back.settings, back.family) == written);
+    FUZZ_CHECK(back.notes == document.notes);
+    FUZZ_CHECK(SettingsToJson(back) == written);
     return 0;
 }

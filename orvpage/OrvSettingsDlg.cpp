@@ -486,7 +486,7 @@ void COrvSettingsDlg::OnExportPlan() {
     if (!path) {
         return;
     }
-    const std::string csv = ChannelPlanCsv::Write(ChannelPlanCsv::PlanOf(ShownTable()));
+    const std::string csv = ChannelPlanCsv::Write(Doc::PlanWithNotes(ShownTable(), m_planNotes));
     if (const QString failure =
             WholeFile::Write(QString::fromStdString(*path), QByteArray::fromStdString(csv));
         !failure.isEmpty()) {
@@ -530,6 +530,7 @@ void COrvSettingsDlg::OnImportPlan() {
         }
     }
     m_model->SetCells(cells);
+    m_planNotes = Doc::NotesOf(read.plan);
     PlanCheck::PlanInput check =
         PlanCheck::OrvPlan(table, repeater, Owner().Session().Settings().orvCurrentChannel);
     for (std::size_t row = 0; row < table.size(); ++row) {

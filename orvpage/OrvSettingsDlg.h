@@ -5,6 +5,7 @@
 // controls into them.
 
 #include "connect/pages/SettingsPage.h"
+#include "document/SettingsJson.h"
 
 #include <QString>
 
@@ -97,4 +98,6 @@ private:
     int m_editRow = -1;
     int m_editColumn = -1;
     int m_modeCode = 0;
+    // The names and comments of the last plan imported, for the next plan exported.
+    ChannelNotes m_planNotes{};
 };

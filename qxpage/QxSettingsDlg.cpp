@@ -488,7 +488,7 @@ void CQxSettingsDlg::OnExportPlan() {
         return;
     }
     m_delegate->CommitOpenEditor();
-    const std::string csv = ChannelPlanCsv::Write(ChannelPlanCsv::PlanOf(m_model->Rows()));
+    const std::string csv = ChannelPlanCsv::Write(Doc::PlanWithNotes(m_model->Rows(), m_planNotes));
     if (const QString failure =
             WholeFile::Write(QString::fromStdString(*path), QByteArray::fromStdString(csv));
         !failure.isEmpty()) {
@@ -526,6 +526,7 @@ void CQxSettingsDlg::OnImportPlan() {
     QxTableFile::ListRows rows = m_model->Rows();
     ChannelPlanCsv::ApplyTo(read.plan, rows);
     m_model->SetRows(rows);
+    m_planNotes = Doc::NotesOf(read.plan);
     PlanCheck::PlanInput check = PlanCheckInput();
     for (std::size_t row = 0; row < rows.size(); ++row) {
         check.lines[row] = read.plan[row].line;

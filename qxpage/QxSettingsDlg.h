@@ -5,6 +5,7 @@
 
 #include "connect/pages/SettingsPage.h"
 #include "document/PlanCheck.h"
+#include "document/SettingsJson.h"
 #include "qxpage/QxPageLogic.h"
 
 #include <QString>
@@ -94,4 +95,6 @@ private:
     int m_editColumn = -1;
     // Any click in the list enables Delete for good (a write only holds it back).
     bool m_deleteOn = false;
+    // The names and comments of the last plan imported, for the next plan exported.
+    ChannelNotes m_planNotes{};
 };

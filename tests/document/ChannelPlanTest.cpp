@@ -4,6 +4,8 @@
 
 #include "document/ChannelPlanCsv.h"
 #include "document/PlanCheck.h"
+#include "document/PlanDocument.h"
+#include "document/SettingsJson.h"
 #include "exchange/ExchangeHost.h"
 #include "exchange/RadioExchange.h"
 #include "qxpage/QxPageLogic.h"
@@ -178,6 +180,37 @@ TEST(ChannelPlanCsv, ExportThenImportGivesTheSameTable) {
                                     "0,410.000000,6.25,Rx,\"北站, \"\"A\"\"\",\r\n"));
         EXPECT_NE(csv.find("\r\n1,,,,,\r\n"), std::string::npos);
     }
+}
+
+// A plan's names and comments stay with the document they were imported into: through its JSON
+// and out again in the next plan exported; a document without them is written as before.
+TEST(ChannelPlanCsv, NamesAndCommentsStayWithTheDocument) {
+    SettingsDocument document;
+    document.family = FAMILY_QX;
+    const QByteArray bare = SettingsToJson(document.settings, document.family);
+    EXPECT_EQ(SettingsToJson(document), bare);
+
+    const std::string csv = "channel,frequency_mhz,bandwidth_khz,direction,name,comment\n"
+                            "3,433.125,25,Rx&Tx,北站,\"mast, 12 m\"\n"
+                            "4,,,,spare,\n";
+    ASSERT_TRUE(Doc::ImportPlanCsv(csv, document).refused.empty());
+    EXPECT_EQ(document.notes[3], (ChannelNote{"北站", "mast, 12 m"}));
+    EXPECT_EQ(document.notes[4], (ChannelNote{"spare", ""}));
+
+    SettingsDocument back;
+    ASSERT_TRUE(SettingsFromJson(SettingsToJson(document), &back).isEmpty());
+    EXPECT_EQ(back.notes, document.notes);
+    EXPECT_EQ(back.settings.channels, document.settings.channels);
+    const std::string again = Doc::PlanCsvOf(back);
+    EXPECT_NE(again.find("\r\n3,433.125000,25,Rx&Tx,北站,\"mast, 12 m\"\r\n"), std::string::npos)
+        << again;
+    EXPECT_NE(again.find("\r\n4,,,,spare,\r\n"), std::string::npos);
+
+    // A name that is not text is named, like any other bad field.
+    QByteArray spoiled = SettingsToJson(document);
+    spoiled.replace("\"spare\"", "5");
+    EXPECT_EQ(SettingsFromJson(spoiled, &back),
+              QStringList{QStringLiteral("channels[4].name: must be a string")});
 }
 
 // ---- The plan check.

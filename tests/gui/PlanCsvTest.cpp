@@ -67,6 +67,7 @@ TEST_F(PlanCsvTest, QxPlanThroughASpreadsheetToTheModuleAndBack) {
         .replace("\r\n1,410.025000,25,", "\r\n1,433.15,25,")
         .replace("\r\n3,410.050000,25,", "\r\n3,433.1,12.5,")
         .replace("\r\n4,410.062500,25,", "\r\n4,433.1125,25,")
+        .replace("\r\n3,433.1,12.5,Rx&Tx,,", "\r\n3,433.1,12.5,Rx&Tx,北站,")
         .replace(",", ";");
     const QString edited = dir.filePath("edited.csv");
     Write(edited, csv);
@@ -90,6 +91,12 @@ TEST_F(PlanCsvTest, QxPlanThroughASpreadsheetToTheModuleAndBack) {
               std::vector<std::string>{"频道计划已导入。\n\n对计划的建议：\n" + advice});
     EXPECT_EQ(page->ChannelModel().Text(3, kFrequency), "433.100000");
     EXPECT_EQ(page->ChannelModel().Text(3, kBandwidth), "12.5 KHz");
+    // The planner's name goes out again with the next plan.
+    const QString named = dir.filePath("named.csv");
+    prompts.savePaths = {named.toStdString()};
+    Press(page, "exportPlanButton");
+    EXPECT_TRUE(FileBytes(named).contains("\r\n3,433.100000,12.5,Rx&Tx,北站,\r\n"))
+        << FileBytes(named).toStdString();
 
     // Advice does not stop Set: it is shown, then the module is written.
     prompts.texts.clear();
