@@ -1,11 +1,10 @@
 #include "app/DocumentDesk.h"
 
-#include "app/MainDlg.h"
 #include "app/ReviewDlg.h"
 #include "base/Prompts.h"
 #include "base/WholeFile.h"
 #include "connect/RadioSession.h"
-#include "connect/pages/PageSlots.h"
+#include "connect/pages/Pages.h"
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/SavingDlg.h"
 #include "connect/pages/SettingsPage.h"
@@ -35,7 +34,7 @@ constexpr int kRecentShown = 30;
 constexpr int kProblemsNamed = 5;
 constexpr int kDifferencesNamed = 12;
 
-// The menu and its dialogs speak the language of the forms, as menu 129 does.
+// The menu and its dialogs speak the language of the forms, as the help menu does.
 QString Tr(const char* text) {
     return QCoreApplication::translate("CMainDlg", text);
 }
@@ -56,9 +55,9 @@ QString Lines(const QStringList& lines, bool english, int most) {
 
 } // namespace
 
-CDocumentDesk::CDocumentDesk(CMainDlg& window)
-    : QObject(&window), m_window(window), m_write(window.Session()) {
-    m_menu = new QMenu(QCoreApplication::translate("CMainDlg", "文件"), &window);
+CDocumentDesk::CDocumentDesk(IDocumentDeskOwner& owner)
+    : QObject(owner.Window()), m_window(owner), m_write(owner.Session()) {
+    m_menu = new QMenu(QCoreApplication::translate("CMainDlg", "文件"), owner.Window());
     m_menu->setObjectName(QStringLiteral("fileMenu"));
     m_open = m_menu->addAction(QCoreApplication::translate("CMainDlg", "打开设置文件…"));
     m_open->setObjectName(QStringLiteral("openSettingsAction"));
@@ -81,10 +80,10 @@ CDocumentDesk::CDocumentDesk(CMainDlg& window)
             [](bool on) { QSettings().setValue(QLatin1String(kVerifyKey), on); });
     connect(m_menu, &QMenu::aboutToShow, this, &CDocumentDesk::UpdateActions);
     connect(m_recent, &QMenu::aboutToShow, this, &CDocumentDesk::FillRecent);
-    connect(&m_write, &Doc::CWriteVerify::readingBack, this, [] {
+    connect(&m_write, &Doc::CWriteVerify::readingBack, this, [this] {
         // The reading page takes its place while the radio is read back.
-        if (g_savingDlg != nullptr) {
-            g_savingDlg->hide();
+        if (CSavingDlg* saving = m_window.Pages().savingDlg) {
+            saving->hide();
         }
     });
     connect(&m_write, &Doc::CWriteVerify::finished, this, &CDocumentDesk::WriteEnded);
@@ -123,7 +122,8 @@ void CDocumentDesk::AttachTo(CSettingsPage& page) {
 }
 
 CSettingsPage* CDocumentDesk::ShowingPage() const {
-    for (CSettingsPage* page : {g_orvPage.data(), g_qxPage.data()}) {
+    const CPages& pages = m_window.Pages();
+    for (CSettingsPage* page : {pages.orvPage.data(), pages.qxPage.data()}) {
         if (page != nullptr && page->isVisible()) {
             return page;
         }
@@ -222,7 +222,10 @@ bool CDocumentDesk::OpenFile(const QString& path) {
         return false; // a road is under way; it keeps the window
     }
     m_offlineSet.clear();
-    for (CSettingsPage* page : {g_orvPage.data(), g_qxPage.data()}) {
+    CPages& pages = m_window.Pages();
+    // A power chosen on a QX page before does not go into a write of what the file holds.
+    pages.qxPowerEdited = false;
+    for (CSettingsPage* page : {pages.orvPage.data(), pages.qxPage.data()}) {
         if (page != nullptr) {
             page->hide();
         }
@@ -232,7 +235,7 @@ bool CDocumentDesk::OpenFile(const QString& path) {
     Of(document.family) = Filled{document, document};
     CSettingsPage* page = m_window.PresentSettingsPage(document.family);
     page->SetOffline(true);
-    m_window.hide();
+    m_window.Window()->hide();
     UpdateActions();
     return true;
 }
@@ -341,8 +344,8 @@ bool CDocumentDesk::StartWrite(CSettingsPage& page, const PageSetPlan& plan) {
 }
 
 void CDocumentDesk::WriteEnded(const Doc::WriteReport& report) {
-    if (g_readingDlg != nullptr) {
-        g_readingDlg->hide();
+    if (CReadingDlg* reading = m_window.Pages().readingDlg) {
+        reading->hide();
     }
     CSettingsPage* page = m_writing.data();
     m_writing.clear();

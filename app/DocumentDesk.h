@@ -15,17 +15,40 @@
 #include <array>
 #include <optional>
 
-class CMainDlg;
+class CPages;
+class CRadioSession;
 class CSettingsPage;
+class QWidget;
 struct PageSetPlan;
 class QAction;
 class QMenu;
 class QMenuBar;
 
+// What the desk needs from the window it serves.
+class IDocumentDeskOwner {
+public:
+    virtual ~IDocumentDeskOwner() = default;
+
+    // The home page: the menu's parent, hidden while an offline page shows.
+    virtual QWidget* Window() = 0;
+    virtual CRadioSession& Session() = 0;
+    virtual CPages& Pages() = 0;
+    // The language of the messages the program composes: false Chinese, true English.
+    virtual bool English() const = 0;
+    // The port the home page names, typed or listed.
+    virtual QString PortFromCombo() const = 0;
+    // The home page in its normal state.
+    virtual void ShowHome() = 0;
+    // The family's connection procedure on the home page's port; false when it did not start.
+    virtual bool StartRoad(RadioFamily family) = 0;
+    // The family's settings page, new, presented and filled from the session's settings.
+    virtual CSettingsPage* PresentSettingsPage(RadioFamily family) = 0;
+};
+
 class CDocumentDesk : public QObject {
     Q_OBJECT
 public:
-    explicit CDocumentDesk(CMainDlg& window);
+    explicit CDocumentDesk(IDocumentDeskOwner& owner);
     ~CDocumentDesk() override;
 
     // Puts the "文件" menu first in a menu bar: the home page's, and one given to each settings
@@ -84,7 +107,7 @@ private:
     void Tell(const QString& text);
     bool English() const;
 
-    CMainDlg& m_window;
+    IDocumentDeskOwner& m_window;
     QMenu* m_menu = nullptr;
     QMenu* m_recent = nullptr;
     QAction* m_open = nullptr;

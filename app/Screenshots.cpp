@@ -114,6 +114,7 @@ public:
 
     QWidget* PageParent() override { return &m_main; }
     CRadioSession& Session() override { return m_session; }
+    CPages& Pages() override { return m_pages; }
     bool English() const override { return m_english; }
     QString PortName() const override { return m_port; }
     void ShowHome() override {}
@@ -124,6 +125,7 @@ public:
 private:
     CMainDlg& m_main;
     CRadioSession m_session;
+    CPages m_pages;
     bool m_english;
     QString m_port;
 };
@@ -149,7 +151,8 @@ void SampleOrvRadio(RadioSettings& s, bool repeater) {
     s.orvPortRate = 5;
 }
 
-// Page 153 as a read of a QX module leaves it: a Trimtalk base with a few channels in use.
+// The QX settings page as a read of a QX module leaves it: a Trimtalk base with a few channels in
+// use.
 void ShootQxPage(CShooter& shooter, IPageOwner& owner, bool english) {
     RadioSettings& settings = owner.Session().Settings();
     settings.qx = QxRegisters{};
@@ -191,8 +194,8 @@ void ShootQxPage(CShooter& shooter, IPageOwner& owner, bool english) {
 }
 
 // Draws the windows of one language.
-bool ShootLanguage(const QDir& folder, bool english) {
-    if (!Language::UseEnglishForms(english)) {
+bool ShootLanguage(CTranslations& translations, const QDir& folder, bool english) {
+    if (!translations.UseEnglishForms(english)) {
         std::fprintf(stderr, "the English translation cannot be loaded\n");
         return false;
     }
@@ -225,12 +228,13 @@ bool ShootLanguage(const QDir& folder, bool english) {
     shooter.Shoot(&about, QStringLiteral("100_about"));
     about.hide();
 
-    CLinkModeDlg::ReleaseInstance(); // made again in the language in force
-    CLinkModeDlg& linkMode = CLinkModeDlg::Instance();
-    linkMode.show();
-    shooter.Shoot(&linkMode, QStringLiteral("162_link_mode"));
-    linkMode.hide();
-    CLinkModeDlg::ReleaseInstance();
+    {
+        QxLinkMethod choice = QxLinkMethod::SoftDiagnosis;
+        CLinkModeDlg linkMode(choice);
+        linkMode.show();
+        shooter.Shoot(&linkMode, QStringLiteral("162_link_mode"));
+        linkMode.hide();
+    }
 
     main.hide();
     {
@@ -289,7 +293,7 @@ bool ShootLanguage(const QDir& folder, bool english) {
                                       : QStringLiteral("156_orv_settings"));
         page.hide();
     }
-    g_orvRepeaterLayout = 0;
+    owner.Pages().orvRepeaterLayout = 0;
 
     ShootQxPage(shooter, owner, english);
 
@@ -323,8 +327,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(args.at(1)));
         return 1;
     }
-    const bool ok = ShootLanguage(dir, false) && ShootLanguage(dir, true);
-    Language::UseEnglishForms(false);
-    CLinkModeDlg::ReleaseInstance();
+    CTranslations translations;
+    const bool ok =
+        ShootLanguage(translations, dir, false) && ShootLanguage(translations, dir, true);
     return ok ? 0 : 1;
 }

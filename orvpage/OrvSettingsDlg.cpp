@@ -3,7 +3,7 @@
 #include "base/Prompts.h"
 #include "base/WholeFile.h"
 #include "connect/RadioSession.h"
-#include "connect/pages/PageSlots.h"
+#include "connect/pages/Pages.h"
 #include "orvpage/OrvChannelList.h"
 #include "orvpage/OrvPageLogic.h"
 #include "orvpage/OrvTableFile.h"
@@ -15,8 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-
-int g_orvRepeaterLayout = 0;
 
 namespace {
 
@@ -75,7 +73,7 @@ COrvSettingsDlg::COrvSettingsDlg(IPageOwner& owner)
             [this](int index) { OnModeChange(3, index); });
     connect(m_ui->closeAddressCheck, &QCheckBox::clicked, this, &COrvSettingsDlg::OnCloseAddress);
     connect(m_ui->exitButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnExitSettings);
-    connect(m_ui->setButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnSet);
+    connect(m_ui->setButton, &QPushButton::clicked, this, &CSettingsPage::OnSet);
     connect(m_ui->exportButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnExportList);
     connect(m_ui->importButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnImportList);
 
@@ -140,7 +138,11 @@ void COrvSettingsDlg::SetProtocol(int protocol) {
 }
 
 void COrvSettingsDlg::SetLayout(bool repeater) {
-    g_orvRepeaterLayout = repeater ? 1 : 0;
+    Owner().Pages().orvRepeaterLayout = repeater ? 1 : 0;
+}
+
+bool COrvSettingsDlg::RepeaterLayout() const {
+    return Owner().Pages().orvRepeaterLayout != 0;
 }
 
 void COrvSettingsDlg::FillFromSettings() {
@@ -186,8 +188,7 @@ void COrvSettingsDlg::RebuildChannelList() {
     const bool english = Owner().English();
     m_editRow = -1;
     m_editColumn = -1;
-    m_model->Rebuild(settings.channels, g_orvRepeaterLayout != 0, settings.orvCurrentChannel,
-                     english);
+    m_model->Rebuild(settings.channels, RepeaterLayout(), settings.orvCurrentChannel, english);
     QHeaderView* header = m_ui->channelList->horizontalHeader();
     header->resizeSection(0, english ? 55 : 45);
     for (int column = 1; column < m_model->columnCount(); ++column) {
@@ -290,12 +291,11 @@ std::optional<QString> COrvSettingsDlg::ValidateFrequency(const QString& text, i
 }
 
 OrvPageLogic::OrvSetInput COrvSettingsDlg::SetInput() const {
-    CSettingsPage* self = const_cast<COrvSettingsDlg*>(this);
-    const RadioSettings& settings = self->Owner().Session().Settings();
+    const RadioSettings& settings = Owner().Session().Settings();
     OrvPageLogic::OrvSetInput in;
     in.channels = settings.channels;
     in.cells = m_model->CellTexts();
-    in.repeaterLayout = g_orvRepeaterLayout != 0;
+    in.repeaterLayout = RepeaterLayout();
     in.protocol = Protocol();
     if (const QComboBox* list = ModeList(in.protocol)) {
         in.modeIndex = Choice(list);
@@ -305,11 +305,9 @@ OrvPageLogic::OrvSetInput COrvSettingsDlg::SetInput() const {
     in.currentChannel = settings.orvCurrentChannel;
     in.portRateIndex = Choice(m_ui->portRateCombo);
     // S108 only when the QX page's power was edited and that page still exists.
-    if (settings.qxPowerEdited != 0 && g_qxPage != nullptr) {
-        if (const std::optional<int> power = g_qxPage->EditedPowerIndex()) {
-            in.qxPowerEdited = true;
-            in.qxPowerIndex = *power;
-        }
+    if (const std::optional<int> power = Owner().Pages().EditedQxPowerIndex()) {
+        in.qxPowerEdited = true;
+        in.qxPowerIndex = *power;
     }
     return in;
 }
@@ -344,19 +342,6 @@ PageSetPlan COrvSettingsDlg::PrepareSetPlan() {
     return plan;
 }
 
-void COrvSettingsDlg::OnSet() {
-    if (WriteRunning() || Owner().Session().Writing()) {
-        return;
-    }
-    // Nothing goes to the radio unless all of it can be written.
-    const PageSetPlan plan = PrepareSetPlan();
-    if (!plan.Writable()) {
-        TellProblems(plan);
-        return;
-    }
-    SetWith(plan);
-}
-
 void COrvSettingsDlg::EnableWriteControls(bool enabled) {
     m_ui->setButton->setEnabled(enabled);
     m_ui->importButton->setEnabled(enabled);
@@ -372,7 +357,7 @@ void COrvSettingsDlg::OnExportList() {
         return;
     }
     const OrvTableFile::Frequencies hertz = OrvTableFile::ExportFrequencies(
-        Owner().Session().Settings().channels, m_model->CellTexts(), g_orvRepeaterLayout != 0);
+        Owner().Session().Settings().channels, m_model->CellTexts(), RepeaterLayout());
     const std::string text = OrvTableFile::EncodeFile(hertz);
     if (!WriteFileReadOnly(QString::fromStdString(*path),
                            QByteArray(text.data(), static_cast<qsizetype>(text.size())))) {
@@ -402,6 +387,6 @@ void COrvSettingsDlg::OnImportList() {
         return;
     }
     COrvChannelModel::Cells cells = m_model->CellTexts();
-    OrvTableFile::ImportIntoCells(table.record, g_orvRepeaterLayout != 0, cells);
+    OrvTableFile::ImportIntoCells(table.record, RepeaterLayout(), cells);
     m_model->SetCells(cells);
 }

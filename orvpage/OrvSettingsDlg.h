@@ -1,5 +1,5 @@
 #pragma once
-// Dialog 156, the ORV settings page: protocol and mode, address, port rate and the 16-channel
+// The ORV settings page: protocol and mode, address, port rate and the 16-channel
 // list of what was read from an ORV radio, the Set command that writes them back, and the
 // channel table files. The rules live in OrvPageLogic; the page shows them and reads its
 // controls into them.
@@ -25,10 +25,6 @@ namespace OrvPageLogic {
 struct OrvSetInput;
 }
 
-// 0: normal layout (two frequency columns), 1: repeater layout (four). Kept for the whole run:
-// a new page starts in the layout the last one left.
-extern int g_orvRepeaterLayout;
-
 class COrvSettingsDlg : public CSettingsPage {
     Q_OBJECT
 public:
@@ -44,7 +40,6 @@ public:
     void OnProtocolButton(int protocol);
     void OnModeChange(int protocol, int index);
     void OnCloseAddress();
-    void OnSet() override;
     void OnExportList();
     void OnImportList();
 
@@ -77,6 +72,8 @@ private:
     void SetProtocol(int protocol);
     void EnableModeListOnly(int protocol);
     void SetAddressControls();
+    // The list's layout: true for the repeater layout (four frequency columns).
+    bool RepeaterLayout() const;
     void SetLayout(bool repeater);
     QComboBox* ModeList(int protocol) const;
     // The lists beside a radio button or in a group have no label of their own: each gets one

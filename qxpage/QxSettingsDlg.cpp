@@ -3,6 +3,7 @@
 #include "base/Prompts.h"
 #include "base/WholeFile.h"
 #include "connect/RadioSession.h"
+#include "connect/pages/Pages.h"
 #include "qxpage/QxCellDelegate.h"
 #include "qxpage/QxChannelModel.h"
 #include "ui_QxSettingsDlg.h"
@@ -56,7 +57,7 @@ CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner)
     connect(m_ui->clearButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnClearList);
     connect(m_ui->importButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnImportList);
     connect(m_ui->exportButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExportList);
-    connect(m_ui->setButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnSet);
+    connect(m_ui->setButton, &QPushButton::clicked, this, &CSettingsPage::OnSet);
     connect(m_ui->exitButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExitSettings);
 }
 
@@ -196,7 +197,7 @@ void CQxSettingsDlg::OnSelchangeWorkMode() {
 
 void CQxSettingsDlg::OnSelchangePower() {
     RefreshData();
-    Settings().qxPowerEdited = 1;
+    Owner().Pages().qxPowerEdited = true;
 }
 
 // ---- The channel list.
@@ -390,19 +391,6 @@ PageSetPlan CQxSettingsDlg::PrepareSetPlan() {
     return plan;
 }
 
-void CQxSettingsDlg::OnSet() {
-    if (WriteRunning() || Owner().Session().Writing()) {
-        return;
-    }
-    // Nothing is sent unless all of it can be written: the module is never left half-written.
-    const PageSetPlan plan = PrepareSetPlan();
-    if (!plan.Writable()) {
-        TellProblems(plan);
-        return;
-    }
-    SetWith(plan);
-}
-
 void CQxSettingsDlg::EnableWriteControls(bool enabled) {
     if (!enabled) {
         m_delegate->CommitOpenEditor();
@@ -415,7 +403,7 @@ void CQxSettingsDlg::EnableWriteControls(bool enabled) {
 }
 
 std::optional<int> CQxSettingsDlg::EditedPowerIndex() const {
-    if (const_cast<CQxSettingsDlg*>(this)->Settings().qxPowerEdited != 0) {
+    if (Owner().Pages().qxPowerEdited) {
         return m_values.powerIndex;
     }
     return std::nullopt;

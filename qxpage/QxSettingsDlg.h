@@ -1,5 +1,5 @@
 #pragma once
-// Dialog 153, the QX settings page: the module's registers, one control each, and its 64-channel
+// The QX settings page: the module's registers, one control each, and its 64-channel
 // list with in-place editing, delete, clear and table files; Set writes it all to the module.
 // The value members always equal what the controls show: every change runs the exchange.
 
@@ -45,7 +45,6 @@ public:
     void OnClearList();
     void OnImportList();
     void OnExportList();
-    void OnSet() override;
 
     PageSetPlan PrepareSetPlan() override;
 

@@ -3,7 +3,7 @@
 #include "base/Prompts.h"
 #include "base/WholeFile.h"
 #include "connect/RadioSession.h"
-#include "connect/pages/PageSlots.h"
+#include "connect/pages/Pages.h"
 #include "connect/pages/SavingDlg.h"
 
 #include <QFile>
@@ -56,7 +56,7 @@ void CSettingsPage::Stop() {
 }
 
 void CSettingsPage::PresentSavingPage() {
-    PageSlots::Put(g_savingDlg, new CSavingDlg(Owner()))->Present();
+    CPages::Put(Owner().Pages().savingDlg, new CSavingDlg(Owner()))->Present();
 }
 
 bool CSettingsPage::BeginWrite(const PageSetPlan& plan) {
@@ -82,8 +82,8 @@ void CSettingsPage::EndWrite() {
 }
 
 void CSettingsPage::HideSavingPage() {
-    if (g_savingDlg != nullptr) {
-        g_savingDlg->hide();
+    if (CSavingDlg* saving = Owner().Pages().savingDlg) {
+        saving->hide();
     }
 }
 
@@ -151,6 +151,18 @@ void CSettingsPage::TellProblems(const PageSetPlan& plan) {
         Prompts::Current().ShowMessage(
             kMessageCaption, ProblemsText(plan.problems, Owner().English()), PromptIcon::Warning);
     }
+}
+
+void CSettingsPage::OnSet() {
+    if (WriteRunning() || Owner().Session().Writing()) {
+        return;
+    }
+    const PageSetPlan plan = PrepareSetPlan();
+    if (!plan.Writable()) {
+        TellProblems(plan);
+        return;
+    }
+    SetWith(plan);
 }
 
 bool CSettingsPage::SetWith(const PageSetPlan& plan) {

@@ -1,6 +1,6 @@
 #pragma once
 // What the settings pages of both families share: leaving the settings state for the home page,
-// and the run of a write with the saving page (149) up, one write at a time, until the radio
+// Set, and the run of a write with the saving page up, one write at a time, until the radio
 // confirms the save, refuses a command or falls silent.
 
 #include "connect/pages/Page.h"
@@ -64,8 +64,9 @@ public:
     // follows a save (OnSaved). The page keeps every value the user entered.
     void OnWriteEnded(const WriteEndNotice& notice);
 
-    // Set: checks the page's values and writes them (an offline page connects first).
-    virtual void OnSet() = 0;
+    // Set: checks the page's values and writes them (an offline page connects first). Nothing
+    // goes to the radio unless all of it can be written: a radio is never left half-written.
+    void OnSet();
     // What Set would write now, without sending anything or telling the user.
     virtual PageSetPlan PrepareSetPlan() = 0;
     // Tells the problems of a plan that cannot be written, as Set does: one message listing

@@ -149,8 +149,6 @@ protected:
     void SetUp() override { Prompts::Install(&prompts); }
     void TearDown() override {
         host.reset();
-        CLinkModeDlg::ReleaseInstance();
-        Language::UseEnglishForms(false);
         Prompts::Install(nullptr);
     }
 
@@ -185,7 +183,7 @@ TEST_F(LanguageSwitch, EveryPageShowsTheChosenLanguageWithNoTextCutOff) {
     CMainDlg& first = host->Create();
     EXPECT_FALSE(Control<QAction>(&first, "englishAction")->isChecked() ||
                  Control<QAction>(&first, "chineseAction")->isChecked());
-    CLinkModeDlg::Instance(); // once created in Chinese, it must not stay Chinese
+    first.Pages().LinkModeDlg(); // once created in Chinese, it must not stay Chinese
     static const QRegularExpression han(QStringLiteral("\\p{Han}"));
     const QSet<QString> englishOnly = EnglishOnly();
     for (const bool english : {true, true, false, false}) {
@@ -206,8 +204,8 @@ TEST_F(LanguageSwitch, EveryPageShowsTheChosenLanguageWithNoTextCutOff) {
         QStringList texts;
         QStringList cut;
         WalkTexts(main, texts, cut);
-        WalkTexts(CLinkModeDlg::Instance(), texts, cut);
-        QStringList unnamed = Unnamed(main) + Unnamed(CLinkModeDlg::Instance());
+        WalkTexts(main.Pages().LinkModeDlg(), texts, cut);
+        QStringList unnamed = Unnamed(main) + Unnamed(main.Pages().LinkModeDlg());
         for (const auto& page : pages) {
             page->show();
             QTest::qWait(0);

@@ -30,10 +30,6 @@ constexpr int kDirection = CQxChannelModel::kDirection;
 
 class QxPageTest : public RoadTest {
 protected:
-    void TearDown() override {
-        RoadTest::TearDown();
-        CLinkModeDlg::ReleaseInstance();
-    }
     // A page as the end of a read shows it, without a port; two channels in use.
     void Open(const QxRegisters& registers = ReadRegisters()) {
         CreateMain();
@@ -125,9 +121,9 @@ TEST_F(QxPageTest, WorkModeAndRepeaterChannelsFollowProtocolWorkModeAndS141) {
 TEST_F(QxPageTest, PowerChoiceIsMarkedAndAUnitAddressThatIsNoNumberStopsTheExchange) {
     Open();
     Choose("airRateCombo", 5); // as read
-    EXPECT_EQ(main->Session().Settings().qxPowerEdited, 0);
+    EXPECT_FALSE(Pages().qxPowerEdited);
     Choose("powerCombo", Combo("powerCombo")->currentIndex());
-    EXPECT_EQ(main->Session().Settings().qxPowerEdited, 1);
+    EXPECT_TRUE(Pages().qxPowerEdited);
     QLineEdit* address = Control<QLineEdit>("unitAddressEdit");
     address->selectAll();
     QTest::keyClicks(address, "42x");
@@ -320,18 +316,18 @@ TEST_F(QxPageTest, SetSendsTheClientsBytesOrEndsWithItsMessage) {
                                  "--no-pace", "--log", log} +
                      way.fault);
         Start(sim.port, kQx, kPowerOn);
-        ASSERT_TRUE(WaitUntil([] { return Shown(g_qxPage); }));
-        page = qobject_cast<CQxSettingsDlg*>(g_qxPage.data());
+        ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().qxPage); }));
+        page = qobject_cast<CQxSettingsDlg*>(Pages().qxPage.data());
         const Doc::PreparedWrite cli =
             Doc::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
         ASSERT_TRUE(cli.problems.isEmpty()) << cli.problems.join('\n').toStdString();
         const QxPageLogic::QxPageValues chosen = page->Values();
         prompts.texts.clear();
         Press("setButton");
-        EXPECT_TRUE(Shown(g_savingDlg) && !page->ChannelList().isEnabled());
+        EXPECT_TRUE(Shown(Pages().savingDlg) && !page->ChannelList().isEnabled());
         ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
         EXPECT_EQ(prompts.texts, std::vector<std::string>{way.message});
-        EXPECT_FALSE(Shown(g_savingDlg) || page->WriteRunning());
+        EXPECT_FALSE(Shown(Pages().savingDlg) || page->WriteRunning());
         EXPECT_TRUE(page->isVisible() && page->ChannelList().isEnabled());
         EXPECT_TRUE(Enabled("setButton"));
         EXPECT_EQ(page->Values(), chosen);
