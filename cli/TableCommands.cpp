@@ -4,7 +4,9 @@
 #include "base/WholeFile.h"
 #include "cli/CheckedOutput.h"
 #include "cli/CliCommands.h"
+#include "cli/PlanCheckCommand.h"
 #include "document/DocumentSet.h"
+#include "document/PlanDocument.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -26,6 +28,21 @@ const QString kImportStatuses = QStringLiteral(
     "1 usage, 6 the document or the table file is invalid or cannot be read (every bad field is\n"
     "named; a damaged table file is refused whole and nothing is written), 8 the document could\n"
     "not be written (the file named by --output, or standard output).\n");
+
+const QString kFormatHelp = QStringLiteral(
+    "table: the family's channel table file (default); csv: a channel plan a spreadsheet opens "
+    "(columns channel, frequency_mhz, bandwidth_khz, direction, name, comment).");
+
+// The --format value: true for csv, false for table, nothing for anything else.
+std::optional<bool> CsvFormat(const QCommandLineParser& parser, const QCommandLineOption& format) {
+    if (!parser.isSet(format) || parser.value(format) == "table") {
+        return false;
+    }
+    if (parser.value(format) == "csv") {
+        return true;
+    }
+    return std::nullopt;
+}
 
 void ReportProblems(QTextStream& err, const QString& what, const QStringList& problems) {
     err << what << '\n';
@@ -74,7 +91,46 @@ QString MakeReadOnly(const QString& path) {
     return {};
 }
 
+int ImportTable(QTextStream& err, const std::string& bytes, const QString& tablePath,
+                SettingsDocument& document) {
+    const Doc::TableImport done = Doc::ImportTableFile(bytes, document);
+    if (!done.refused.isEmpty()) {
+        err << "The table in " << tablePath << " cannot be imported; nothing was written:\n  "
+            << done.refused << '\n';
+        return kInvalidDocument;
+    }
+    if (!done.skipped.isEmpty()) {
+        err << tablePath << ": " << done.skipped << '\n';
+    }
+    return kReadComplete;
+}
+
+bool ImportPlan(QTextStream& err, const std::string& bytes, const QString& planPath,
+                SettingsDocument& document) {
+    const Doc::PlanImport done = Doc::ImportPlanCsv(bytes, document);
+    if (!done.refused.empty()) {
+        err << "The plan in " << planPath << " cannot be imported; nothing was written:\n";
+        for (const ChannelPlanCsv::LineError& error : done.refused) {
+            err << "  " << QString::fromStdString(error.Text(true)) << '\n';
+        }
+        return false;
+    }
+    if (!done.left.empty()) {
+        err << planPath << ": " << QString::fromStdString(Doc::RowList(done.left, true))
+            << " left as they are: the document's layout does not write them.\n";
+    }
+    WriteFindings(err, done.findings);
+    return true;
+}
+
 } // namespace
+
+void WriteFindings(QTextStream& stream, const std::vector<PlanCheck::Finding>& findings) {
+    for (const PlanCheck::Finding& finding : findings) {
+        stream << (finding.severity == PlanCheck::Severity::Error ? "error: " : "advice: ")
+               << QString::fromStdString(finding.Text(true)) << '\n';
+    }
+}
 
 int CExportCommand::Execute(const QStringList& args) {
     QCommandLineParser parser;
@@ -85,16 +141,19 @@ int CExportCommand::Execute(const QStringList& args) {
     const QCommandLineOption output(
         "output",
         "The table file to write. It is written whole or not at all, and left read-only; an "
-        "existing read-only file is not replaced.",
+        "existing read-only file is not replaced. A CSV plan is replaced and stays writable.",
         "TABLE");
-    parser.addOptions({family, settings, output});
-    const Syntax syntax{QStringLiteral("--family orv|qx --settings FILE --output TABLE"),
-                        QStringLiteral("Writes the 64 channels of a settings document as the "
-                                       "settings page's channel table file."),
-                        kExportStatuses,
-                        {{"family", "--family must be orv or qx"},
-                         {"settings", "--settings needs a file name"},
-                         {"output", "--output needs a file name"}}};
+    const QCommandLineOption format("format", kFormatHelp, "table|csv");
+    parser.addOptions({family, settings, output, format});
+    const Syntax syntax{
+        QStringLiteral("--family orv|qx --settings FILE --output TABLE [--format table|csv]"),
+        QStringLiteral("Writes the 64 channels of a settings document as the settings page's "
+                       "channel table file, or as a CSV channel plan."),
+        kExportStatuses,
+        {{"family", "--family must be orv or qx"},
+         {"settings", "--settings needs a file name"},
+         {"output", "--output needs a file name"},
+         {"format", "--format must be table or csv"}}};
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done;
     }
@@ -102,6 +161,10 @@ int CExportCommand::Execute(const QStringList& args) {
         return UsageError(problem);
     }
     const std::optional<RadioFamily> radioFamily = FamilyOf(parser, family);
+    const std::optional<bool> csv = CsvFormat(parser, format);
+    if (!csv) {
+        return UsageError(syntax.missingValue["format"]);
+    }
     for (const auto* option : {&settings, &output}) {
         const QString name = option->names().constFirst();
         if (parser.value(*option).isEmpty()) {
@@ -121,6 +184,16 @@ int CExportCommand::Execute(const QStringList& args) {
                            .arg(settingsPath),
                        problems);
         return kInvalidDocument;
+    }
+    if (*csv) {
+        const std::string plan = Doc::PlanCsvOf(document);
+        if (const QString failure = WriteOutput(QByteArray::fromStdString(plan), tablePath, Out());
+            !failure.isEmpty()) {
+            Err() << failure << '\n';
+            return kOutputFailed;
+        }
+        Err() << "Channel plan written to " << tablePath << ".\n";
+        return kReadComplete;
     }
     // Read-only by its mode, whoever runs us: even a user who could write it anyway does not
     // replace an earlier export.
@@ -147,7 +220,8 @@ int CExportCommand::Execute(const QStringList& args) {
 int CImportCommand::Execute(const QStringList& args) {
     QCommandLineParser parser;
     const QCommandLineOption family("family", kFamilyHelp, "orv|qx");
-    const QCommandLineOption table("table", "The channel table file to import.", "TABLE");
+    const QCommandLineOption table("table", "The channel table file (or CSV plan) to import.",
+                                   "TABLE");
     const QCommandLineOption settings(
         "settings",
         "The settings document the table goes into, as 'read' prints it (default: an empty "
@@ -158,16 +232,21 @@ int CImportCommand::Execute(const QStringList& args) {
         "Write the JSON to FILE instead of standard output. An existing FILE is replaced only "
         "once the whole document is written.",
         "FILE");
-    parser.addOptions({family, table, settings, output});
+    const QCommandLineOption format("format", kFormatHelp, "table|csv");
+    parser.addOptions({family, table, settings, output, format});
     const Syntax syntax{
-        QStringLiteral("--family orv|qx --table TABLE [--settings FILE] [--output FILE]"),
-        QStringLiteral("Prints a settings document with a channel table file put into its "
-                       "channels, as the settings page's import does."),
+        QStringLiteral("--family orv|qx --table TABLE [--settings FILE] [--output FILE] "
+                       "[--format table|csv]"),
+        QStringLiteral("Prints a settings document with a channel table file (or a CSV plan) put "
+                       "into its channels, as the settings page's import does. A CSV plan is "
+                       "checked as the page checks it; what the check finds goes to standard "
+                       "error."),
         kImportStatuses,
         {{"family", "--family must be orv or qx"},
          {"table", "--table needs a file name"},
          {"settings", "--settings needs a file name"},
-         {"output", "--output needs a file name"}}};
+         {"output", "--output needs a file name"},
+         {"format", "--format must be table or csv"}}};
     if (const std::optional<int> done = Parse(parser, syntax, args)) {
         return *done;
     }
@@ -183,6 +262,10 @@ int CImportCommand::Execute(const QStringList& args) {
     }
     if (!parser.isSet(table)) {
         return UsageError(QStringLiteral("--table is required"));
+    }
+    const std::optional<bool> csv = CsvFormat(parser, format);
+    if (!csv) {
+        return UsageError(syntax.missingValue["format"]);
     }
 
     SettingsDocument document = Doc::EmptyDocument(*radioFamily);
@@ -203,14 +286,13 @@ int CImportCommand::Execute(const QStringList& args) {
         Err() << WholeFile::ReadFailureText(file, tablePath, true) << '\n';
         return kInvalidDocument;
     }
-    const Doc::TableImport done = Doc::ImportTableFile(file.bytes.toStdString(), document);
-    if (!done.refused.isEmpty()) {
-        Err() << "The table in " << tablePath << " cannot be imported; nothing was written:\n  "
-              << done.refused << '\n';
-        return kInvalidDocument;
-    }
-    if (!done.skipped.isEmpty()) {
-        Err() << tablePath << ": " << done.skipped << '\n';
+    if (*csv) {
+        if (!ImportPlan(Err(), file.bytes.toStdString(), tablePath, document)) {
+            return kInvalidDocument;
+        }
+    } else if (const int status = ImportTable(Err(), file.bytes.toStdString(), tablePath, document);
+               status != kReadComplete) {
+        return status;
     }
     const QByteArray json = SettingsToJson(document.settings, document.family);
     if (const QString failure = WriteOutput(json, parser.value(output), Out());

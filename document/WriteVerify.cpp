@@ -153,9 +153,8 @@ CWriteVerify::CWriteVerify(CRadioSession& session, QObject* parent)
                 if (m_phase == Phase::ReadBack) {
                     const std::string sent = command.toStdString();
                     const std::string raw = reply.toLatin1().toStdString();
-                    ReadBackFailed(
-                        QString::fromStdString(ReadFailureText(why, sent, raw, false)),
-                        QString::fromStdString(ReadFailureText(why, sent, raw, true)));
+                    ReadBackFailed(QString::fromStdString(ReadFailureText(why, sent, raw, false)),
+                                   QString::fromStdString(ReadFailureText(why, sent, raw, true)));
                 }
             });
 }

@@ -4,6 +4,7 @@
 #include "base/WholeFile.h"
 #include "connect/RadioSession.h"
 #include "connect/pages/Pages.h"
+#include "document/PlanDocument.h"
 #include "orvpage/OrvChannelList.h"
 #include "orvpage/OrvPageLogic.h"
 #include "orvpage/OrvTableFile.h"
@@ -76,6 +77,8 @@ COrvSettingsDlg::COrvSettingsDlg(IPageOwner& owner)
     connect(m_ui->setButton, &QPushButton::clicked, this, &CSettingsPage::OnSet);
     connect(m_ui->exportButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnExportList);
     connect(m_ui->importButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnImportList);
+    connect(m_ui->exportPlanButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnExportPlan);
+    connect(m_ui->importPlanButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnImportPlan);
 
     m_model = new COrvChannelModel(this);
     m_delegate = new COrvCellDelegate(this);
@@ -345,6 +348,7 @@ PageSetPlan COrvSettingsDlg::PrepareSetPlan() {
 void COrvSettingsDlg::EnableWriteControls(bool enabled) {
     m_ui->setButton->setEnabled(enabled);
     m_ui->importButton->setEnabled(enabled);
+    m_ui->importPlanButton->setEnabled(enabled);
     m_ui->settingsArea->setEnabled(enabled);
     m_ui->channelList->setEnabled(enabled);
 }
@@ -389,4 +393,103 @@ void COrvSettingsDlg::OnImportList() {
     COrvChannelModel::Cells cells = m_model->CellTexts();
     OrvTableFile::ImportIntoCells(table.record, RepeaterLayout(), cells);
     m_model->SetCells(cells);
+}
+
+// ---- Channel plans (CSV).
+
+namespace {
+constexpr const char* kPlanFilter = "CSV (*.csv);;All Files(*)";
+}
+
+std::array<ChannelEntry, RadioSettings::kChannelRows> COrvSettingsDlg::ShownTable() const {
+    CSettingsPage* self = const_cast<COrvSettingsDlg*>(this);
+    std::array<ChannelEntry, RadioSettings::kChannelRows> table =
+        self->Owner().Session().Settings().channels;
+    const COrvChannelModel::Cells cells = m_model->CellTexts();
+    const bool repeater = RepeaterLayout();
+    for (std::size_t row = 0; row < table.size(); ++row) {
+        if (OrvTableFile::IsShownRow(row, repeater)) {
+            table[row].frequency = cells[row];
+        }
+    }
+    return table;
+}
+
+bool COrvSettingsDlg::PlanCheckAllowsSet() {
+    const bool english = Owner().English();
+    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(PlanCheck::OrvPlan(
+        ShownTable(), RepeaterLayout(), Owner().Session().Settings().orvCurrentChannel));
+    if (PlanCheck::HasErrors(findings)) {
+        Prompts::Current().ShowMessage(kMessageCaption, Doc::PlanErrorsText(findings, english),
+                                       PromptIcon::Warning);
+        return false;
+    }
+    if (const std::string advice = Doc::PlanAdviceText(findings, english); !advice.empty()) {
+        Prompts::Current().ShowMessage(kMessageCaption, advice, PromptIcon::Information);
+    }
+    return true;
+}
+
+void COrvSettingsDlg::OnExportPlan() {
+    const bool english = Owner().English();
+    const std::optional<std::string> path = Prompts::Current().ChooseSaveFile(
+        {english ? "Export plan (CSV)" : "导出频道计划（CSV）", kPlanFilter, "频道计划", "csv"});
+    if (!path) {
+        return;
+    }
+    const std::string csv = ChannelPlanCsv::Write(ChannelPlanCsv::PlanOf(ShownTable()));
+    if (const QString failure =
+            WholeFile::Write(QString::fromStdString(*path), QByteArray::fromStdString(csv));
+        !failure.isEmpty()) {
+        Prompts::Current().ShowMessage(
+            kMessageCaption,
+            (english ? "Cannot write the plan: " : "无法写入频道计划：") + failure.toStdString(),
+            PromptIcon::Warning);
+    }
+}
+
+void COrvSettingsDlg::OnImportPlan() {
+    const bool english = Owner().English();
+    const std::optional<std::string> path = Prompts::Current().ChooseOpenFile(
+        {english ? "Import plan (CSV)" : "导入频道计划（CSV）", kPlanFilter, "", "csv"});
+    if (!path) {
+        return;
+    }
+    const QString name = QString::fromStdString(*path);
+    const WholeFile::ReadResult file = WholeFile::Read(name);
+    if (!file.Ok()) {
+        Prompts::Current().ShowMessage(
+            kMessageCaption, WholeFile::ReadFailureText(file, name, english).toStdString(),
+            PromptIcon::Warning);
+        return;
+    }
+    const ChannelPlanCsv::ReadResult read =
+        ChannelPlanCsv::Read(file.bytes.toStdString(), Doc::PlanStepHz(FAMILY_ORV));
+    if (!read.Ok()) {
+        Prompts::Current().ShowMessage(kMessageCaption,
+                                       ChannelPlanCsv::RefusalText(read.errors, english),
+                                       PromptIcon::Warning);
+        return;
+    }
+    const bool repeater = RepeaterLayout();
+    std::array<ChannelEntry, RadioSettings::kChannelRows> table = ShownTable();
+    const std::vector<std::size_t> left = Doc::ApplyOrvPlan(read.plan, repeater, false, table);
+    COrvChannelModel::Cells cells = m_model->CellTexts();
+    for (std::size_t row = 0; row < cells.size(); ++row) {
+        if (OrvTableFile::IsEditableRow(row, repeater)) {
+            cells[row] = table[row].frequency;
+        }
+    }
+    m_model->SetCells(cells);
+    PlanCheck::PlanInput check =
+        PlanCheck::OrvPlan(table, repeater, Owner().Session().Settings().orvCurrentChannel);
+    for (std::size_t row = 0; row < table.size(); ++row) {
+        check.lines[row] = read.plan[row].line;
+    }
+    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(check);
+    if (const std::string text = Doc::PlanImportedText(left, findings, english); !text.empty()) {
+        Prompts::Current().ShowMessage(kMessageCaption, text,
+                                       PlanCheck::HasErrors(findings) ? PromptIcon::Warning
+                                                                      : PromptIcon::Information);
+    }
 }

@@ -42,6 +42,8 @@ public:
     void OnCloseAddress();
     void OnExportList();
     void OnImportList();
+    void OnExportPlan();
+    void OnImportPlan();
 
     // The list's frequency check of a cell's text (tableRow: the radio's table row it shows):
     // tells a bad value with the cell and the text, and gives the ten-character form of a good
@@ -67,6 +69,10 @@ protected:
 
 private:
     void OnCellCommitted(int row, int column, const QString& text);
+    // The table as the page shows it (the cells' frequencies where the layout shows them), and
+    // whether the plan check lets Set go on (advice shown, errors stop it).
+    std::array<ChannelEntry, RadioSettings::kChannelRows> ShownTable() const;
+    bool PlanCheckAllowsSet() override;
     void OnCellClicked(const QModelIndex& index);
     void OnArrowKey();
     void SetProtocol(int protocol);

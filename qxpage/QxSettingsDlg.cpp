@@ -4,6 +4,7 @@
 #include "base/WholeFile.h"
 #include "connect/RadioSession.h"
 #include "connect/pages/Pages.h"
+#include "document/PlanDocument.h"
 #include "qxpage/QxCellDelegate.h"
 #include "qxpage/QxChannelModel.h"
 #include "ui_QxSettingsDlg.h"
@@ -57,6 +58,8 @@ CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner)
     connect(m_ui->clearButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnClearList);
     connect(m_ui->importButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnImportList);
     connect(m_ui->exportButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExportList);
+    connect(m_ui->importPlanButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnImportPlan);
+    connect(m_ui->exportPlanButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExportPlan);
     connect(m_ui->setButton, &QPushButton::clicked, this, &CSettingsPage::OnSet);
     connect(m_ui->exitButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExitSettings);
 }
@@ -395,8 +398,9 @@ void CQxSettingsDlg::EnableWriteControls(bool enabled) {
     if (!enabled) {
         m_delegate->CommitOpenEditor();
     }
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             m_ui->setButton, m_ui->channelList, m_ui->importButton, m_ui->clearButton}) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{m_ui->setButton, m_ui->channelList, m_ui->importButton,
+                                         m_ui->clearButton, m_ui->importPlanButton}) {
         control->setEnabled(enabled);
     }
     m_ui->deleteButton->setEnabled(m_deleteOn && enabled);
@@ -407,4 +411,89 @@ std::optional<int> CQxSettingsDlg::EditedPowerIndex() const {
         return m_values.powerIndex;
     }
     return std::nullopt;
+}
+
+// ---- Channel plans (CSV).
+
+namespace {
+constexpr const char* kPlanFilter = "CSV (*.csv);;All Files(*)";
+}
+
+PlanCheck::PlanInput CQxSettingsDlg::PlanCheckInput() const {
+    // The repeater's channels count only while its lists are the user's to choose.
+    const bool repeater = m_ui->repeaterTxCombo->isEnabledTo(this);
+    return PlanCheck::QxPlan(m_model->Rows(), m_values.mainTxIndex, m_values.mainRxIndex,
+                             m_values.repeaterTxIndex, m_values.repeaterRxIndex, repeater);
+}
+
+bool CQxSettingsDlg::PlanCheckAllowsSet() {
+    const bool english = Owner().English();
+    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(PlanCheckInput());
+    if (PlanCheck::HasErrors(findings)) {
+        Prompts::Current().ShowMessage(kMessageCaption, Doc::PlanErrorsText(findings, english),
+                                       PromptIcon::Warning);
+        return false;
+    }
+    if (const std::string advice = Doc::PlanAdviceText(findings, english); !advice.empty()) {
+        Prompts::Current().ShowMessage(kMessageCaption, advice, PromptIcon::Information);
+    }
+    return true;
+}
+
+void CQxSettingsDlg::OnExportPlan() {
+    const bool english = Owner().English();
+    const std::optional<std::string> path = Prompts::Current().ChooseSaveFile(
+        {english ? "Export plan (CSV)" : "导出频道计划（CSV）", kPlanFilter, "频道计划", "csv"});
+    if (!path) {
+        return;
+    }
+    m_delegate->CommitOpenEditor();
+    const std::string csv = ChannelPlanCsv::Write(ChannelPlanCsv::PlanOf(m_model->Rows()));
+    if (const QString failure =
+            WholeFile::Write(QString::fromStdString(*path), QByteArray::fromStdString(csv));
+        !failure.isEmpty()) {
+        Prompts::Current().ShowMessage(
+            kMessageCaption,
+            (english ? "Cannot write the plan: " : "无法写入频道计划：") + failure.toStdString(),
+            PromptIcon::Warning);
+    }
+}
+
+void CQxSettingsDlg::OnImportPlan() {
+    const bool english = Owner().English();
+    const std::optional<std::string> path = Prompts::Current().ChooseOpenFile(
+        {english ? "Import plan (CSV)" : "导入频道计划（CSV）", kPlanFilter, "", "csv"});
+    if (!path) {
+        return;
+    }
+    const QString name = QString::fromStdString(*path);
+    const WholeFile::ReadResult file = WholeFile::Read(name);
+    if (!file.Ok()) {
+        Prompts::Current().ShowMessage(
+            kMessageCaption, WholeFile::ReadFailureText(file, name, english).toStdString(),
+            PromptIcon::Warning);
+        return;
+    }
+    const ChannelPlanCsv::ReadResult read =
+        ChannelPlanCsv::Read(file.bytes.toStdString(), Doc::PlanStepHz(FAMILY_QX));
+    if (!read.Ok()) {
+        Prompts::Current().ShowMessage(kMessageCaption,
+                                       ChannelPlanCsv::RefusalText(read.errors, english),
+                                       PromptIcon::Warning);
+        return;
+    }
+    m_delegate->CommitOpenEditor();
+    QxTableFile::ListRows rows = m_model->Rows();
+    ChannelPlanCsv::ApplyTo(read.plan, rows);
+    m_model->SetRows(rows);
+    PlanCheck::PlanInput check = PlanCheckInput();
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        check.lines[row] = read.plan[row].line;
+    }
+    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(check);
+    if (const std::string text = Doc::PlanImportedText({}, findings, english); !text.empty()) {
+        Prompts::Current().ShowMessage(kMessageCaption, text,
+                                       PlanCheck::HasErrors(findings) ? PromptIcon::Warning
+                                                                      : PromptIcon::Information);
+    }
 }

@@ -4,6 +4,7 @@
 // The value members always equal what the controls show: every change runs the exchange.
 
 #include "connect/pages/SettingsPage.h"
+#include "document/PlanCheck.h"
 #include "qxpage/QxPageLogic.h"
 
 #include <QString>
@@ -45,6 +46,8 @@ public:
     void OnClearList();
     void OnImportList();
     void OnExportList();
+    void OnExportPlan();
+    void OnImportPlan();
 
     PageSetPlan PrepareSetPlan() override;
 
@@ -74,6 +77,10 @@ private:
     // Work mode and repeater channels by protocol, work mode and S141 as read.
     void ApplyEnablingRule(int protocol, int workMode);
     void OnFrequencyCommitted(int row);
+    // The plan check of the list with the channels the page's lists point to; true when Set
+    // may go on (advice shown, errors stop it).
+    PlanCheck::PlanInput PlanCheckInput() const;
+    bool PlanCheckAllowsSet() override;
     // The register lists of the page with their registers.
     std::vector<std::pair<QComboBox*, int>> RegisterLists() const;
 

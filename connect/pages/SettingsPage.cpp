@@ -162,6 +162,9 @@ void CSettingsPage::OnSet() {
         TellProblems(plan);
         return;
     }
+    if (!PlanCheckAllowsSet()) {
+        return;
+    }
     SetWith(plan);
 }
 

@@ -89,6 +89,10 @@ protected:
     // Set would write the same.
     virtual QStringList EditedState() const = 0;
 
+    // Set's last question once the plan is writable: true when Set may go on. The pages check
+    // their channel plan here (advice shown, errors stop Set).
+    virtual bool PlanCheckAllowsSet() { return true; }
+
     // Set's end once the plan is writable: an offline page hands over to the owner to connect
     // first; otherwise the write starts. False when nothing was started.
     bool SetWith(const PageSetPlan& plan);

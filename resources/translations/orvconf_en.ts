@@ -163,6 +163,14 @@
 <context>
     <name>COrvSettingsDlg</name>
     <message>
+        <source>导出频道计划（CSV）…</source>
+        <translation>Export plan (CSV)…</translation>
+    </message>
+    <message>
+        <source>导入频道计划（CSV）…</source>
+        <translation>Import plan (CSV)…</translation>
+    </message>
+    <message>
         <source>ORV电台设置</source>
         <translation>ORV Radio Settings</translation>
     </message>
@@ -352,6 +360,14 @@
 </context>
 <context>
     <name>CQxSettingsDlg</name>
+    <message>
+        <source>导出频道计划（CSV）…</source>
+        <translation>Export plan (CSV)…</translation>
+    </message>
+    <message>
+        <source>导入频道计划（CSV）…</source>
+        <translation>Import plan (CSV)…</translation>
+    </message>
     <message>
         <source>QX电台设置</source>
         <translation>QX Radio Settings</translation>

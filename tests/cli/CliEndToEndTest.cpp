@@ -249,15 +249,26 @@ TEST(CliEndToEnd, ARegisterOnlyThePresetSetsIsNotChecked) {
         ASSERT_EQ(write.status, 0) << write.err.toStdString();
         EXPECT_FALSE(write.err.contains("Not checked")) << write.err.toStdString();
     }
-    // The same module as one whose presets leave S141 alone: Bellmark keeps the 1.
+    // The same module as one whose presets leave S141 alone: Bellmark, Trimtalk and Satel
+    // keep the 1.
     Sim sim({"--family", "qx", "--state", state, "--preset-keeps", "141"});
     const QStringList connect{"--port", sim.Port(), "--family", "qx", "--link", "config-key"};
-    SetRegister(wanted, "qx", "s186", 1);
-    const CliResult write =
-        RunCli(QStringList{"write", "--settings", WriteDocument(dir, wanted)} + connect, &sim);
-    EXPECT_EQ(write.status, 0) << write.err.toStdString();
-    EXPECT_TRUE(write.err.contains("Not checked (set by the radio's preset): S141"))
-        << write.err.toStdString();
+    struct Air {
+        int protocol, workMode, modulation, airRate; // each a preset the module has, at 25 kHz
+    };
+    for (const Air air : {Air{1, 0, 0, 5}, Air{2, 2, 0, 5}, Air{3, 0, 1, 7}}) {
+        SCOPED_TRACE(air.protocol);
+        SetRegister(wanted, "qx", "s186", air.protocol);
+        SetRegister(wanted, "qx", "s101", air.workMode);
+        SetRegister(wanted, "qx", "s127", air.modulation);
+        SetRegister(wanted, "qx", "s103", air.airRate);
+        SetRegister(wanted, "qx", "s125", 2);
+        const CliResult write =
+            RunCli(QStringList{"write", "--settings", WriteDocument(dir, wanted)} + connect, &sim);
+        EXPECT_EQ(write.status, 0) << write.err.toStdString();
+        EXPECT_TRUE(write.err.contains("Not checked (set by the radio's preset): S141"))
+            << write.err.toStdString();
+    }
     const CliResult after = RunCli(QStringList{"read"} + connect, &sim);
     ASSERT_EQ(after.status, 0) << after.err.toStdString();
     EXPECT_EQ(Parse(after.out)["qx"].toObject()["s141"].toInt(), 1);

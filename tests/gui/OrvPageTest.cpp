@@ -6,6 +6,7 @@
 #include "orvpage/OrvPageLogic.h"
 #include "orvpage/OrvSettingsDlg.h"
 #include "tests/gui/GuiSupport.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/SimLink.h"
 
 #include <QFileInfo>
@@ -203,6 +204,49 @@ TEST_F(OrvPageTest, LeavingWithUnwrittenChangesAsksFirst) {
     Click(On("exitButton"));
     EXPECT_EQ(prompts.questions.size(), 2u);
     EXPECT_TRUE(main->isVisible() && !page->isVisible());
+}
+
+// The table goes out and comes back as it was; a file damaged in one digit, cut short or
+// holding something else is refused whole with a warning saying why, and the table stays.
+TEST_F(OrvPageTest, ATableFileComesBackWholeOrIsRefusedWhole) {
+    OpenPage(ReadRadio());
+    const std::string path = dir.filePath(QStringLiteral("table.tb")).toStdString();
+    prompts.savePaths = {path};
+    Click(On("exportButton"));
+    const QByteArray exported = FileBytes(QString::fromStdString(path));
+    ASSERT_FALSE(exported.isEmpty());
+    const COrvChannelModel::Cells read = page->ChannelModel().CellTexts();
+
+    Type(3, 1, "433.125");
+    const COrvChannelModel::Cells changed = page->ChannelModel().CellTexts();
+    ASSERT_NE(changed, read);
+    QByteArray oneDigit = exported;
+    const qsizetype digit = oneDigit.indexOf("1");
+    ASSERT_GE(digit, 0);
+    oneDigit[digit] = '2';
+    const QByteArray damaged[] = {oneDigit, exported.left(exported.size() / 2), "433.125\n"};
+    for (const QByteArray& bytes : damaged) {
+        const QString file = dir.filePath(QStringLiteral("damaged.tb"));
+        QFile::remove(file);
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        out.close();
+        prompts.texts.clear();
+        prompts.icons.clear();
+        prompts.openPaths = {file.toStdString()};
+        Click(On("importButton"));
+        ASSERT_EQ(prompts.texts.size(), 1u);
+        EXPECT_EQ(prompts.texts[0].rfind("频率表文件未导入，频率表没有改变：", 0), 0u)
+            << prompts.texts[0];
+        EXPECT_EQ(prompts.icons, std::vector<PromptIcon>{PromptIcon::Warning});
+        EXPECT_EQ(page->ChannelModel().CellTexts(), changed);
+    }
+    prompts.texts.clear();
+    prompts.openPaths = {path};
+    Click(On("importButton"));
+    EXPECT_TRUE(prompts.texts.empty());
+    EXPECT_EQ(page->ChannelModel().CellTexts(), read);
 }
 
 // ---- Whole Sets against the simulated radio.

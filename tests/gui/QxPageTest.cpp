@@ -286,6 +286,20 @@ TEST_F(QxPageTest, TableFilesGoOutReadOnlyAndComeBackWholeOrNotAtAll) {
     Press("importButton");
     EXPECT_EQ(prompts.texts, std::vector<std::string>{"无法打开文件"});
     EXPECT_EQ(Model().Rows(), before);
+
+    // A channel line holding a byte that is not text refuses the file whole: the lines before
+    // it are not taken either.
+    const QString damaged = dir.filePath(QStringLiteral("damaged.txt"));
+    QFile out(damaged);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("5       450.000000  25   KHz  Rx\r\n6       451.000000  25 \x01 KHz  Rx\r\n");
+    out.close();
+    prompts.texts.clear();
+    prompts.openPaths = {damaged.toStdString()};
+    Press("importButton");
+    ASSERT_EQ(prompts.texts.size(), 1u);
+    EXPECT_NE(prompts.texts[0].find("第 2 行"), std::string::npos) << prompts.texts[0];
+    EXPECT_EQ(Model().Rows(), before);
 }
 
 // ---- Whole Sets against the simulated radio.

@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -68,8 +69,8 @@ QString HelpOf(const QString& program, const QStringList& args = {"--help"}) {
     return QString::fromUtf8(run.out);
 }
 
-const QStringList kCliCommands{"ports", "read",   "write",  "history",
-                               "diff",  "export", "import", "doctor"};
+const QStringList kCliCommands{"ports",  "read",   "write",  "history",   "diff",
+                               "export", "import", "doctor", "plan-check"};
 
 // Every option of a program, with the test that gives it to the real program. Whoever documents
 // a new option adds it here with its test.
@@ -88,6 +89,7 @@ const std::map<QString, std::map<QString, const char*>> kTried = {
       {"--output", "OrvconfCli.EveryCommandWithItsOptions"},
       {"--no-verify", "OrvconfCli.EveryCommandWithItsOptions"},
       {"--table", "OrvconfCli.EveryCommandWithItsOptions"},
+      {"--format", "OrvconfCli.ChannelPlanThroughASpreadsheet"},
       {"--language", "OrvconfCli.EveryCommandWithItsOptions"},
       {"--help", "OrvconfCli.EveryCommandWithItsOptions"},
       {"--version", "Programs.NameTheirVersionAndLicence"}}},
@@ -256,6 +258,82 @@ TEST(OrvconfCli, EveryCommandWithItsOptions) {
         EXPECT_TRUE(run.out.startsWith(("Usage: orvconf-cli " + command).toUtf8()))
             << run.out.toStdString();
     }
+}
+
+// A plan taken out as CSV, changed as a spreadsheet saves it, checked, put back and written; a
+// plan with one bad line is refused with that line.
+TEST(OrvconfCli, ChannelPlanThroughASpreadsheet) {
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ORVCONF_TIME_SCALE", "0.1");
+    env.insert("XDG_DATA_HOME", dir.filePath("data"));
+    CSimProcess sim(ORVCONF_SIM, {"--family", "qx", "--no-pace", "--manual-power"});
+    ASSERT_FALSE(sim.Port().isEmpty());
+    const QStringList connect{"--port", sim.Port(), "--family", "qx", "--link", "config-key"};
+    const auto cli = [&](const QStringList& args) { return Start(ORVCONF_CLI, args, env, &sim); };
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return dir.filePath(name);
+    };
+
+    const QString read = dir.filePath("read.json");
+    ProgramRun run = cli(QStringList{"read"} + connect + QStringList{"--output", read});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    // The module receives on channel 4 now: 12.5 kHz from its transmit channel 3 at 25 kHz.
+    QJsonObject document = QJsonDocument::fromJson(FileBytes(read)).object();
+    SetRegister(document, "qx", "s132", 4);
+    const QString settings = write("settings.json", QJsonDocument(document).toJson());
+
+    const QString plan = dir.filePath("plan.csv");
+    EXPECT_EQ(cli({"export", "--family", "qx", "--settings", settings, "--output", plan, "--format",
+                   "csv"})
+                  .status,
+              0);
+    QByteArray csv = FileBytes(plan);
+    ASSERT_TRUE(csv.contains("\r\n3,410.050000,25,Rx&Tx,,\r\n")) << csv.toStdString();
+    // Three frequencies and one bandwidth changed; saved with semicolons, as a spreadsheet in a
+    // Chinese or European locale does, short decimals and quoted texts.
+    csv.replace("\r\n0,410.012500,25,", "\r\n0,433.125,25,")
+        .replace("\r\n1,410.025000,25,", "\r\n1,433.15,25,")
+        .replace("\r\n3,410.050000,25,", "\r\n3,433.1,12.5,")
+        .replace("\r\n4,410.062500,25,", "\r\n4,433.1125,25,")
+        .replace(",", ";")
+        .replace("Rx&Tx", "\"Rx&Tx\"");
+    const QString edited = write("edited.csv", csv);
+    run = cli({"plan-check", edited, "--settings", settings});
+    EXPECT_EQ(run.status, 0) << run.out.toStdString();
+    EXPECT_EQ(run.out, "advice: line 6 (channel 4): only 12.5 kHz from channel 3, narrower than "
+                       "the bandwidth: the two disturb each other\n");
+
+    const QString changed = dir.filePath("changed.json");
+    run = cli({"import", "--family", "qx", "--table", edited, "--settings", settings, "--output",
+               changed, "--format", "csv"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("advice: line 6 (channel 4)")) << run.err.toStdString();
+    EXPECT_EQ(cli({"plan-check", changed}).status, 0);
+    run = cli(QStringList{"write"} + connect + QStringList{"--settings", changed});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    run = cli(QStringList{"read"} + connect);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QJsonArray channels = QJsonDocument::fromJson(run.out).object()["channels"].toArray();
+    EXPECT_EQ(channels[0].toObject()["frequency"].toString(), "433.125000");
+    EXPECT_EQ(channels[3].toObject()["frequency"].toString(), "433.100000");
+    EXPECT_EQ(channels[3].toObject()["bandwidth"].toString(), "12.5 KHz");
+    EXPECT_EQ(channels[4].toObject()["frequency"].toString(), "433.112500");
+
+    // One bad line: nothing is imported, the line is named; the check says the same.
+    const QString bad = write("bad.csv", QByteArray(csv).replace(";433.15;", ";481.000;"));
+    run = cli({"import", "--family", "qx", "--table", bad, "--format", "csv"});
+    EXPECT_EQ(run.status, 6);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains("line 3: 481.000 MHz is outside 410–480 MHz"))
+        << run.err.toStdString();
+    run = cli({"plan-check", bad, "--family", "qx"});
+    EXPECT_EQ(run.status, 6);
+    EXPECT_TRUE(run.err.contains("line 3: 481.000 MHz")) << run.err.toStdString();
+    EXPECT_EQ(cli({"import", "--family", "qx", "--table", bad, "--format", "xls"}).status, 1);
 }
 
 // Each fault of the simulated radio as the tool's end of the line sees it: the commands sent in
