@@ -147,10 +147,9 @@ bool CDocumentDesk::VerifyChecked() const {
 
 // ---- The history.
 
-void CDocumentDesk::KeepRead(RadioFamily family, const RadioSettings& settings,
-                             const QString& port) {
+void CDocumentDesk::KeepRead(const RadioSnapshot& read) {
     QString error;
-    if (Doc::KeepRead(SettingsDocument{family, settings}, port, &error).isEmpty()) {
+    if (Doc::KeepRead(SettingsDocument{read.family, read.settings}, read.port, &error).isEmpty()) {
         // The read itself went well; losing its copy must not stand in the user's way.
         std::fprintf(stderr, "orvconf: the read was not kept in the history: %s\n",
                      qPrintable(error));
@@ -230,10 +229,9 @@ bool CDocumentDesk::OpenFile(const QString& path) {
             page->hide();
         }
     }
-    session.Settings() = document.settings;
     session.SetFamily(document.family);
     Of(document.family) = Filled{document, document};
-    CSettingsPage* page = m_window.PresentSettingsPage(document.family);
+    CSettingsPage* page = m_window.PresentSettingsPage(document.family, document.settings);
     page->SetOffline(true);
     m_window.Window()->hide();
     UpdateActions();
@@ -299,7 +297,6 @@ void CDocumentDesk::ConnectThenSet(CSettingsPage& page) {
         return;
     }
     m_offlineSet = &page;
-    m_offlineSettings = m_window.Session().Settings();
     if (!m_window.StartRoad(page.Family())) {
         m_offlineSet.clear();
         return;
@@ -307,13 +304,11 @@ void CDocumentDesk::ConnectThenSet(CSettingsPage& page) {
     page.hide();
 }
 
-void CDocumentDesk::FinishOfflineRead(RadioFamily family) {
+void CDocumentDesk::FinishOfflineRead(const RadioSnapshot& read) {
     CSettingsPage* page = m_offlineSet.data();
     m_offlineSet.clear();
-    CRadioSession& session = m_window.Session();
-    Of(family).read = SettingsDocument{family, session.Settings()};
-    // The page keeps the values the user prepared; the read is the radio's copy in the history.
-    session.Settings() = m_offlineSettings;
+    // The page keeps the values the user prepared; the read is what the write is judged against.
+    Of(read.family).read = SettingsDocument{read.family, read.settings};
     page->SetOffline(false);
     page->Present();
     page->OnSet();
@@ -327,7 +322,6 @@ void CDocumentDesk::RoadEnded() {
     if (CSettingsPage* page = m_offlineSet.data()) {
         // The connection did not come about: the page comes back with what the user prepared.
         m_offlineSet.clear();
-        m_window.Session().Settings() = m_offlineSettings;
         page->Present();
     }
 }
@@ -363,9 +357,9 @@ void CDocumentDesk::WriteEnded(const Doc::WriteReport& report) {
                         report.Message(english, kDifferencesNamed)});
 }
 
-bool CDocumentDesk::TakeReadEnd(RadioFamily family) {
+bool CDocumentDesk::TakeReadEnd(const RadioSnapshot& read) {
     if (m_offlineSet != nullptr) {
-        FinishOfflineRead(family);
+        FinishOfflineRead(read);
         return true;
     }
     return false;

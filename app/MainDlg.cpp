@@ -385,26 +385,27 @@ void CMainDlg::OnReadStarted(RadioFamily family) {
     }
 }
 
-void CMainDlg::OnReadFinished(RadioFamily family) {
-    m_documents->KeepRead(family, m_session.Settings(), m_portName);
+void CMainDlg::OnReadFinished(const RadioSnapshot& read) {
+    m_documents->KeepRead(read);
     if (m_documents->WriteRunning()) {
         return; // the radio read back after a write: the write's road takes it from here
     }
+    m_lastRead = read;
     m_session.Hold(kAfterReadMs);
     m_afterRead.start(Timing::ScaledMs(kAfterReadMs));
 }
 
 void CMainDlg::OnReadEnd() {
-    if (m_documents->TakeReadEnd(m_radioFamily)) {
+    if (m_documents->TakeReadEnd(m_lastRead)) {
         return;
     }
-    m_documents->PageFilled(m_radioFamily, m_session.Settings());
-    PresentSettingsPage(m_radioFamily);
+    m_documents->PageFilled(m_lastRead.family, m_lastRead.settings);
+    PresentSettingsPage(m_lastRead.family, m_lastRead.settings);
 }
 
-CSettingsPage* CMainDlg::PresentSettingsPage(RadioFamily family) {
+CSettingsPage* CMainDlg::PresentSettingsPage(RadioFamily family, const RadioSettings& settings) {
     if (family == FAMILY_ORV) {
-        COrvSettingsDlg* page = CPages::Put(m_pages.orvPage, new COrvSettingsDlg(*this));
+        COrvSettingsDlg* page = CPages::Put(m_pages.orvPage, new COrvSettingsDlg(*this, settings));
         m_documents->AttachTo(*page);
         page->Present();
         page->FillFromSettings();
@@ -412,7 +413,7 @@ CSettingsPage* CMainDlg::PresentSettingsPage(RadioFamily family) {
         page->MarkUnchanged();
         return page;
     }
-    CQxSettingsDlg* page = CPages::Put(m_pages.qxPage, new CQxSettingsDlg(*this));
+    CQxSettingsDlg* page = CPages::Put(m_pages.qxPage, new CQxSettingsDlg(*this, settings));
     m_documents->AttachTo(*page);
     page->Present();
     page->FillFromSettings();

@@ -66,9 +66,9 @@ public:
     // The port the home page's box names, typed or listed.
     QString PortFromCombo() const override;
 
-    // The family's settings page, new, presented and filled from the session's settings, as at
-    // the end of a read.
-    CSettingsPage* PresentSettingsPage(RadioFamily family) override;
+    // The family's settings page, new, presented and filled from settings, as at the end of a
+    // read.
+    CSettingsPage* PresentSettingsPage(RadioFamily family, const RadioSettings& settings) override;
     CDocumentDesk& Documents() { return *m_documents; }
     void OnAbout();
     // The help menu: the instructions, and the language commands (the window is re-created).
@@ -80,7 +80,7 @@ public:
 
     // What the radio session reports.
     void OnReadStarted(RadioFamily family);
-    void OnReadFinished(RadioFamily family);
+    void OnReadFinished(const RadioSnapshot& read);
     void OnNoAnswer();
     // A reply too long to be an answer was thrown away: said with the silence that follows.
     void OnReplyRejected() { m_replyRejected = true; }
@@ -125,6 +125,8 @@ private:
     QTimer m_afterHide;
     bool m_returningHome = false;
     bool m_replyRejected = false;
+    // The read whose end the pauses above wait for.
+    RadioSnapshot m_lastRead;
     CDocumentDesk* m_documents = nullptr;
     std::function<void(bool)> m_chooseLanguage;
 };

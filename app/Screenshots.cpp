@@ -154,8 +154,7 @@ void SampleOrvRadio(RadioSettings& s, bool repeater) {
 // The QX settings page as a read of a QX module leaves it: a Trimtalk base with a few channels in
 // use.
 void ShootQxPage(CShooter& shooter, IPageOwner& owner, bool english) {
-    RadioSettings& settings = owner.Session().Settings();
-    settings.qx = QxRegisters{};
+    RadioSettings settings;
     settings.qx.s186 = 2;
     settings.qx.s101 = 0;
     settings.qx.s103 = 5;
@@ -169,12 +168,11 @@ void ShootQxPage(CShooter& shooter, IPageOwner& owner, bool english) {
     settings.qx.s158 = 1;
     settings.qx.s102 = 7;
     settings.qx.s110 = 1;
-    settings.channels = {};
     settings.channels[0] = {"0", "433.125000", "25   KHz", "Rx&Tx"};
     settings.channels[1] = {"1", "438.500000", "12.5 KHz", "Rx&Tx"};
     settings.channels[2] = {"2", "445.006250", "6.25 KHz", "Rx"};
     settings.channels[3] = {"3", "470.000000", "25   KHz", "Tx"};
-    CQxSettingsDlg page(owner);
+    CQxSettingsDlg page(owner, settings);
     page.Present();
     page.FillFromSettings();
     shooter.Shoot(&page, QStringLiteral("153_qx_settings"));
@@ -284,8 +282,9 @@ bool ShootLanguage(CTranslations& translations, const QDir& folder, bool english
     }
 
     for (const bool repeater : {false, true}) {
-        SampleOrvRadio(owner.Session().Settings(), repeater);
-        COrvSettingsDlg page(owner);
+        RadioSettings sample;
+        SampleOrvRadio(sample, repeater);
+        COrvSettingsDlg page(owner, sample);
         page.Present();
         page.FillFromSettings();
         page.RebuildChannelList();

@@ -55,8 +55,8 @@ void NameList(QComboBox* list, const QString& name) {
 
 } // namespace
 
-COrvSettingsDlg::COrvSettingsDlg(IPageOwner& owner)
-    : CSettingsPage(owner, FAMILY_ORV), m_ui(std::make_unique<Ui::COrvSettingsDlg>()) {
+COrvSettingsDlg::COrvSettingsDlg(IPageOwner& owner, const RadioSettings& from)
+    : CSettingsPage(owner, FAMILY_ORV, from), m_ui(std::make_unique<Ui::COrvSettingsDlg>()) {
     m_ui->setupUi(this);
     m_modeLists = {m_ui->bmkTransparentModeCombo, m_ui->trimtalkModeCombo, m_ui->satelModeCombo,
                    m_ui->qzTransparentModeCombo, m_ui->bmkFstModeCombo};
@@ -149,7 +149,7 @@ bool COrvSettingsDlg::RepeaterLayout() const {
 }
 
 void COrvSettingsDlg::FillFromSettings() {
-    RadioSettings& settings = Owner().Session().Settings();
+    const RadioSettings& settings = Settings();
     const OrvRegisters& r = settings.orv;
     m_modeCode = r.s141 + 10 * r.s103 + 100 * r.s127 + 1000 * r.s186;
     const OrvPageLogic::ModeOnPage mode = OrvPageLogic::ModeFromRegisters(r);
@@ -176,7 +176,6 @@ void COrvSettingsDlg::FillFromSettings() {
 
     const int rateItem = OrvPageLogic::PortRateItem(settings.orvPortRate);
     if (rateItem >= 0) {
-        settings.orvPortRate = rateItem;
         ShowMarked(m_ui->portRateCombo, rateItem);
     } else {
         // A rate no item stands for is not shown as some other rate: the user chooses one.
@@ -187,7 +186,7 @@ void COrvSettingsDlg::FillFromSettings() {
 }
 
 void COrvSettingsDlg::RebuildChannelList() {
-    const RadioSettings& settings = Owner().Session().Settings();
+    const RadioSettings& settings = Settings();
     const bool english = Owner().English();
     m_editRow = -1;
     m_editColumn = -1;
@@ -294,7 +293,7 @@ std::optional<QString> COrvSettingsDlg::ValidateFrequency(const QString& text, i
 }
 
 OrvPageLogic::OrvSetInput COrvSettingsDlg::SetInput() const {
-    const RadioSettings& settings = Owner().Session().Settings();
+    const RadioSettings& settings = Settings();
     OrvPageLogic::OrvSetInput in;
     in.channels = settings.channels;
     in.cells = m_model->CellTexts();
@@ -361,7 +360,7 @@ void COrvSettingsDlg::OnExportList() {
         return;
     }
     const OrvTableFile::Frequencies hertz = OrvTableFile::ExportFrequencies(
-        Owner().Session().Settings().channels, m_model->CellTexts(), RepeaterLayout());
+        Settings().channels, m_model->CellTexts(), RepeaterLayout());
     const std::string text = OrvTableFile::EncodeFile(hertz);
     if (!WriteFileReadOnly(QString::fromStdString(*path),
                            QByteArray(text.data(), static_cast<qsizetype>(text.size())))) {
@@ -402,9 +401,7 @@ constexpr const char* kPlanFilter = "CSV (*.csv);;All Files(*)";
 }
 
 std::array<ChannelEntry, RadioSettings::kChannelRows> COrvSettingsDlg::ShownTable() const {
-    CSettingsPage* self = const_cast<COrvSettingsDlg*>(this);
-    std::array<ChannelEntry, RadioSettings::kChannelRows> table =
-        self->Owner().Session().Settings().channels;
+    std::array<ChannelEntry, RadioSettings::kChannelRows> table = Settings().channels;
     const COrvChannelModel::Cells cells = m_model->CellTexts();
     const bool repeater = RepeaterLayout();
     for (std::size_t row = 0; row < table.size(); ++row) {
@@ -417,8 +414,8 @@ std::array<ChannelEntry, RadioSettings::kChannelRows> COrvSettingsDlg::ShownTabl
 
 bool COrvSettingsDlg::PlanCheckAllowsSet() {
     const bool english = Owner().English();
-    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(PlanCheck::OrvPlan(
-        ShownTable(), RepeaterLayout(), Owner().Session().Settings().orvCurrentChannel));
+    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(
+        PlanCheck::OrvPlan(ShownTable(), RepeaterLayout(), Settings().orvCurrentChannel));
     if (PlanCheck::HasErrors(findings)) {
         Prompts::Current().ShowMessage(kMessageCaption, Doc::PlanErrorsText(findings, english),
                                        PromptIcon::Warning);
@@ -481,8 +478,7 @@ void COrvSettingsDlg::OnImportPlan() {
         }
     }
     m_model->SetCells(cells);
-    PlanCheck::PlanInput check =
-        PlanCheck::OrvPlan(table, repeater, Owner().Session().Settings().orvCurrentChannel);
+    PlanCheck::PlanInput check = PlanCheck::OrvPlan(table, repeater, Settings().orvCurrentChannel);
     for (std::size_t row = 0; row < table.size(); ++row) {
         check.lines[row] = read.plan[row].line;
     }

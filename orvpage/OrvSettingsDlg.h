@@ -28,12 +28,13 @@ struct OrvSetInput;
 class COrvSettingsDlg : public CSettingsPage {
     Q_OBJECT
 public:
-    explicit COrvSettingsDlg(IPageOwner& owner);
+    // from: the read (or file) the page shows; by default an empty radio.
+    explicit COrvSettingsDlg(IPageOwner& owner, const RadioSettings& from = RadioSettings());
     ~COrvSettingsDlg() override;
 
-    // Shows the registers, the current channel and the port rate of RadioSettings.
+    // Shows the registers, the current channel and the port rate the page was created from.
     void FillFromSettings();
-    // Columns and rows anew from RadioSettings for the current layout; typed values go.
+    // Columns and rows anew from the listing read for the current layout; typed values go.
     void RebuildChannelList();
 
     // Control handlers.

@@ -29,8 +29,8 @@ constexpr const char* kTableFilter = "文本文件(*.txt);;All Files(*)";
 
 } // namespace
 
-CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner)
-    : CSettingsPage(owner, FAMILY_QX), m_ui(std::make_unique<Ui::CQxSettingsDlg>()) {
+CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner, const RadioSettings& from)
+    : CSettingsPage(owner, FAMILY_QX, from), m_ui(std::make_unique<Ui::CQxSettingsDlg>()) {
     m_ui->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/images/icon128-16.png")));
 
@@ -65,10 +65,6 @@ CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner)
 }
 
 CQxSettingsDlg::~CQxSettingsDlg() = default;
-
-RadioSettings& CQxSettingsDlg::Settings() {
-    return Owner().Session().Settings();
-}
 
 QTableView& CQxSettingsDlg::ChannelList() {
     return *m_ui->channelList;

@@ -25,10 +25,11 @@ class QTableView;
 class CQxSettingsDlg : public CSettingsPage {
     Q_OBJECT
 public:
-    explicit CQxSettingsDlg(IPageOwner& owner);
+    // from: the read (or file) the page shows; by default an empty module.
+    explicit CQxSettingsDlg(IPageOwner& owner, const RadioSettings& from = RadioSettings());
     ~CQxSettingsDlg() override;
 
-    // Copies the registers and the channel rows read from the radio into the page.
+    // Shows the registers and the channel rows the page was created from.
     void FillFromSettings();
 
     // The value members: list indexes (-1 for none) and the unit address.
@@ -68,7 +69,6 @@ protected:
     QStringList EditedState() const override;
 
 private:
-    RadioSettings& Settings();
     // Controls into members, in the exchange's order; false (with the message shown and the
     // focus on the address) when the unit address is not a whole number: the members after it
     // keep their values.

@@ -16,8 +16,8 @@ constexpr std::size_t kProblemsListed = 10;
 
 } // namespace
 
-CSettingsPage::CSettingsPage(IPageOwner& owner, RadioFamily family)
-    : CPage(owner, true), m_family(family) {}
+CSettingsPage::CSettingsPage(IPageOwner& owner, RadioFamily family, const RadioSettings& from)
+    : CPage(owner, true), m_family(family), m_settings(from) {}
 
 bool CSettingsPage::HasUnwrittenChanges() const {
     return EditedState() != m_unchanged;
@@ -172,11 +172,6 @@ bool CSettingsPage::SetWith(const PageSetPlan& plan) {
     if (m_offline) {
         Owner().ConnectThenSet(*this);
         return false;
-    }
-    if (plan.family == FAMILY_ORV) {
-        Owner().Session().Settings().orvProgram = plan.orv.program;
-    } else {
-        Owner().Session().Settings().qxProgram = plan.qx.program;
     }
     return BeginWrite(plan);
 }

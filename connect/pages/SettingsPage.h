@@ -35,9 +35,12 @@ struct WriteEndNotice {
 class CSettingsPage : public CPage {
     Q_OBJECT
 public:
-    CSettingsPage(IPageOwner& owner, RadioFamily family);
+    // from: what the page shows first (a read, or a settings file); the page keeps its own copy.
+    CSettingsPage(IPageOwner& owner, RadioFamily family, const RadioSettings& from);
 
     RadioFamily Family() const { return m_family; }
+    // What the page was filled from: the registers and listing its Set works from.
+    const RadioSettings& Settings() const { return m_settings; }
 
     // The exit button: once ConfirmLeave agrees, the page goes, the radio leaves its command
     // mode ("ata\r"), the port is closed and the home page comes back. True when it went.
@@ -124,6 +127,7 @@ private:
     void HideSavingPage();
 
     RadioFamily m_family;
+    RadioSettings m_settings;
     bool m_writeRunning = false;
     bool m_offline = false;
     QString m_onlineCaption;

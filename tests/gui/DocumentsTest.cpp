@@ -174,7 +174,7 @@ TEST_F(DocumentsTest, AnOfflineSetWritesWhatASetAfterAReadWould) {
     QTest::qWait(200);
     CSettingsPage* online = Read(sim, FAMILY_QX);
     ASSERT_NE(online, nullptr);
-    EXPECT_EQ(main->Session().Settings().channels[9].frequency, "440.550000");
+    EXPECT_EQ(online->Settings().channels[9].frequency, "440.550000");
     Set(online);
     EXPECT_EQ(LastWrite(log), offlineWrite);
 }

@@ -191,11 +191,12 @@ TEST_F(RoadTest, QxSoftDiagnosisFindsTheModuleAtItsRateAndReadsIt) {
     ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().qxPage); }));
     EXPECT_FALSE(main->isVisible() || Shown(Pages().readingDlg));
     EXPECT_TRUE(prompts.texts.empty());
-    const auto& rows = main->Session().Settings().channels;
+    const RadioSettings& shown = Pages().qxPage->Settings();
+    EXPECT_EQ(shown, main->Session().Record());
+    const auto& rows = shown.channels;
     EXPECT_TRUE(
         std::any_of(rows.begin(), rows.end(), [](auto& row) { return !row.frequency.empty(); }));
-    EXPECT_EQ(Control<QComboBox>(Pages().qxPage, "protocolCombo")->currentIndex(),
-              main->Session().Settings().qx.s186);
+    EXPECT_EQ(Control<QComboBox>(Pages().qxPage, "protocolCombo")->currentIndex(), shown.qx.s186);
     Click(Control(Pages().qxPage, "exitButton"));
     ASSERT_TRUE(WaitUntil([this] { return BackHome(); }));
 }

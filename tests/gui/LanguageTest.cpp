@@ -239,11 +239,12 @@ TEST_F(LanguageSwitch, EveryPageShowsTheChosenLanguageWithNoTextCutOff) {
 // A language chosen or the window closed while a page on screen holds changes never written (an
 // offline page beside the home page) asks first; No keeps everything as it is.
 TEST_F(LanguageSwitch, ALanguageOrTheWindowsCloseAsksBeforeAnEditedPageGoes) {
-    host->Create().PresentSettingsPage(FAMILY_QX);
+    host->Create().PresentSettingsPage(FAMILY_QX, RadioSettings());
     CMainDlg& main = Choose("chineseAction"); // nothing changed: no question
     EXPECT_TRUE(prompts.questions.empty());
     QPointer<CMainDlg> shown = &main;
-    auto* page = qobject_cast<CQxSettingsDlg*>(main.PresentSettingsPage(FAMILY_QX));
+    auto* page =
+        qobject_cast<CQxSettingsDlg*>(main.PresentSettingsPage(FAMILY_QX, RadioSettings()));
     page->ChannelModel().SetText(3, CQxChannelModel::kFrequency, QStringLiteral("433.125000"));
     prompts.answers = {false, false};
     Control<QAction>(&main, "englishAction")->trigger();

@@ -45,9 +45,8 @@ public:
     void OpenPage(const RadioSettings& settings, int layoutLeft = 0) {
         CreateMain();
         Pages().orvRepeaterLayout = layoutLeft;
-        main->Session().Settings() = settings;
         main->hide();
-        page = qobject_cast<COrvSettingsDlg*>(main->PresentSettingsPage(FAMILY_ORV));
+        page = qobject_cast<COrvSettingsDlg*>(main->PresentSettingsPage(FAMILY_ORV, settings));
     }
 
     template <typename T = QAbstractButton> T* On(const char* name) {

@@ -34,11 +34,11 @@ protected:
     void Open(const QxRegisters& registers = ReadRegisters()) {
         CreateMain();
         main->hide();
-        RadioSettings& settings = main->Session().Settings();
-        settings.qx = registers;
-        settings.channels[0] = {"0", "433.125000", "25   KHz", "Rx&Tx"};
-        settings.channels[1] = {"1", "470.000000", "6.25 KHz", "Tx"};
-        page = qobject_cast<CQxSettingsDlg*>(main->PresentSettingsPage(FAMILY_QX));
+        read = RadioSettings{};
+        read.qx = registers;
+        read.channels[0] = {"0", "433.125000", "25   KHz", "Rx&Tx"};
+        read.channels[1] = {"1", "470.000000", "6.25 KHz", "Tx"};
+        page = qobject_cast<CQxSettingsDlg*>(main->PresentSettingsPage(FAMILY_QX, read));
     }
 
     template <typename T = QWidget> T* Control(const char* name) {
@@ -57,6 +57,7 @@ protected:
     QString Cell(int row, int column) { return Model().Text(row, column); }
 
     CQxSettingsDlg* page = nullptr;
+    RadioSettings read; // what Open filled the page from
 };
 
 TEST_F(QxPageTest, FillShowsEveryRegisterAndLeavesUnlistedValuesUnselected) {
@@ -211,8 +212,7 @@ TEST_F(QxPageTest, AValueNoListHasIsWrittenBackWhileItsListIsDisabled) {
     ASSERT_TRUE(plan.Writable()) << plan.problems.front().field;
     EXPECT_EQ(plan.qx.workModeIndex, 7);
     // The command-line client's write of what was read does the same.
-    const Doc::PreparedWrite cli =
-        Doc::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
+    const Doc::PreparedWrite cli = Doc::PrepareWrite(SettingsDocument{FAMILY_QX, read});
     EXPECT_TRUE(cli.problems.isEmpty()) << cli.problems.join('\n').toStdString();
     EXPECT_EQ(cli.qx.workModeIndex, 7);
     Choose("protocolCombo", 2);
@@ -333,7 +333,7 @@ TEST_F(QxPageTest, SetSendsTheClientsBytesOrEndsWithItsMessage) {
         ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().qxPage); }));
         page = qobject_cast<CQxSettingsDlg*>(Pages().qxPage.data());
         const Doc::PreparedWrite cli =
-            Doc::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
+            Doc::PrepareWrite(SettingsDocument{FAMILY_QX, page->Settings()});
         ASSERT_TRUE(cli.problems.isEmpty()) << cli.problems.join('\n').toStdString();
         const QxPageLogic::QxPageValues chosen = page->Values();
         prompts.texts.clear();
