@@ -1,5 +1,5 @@
 #pragma once
-// Dialog 100: the program's name, version, licence and home page.
+// The about dialog: the program's name, version, licence and home page.
 
 #include <QDialog>
 

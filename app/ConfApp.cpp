@@ -3,7 +3,6 @@
 #include "app/Language.h"
 #include "app/MainDlg.h"
 #include "base/Version.h"
-#include "connect/pages/LinkModeDlg.h"
 
 CConfApp::CConfApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("ORVCONF"));
@@ -15,8 +14,8 @@ int CConfApp::Run(std::optional<bool> english) {
     {
         // The program starts in Chinese, Qt's own texts too; the language commands re-create
         // the window inside the host.
-        Language::UseEnglishForms(false);
         CMainWindowHost host;
+        host.Translations().UseEnglishForms(false);
         if (english) {
             host.ChooseLanguage(*english);
         } else {
@@ -24,6 +23,5 @@ int CConfApp::Run(std::optional<bool> english) {
         }
         status = exec();
     }
-    CLinkModeDlg::ReleaseInstance();
     return status;
 }

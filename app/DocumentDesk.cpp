@@ -1,11 +1,10 @@
 #include "app/DocumentDesk.h"
 
-#include "app/MainDlg.h"
 #include "app/ReviewDlg.h"
 #include "base/Prompts.h"
 #include "base/WholeFile.h"
 #include "connect/RadioSession.h"
-#include "connect/pages/PageSlots.h"
+#include "connect/pages/Pages.h"
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/SavingDlg.h"
 #include "connect/pages/SettingsPage.h"
@@ -35,7 +34,7 @@ constexpr int kRecentShown = 30;
 constexpr int kProblemsNamed = 5;
 constexpr int kDifferencesNamed = 12;
 
-// The menu and its dialogs speak the language of the forms, as menu 129 does.
+// The menu and its dialogs speak the language of the forms, as the help menu does.
 QString Tr(const char* text) {
     return QCoreApplication::translate("CMainDlg", text);
 }
@@ -56,9 +55,9 @@ QString Lines(const QStringList& lines, bool english, int most) {
 
 } // namespace
 
-CDocumentDesk::CDocumentDesk(CMainDlg& window)
-    : QObject(&window), m_window(window), m_write(window.Session()) {
-    m_menu = new QMenu(QCoreApplication::translate("CMainDlg", "文件"), &window);
+CDocumentDesk::CDocumentDesk(IDocumentDeskOwner& owner)
+    : QObject(owner.Window()), m_window(owner), m_write(owner.Session()) {
+    m_menu = new QMenu(QCoreApplication::translate("CMainDlg", "文件"), owner.Window());
     m_menu->setObjectName(QStringLiteral("fileMenu"));
     m_open = m_menu->addAction(QCoreApplication::translate("CMainDlg", "打开设置文件…"));
     m_open->setObjectName(QStringLiteral("openSettingsAction"));
@@ -81,10 +80,10 @@ CDocumentDesk::CDocumentDesk(CMainDlg& window)
             [](bool on) { QSettings().setValue(QLatin1String(kVerifyKey), on); });
     connect(m_menu, &QMenu::aboutToShow, this, &CDocumentDesk::UpdateActions);
     connect(m_recent, &QMenu::aboutToShow, this, &CDocumentDesk::FillRecent);
-    connect(&m_write, &Doc::CWriteVerify::readingBack, this, [] {
+    connect(&m_write, &Doc::CWriteVerify::readingBack, this, [this] {
         // The reading page takes its place while the radio is read back.
-        if (g_savingDlg != nullptr) {
-            g_savingDlg->hide();
+        if (CSavingDlg* saving = m_window.Pages().savingDlg) {
+            saving->hide();
         }
     });
     connect(&m_write, &Doc::CWriteVerify::finished, this, &CDocumentDesk::WriteEnded);
@@ -123,7 +122,8 @@ void CDocumentDesk::AttachTo(CSettingsPage& page) {
 }
 
 CSettingsPage* CDocumentDesk::ShowingPage() const {
-    for (CSettingsPage* page : {g_orvPage.data(), g_qxPage.data()}) {
+    const CPages& pages = m_window.Pages();
+    for (CSettingsPage* page : {pages.orvPage.data(), pages.qxPage.data()}) {
         if (page != nullptr && page->isVisible()) {
             return page;
         }
@@ -147,10 +147,9 @@ bool CDocumentDesk::VerifyChecked() const {
 
 // ---- The history.
 
-void CDocumentDesk::KeepRead(RadioFamily family, const RadioSettings& settings,
-                             const QString& port) {
+void CDocumentDesk::KeepRead(const RadioSnapshot& read) {
     QString error;
-    if (Doc::KeepRead(SettingsDocument{family, settings}, port, &error).isEmpty()) {
+    if (Doc::KeepRead(SettingsDocument{read.family, read.settings}, read.port, &error).isEmpty()) {
         // The read itself went well; losing its copy must not stand in the user's way.
         std::fprintf(stderr, "orvconf: the read was not kept in the history: %s\n",
                      qPrintable(error));
@@ -222,17 +221,19 @@ bool CDocumentDesk::OpenFile(const QString& path) {
         return false; // a road is under way; it keeps the window
     }
     m_offlineSet.clear();
-    for (CSettingsPage* page : {g_orvPage.data(), g_qxPage.data()}) {
+    CPages& pages = m_window.Pages();
+    // A power chosen on a QX page before does not go into a write of what the file holds.
+    pages.qxPowerEdited = false;
+    for (CSettingsPage* page : {pages.orvPage.data(), pages.qxPage.data()}) {
         if (page != nullptr) {
             page->hide();
         }
     }
-    session.Settings() = document.settings;
     session.SetFamily(document.family);
     Of(document.family) = Filled{document, document};
-    CSettingsPage* page = m_window.PresentSettingsPage(document.family);
+    CSettingsPage* page = m_window.PresentSettingsPage(document.family, document.settings);
     page->SetOffline(true);
-    m_window.hide();
+    m_window.Window()->hide();
     UpdateActions();
     return true;
 }
@@ -296,7 +297,6 @@ void CDocumentDesk::ConnectThenSet(CSettingsPage& page) {
         return;
     }
     m_offlineSet = &page;
-    m_offlineSettings = m_window.Session().Settings();
     if (!m_window.StartRoad(page.Family())) {
         m_offlineSet.clear();
         return;
@@ -304,13 +304,11 @@ void CDocumentDesk::ConnectThenSet(CSettingsPage& page) {
     page.hide();
 }
 
-void CDocumentDesk::FinishOfflineRead(RadioFamily family) {
+void CDocumentDesk::FinishOfflineRead(const RadioSnapshot& read) {
     CSettingsPage* page = m_offlineSet.data();
     m_offlineSet.clear();
-    CRadioSession& session = m_window.Session();
-    Of(family).read = SettingsDocument{family, session.Settings()};
-    // The page keeps the values the user prepared; the read is the radio's copy in the history.
-    session.Settings() = m_offlineSettings;
+    // The page keeps the values the user prepared; the read is what the write is judged against.
+    Of(read.family).read = SettingsDocument{read.family, read.settings};
     page->SetOffline(false);
     page->Present();
     page->OnSet();
@@ -324,7 +322,6 @@ void CDocumentDesk::RoadEnded() {
     if (CSettingsPage* page = m_offlineSet.data()) {
         // The connection did not come about: the page comes back with what the user prepared.
         m_offlineSet.clear();
-        m_window.Session().Settings() = m_offlineSettings;
         page->Present();
     }
 }
@@ -341,8 +338,8 @@ bool CDocumentDesk::StartWrite(CSettingsPage& page, const PageSetPlan& plan) {
 }
 
 void CDocumentDesk::WriteEnded(const Doc::WriteReport& report) {
-    if (g_readingDlg != nullptr) {
-        g_readingDlg->hide();
+    if (CReadingDlg* reading = m_window.Pages().readingDlg) {
+        reading->hide();
     }
     CSettingsPage* page = m_writing.data();
     m_writing.clear();
@@ -360,9 +357,9 @@ void CDocumentDesk::WriteEnded(const Doc::WriteReport& report) {
                         report.Message(english, kDifferencesNamed)});
 }
 
-bool CDocumentDesk::TakeReadEnd(RadioFamily family) {
+bool CDocumentDesk::TakeReadEnd(const RadioSnapshot& read) {
     if (m_offlineSet != nullptr) {
-        FinishOfflineRead(family);
+        FinishOfflineRead(read);
         return true;
     }
     return false;

@@ -4,6 +4,7 @@
 // check of the radio after a write. The main window tells it where a read or a road ends; it
 // never talks to the radio except through the session's read again.
 
+#include "connect/RadioSnapshot.h"
 #include "document/SettingsJson.h"
 #include "document/WriteVerify.h"
 #include "exchange/RadioSettings.h"
@@ -15,17 +16,41 @@
 #include <array>
 #include <optional>
 
-class CMainDlg;
+class CPages;
+class CRadioSession;
 class CSettingsPage;
+class QWidget;
 struct PageSetPlan;
 class QAction;
 class QMenu;
 class QMenuBar;
 
+// What the desk needs from the window it serves.
+class IDocumentDeskOwner {
+public:
+    virtual ~IDocumentDeskOwner() = default;
+
+    // The home page: the menu's parent, hidden while an offline page shows.
+    virtual QWidget* Window() = 0;
+    virtual CRadioSession& Session() = 0;
+    virtual CPages& Pages() = 0;
+    // The language of the messages the program composes: false Chinese, true English.
+    virtual bool English() const = 0;
+    // The port the home page names, typed or listed.
+    virtual QString PortFromCombo() const = 0;
+    // The home page in its normal state.
+    virtual void ShowHome() = 0;
+    // The family's connection procedure on the home page's port; false when it did not start.
+    virtual bool StartRoad(RadioFamily family) = 0;
+    // The family's settings page, new, presented and filled from settings.
+    virtual CSettingsPage* PresentSettingsPage(RadioFamily family,
+                                               const RadioSettings& settings) = 0;
+};
+
 class CDocumentDesk : public QObject {
     Q_OBJECT
 public:
-    explicit CDocumentDesk(CMainDlg& window);
+    explicit CDocumentDesk(IDocumentDeskOwner& owner);
     ~CDocumentDesk() override;
 
     // Puts the "文件" menu first in a menu bar: the home page's, and one given to each settings
@@ -45,11 +70,11 @@ public:
     bool OpenFile(const QString& path);
 
     // A read has completed: it goes into the history (quietly, whatever happens).
-    void KeepRead(RadioFamily family, const RadioSettings& settings, const QString& port);
+    void KeepRead(const RadioSnapshot& read);
 
     // At the end of a read, before the settings page is presented: true when this read belongs
     // to an offline Set and has been dealt with here.
-    bool TakeReadEnd(RadioFamily family);
+    bool TakeReadEnd(const RadioSnapshot& read);
     // A settings page filled from the settings read: what it was filled from.
     void PageFilled(RadioFamily family, const RadioSettings& read);
 
@@ -79,12 +104,12 @@ private:
     std::optional<SettingsDocument> WhatSetWouldWrite(CSettingsPage* page);
     CSettingsPage* ShowingPage() const;
     void FillRecent();
-    void FinishOfflineRead(RadioFamily family);
+    void FinishOfflineRead(const RadioSnapshot& read);
     void WriteEnded(const Doc::WriteReport& report);
     void Tell(const QString& text);
     bool English() const;
 
-    CMainDlg& m_window;
+    IDocumentDeskOwner& m_window;
     QMenu* m_menu = nullptr;
     QMenu* m_recent = nullptr;
     QAction* m_open = nullptr;
@@ -93,9 +118,8 @@ private:
     QAction* m_verify = nullptr;
     std::array<Filled, 2> m_filled;
 
-    // An offline Set waiting for its read, with the settings its page was showing.
+    // An offline Set waiting for its read (the page keeps what the user prepared).
     QPointer<CSettingsPage> m_offlineSet;
-    RadioSettings m_offlineSettings;
     // A page's write, and the page waiting for its end.
     Doc::CWriteVerify m_write;
     QPointer<CSettingsPage> m_writing;

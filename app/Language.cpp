@@ -1,75 +1,67 @@
 #include "app/Language.h"
 
 #include "app/MainDlg.h"
-#include "connect/pages/LinkModeDlg.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTranslator>
 
 #include <string_view>
 
-namespace Language {
+CTranslations::CTranslations() : m_englishSource(QStringLiteral(":/i18n/orvconf_en.qm")) {}
 
-namespace {
-QTranslator* g_english = nullptr;
-QString g_englishSource = QStringLiteral(":/i18n/orvconf_en.qm");
-QTranslator* g_qtChinese = nullptr;
+// The translators remove themselves from the application as they go.
+CTranslations::~CTranslations() = default;
 
 // Qt's own texts (standard buttons, file dialogs) follow the interface: its source texts are
-// English, so only the Chinese interface needs a translation. Without the package the
-// standard texts stay English.
-void UseQtChinese(bool chinese) {
+// English, so only the Chinese interface needs a translation. Without the package the standard
+// texts stay English.
+void CTranslations::UseQtChinese(bool chinese) {
     if (!chinese) {
-        if (g_qtChinese != nullptr) {
-            QCoreApplication::removeTranslator(g_qtChinese);
+        if (m_qtChinese != nullptr) {
+            QCoreApplication::removeTranslator(m_qtChinese.get());
         }
         return;
     }
-    if (g_qtChinese == nullptr) {
-        auto* translator = new QTranslator(QCoreApplication::instance());
+    if (m_qtChinese == nullptr) {
+        auto translator = std::make_unique<QTranslator>();
         if (!translator->load(QStringLiteral("qtbase_zh_CN"),
                               QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-            delete translator;
             return;
         }
-        g_qtChinese = translator;
+        m_qtChinese = std::move(translator);
     }
-    QCoreApplication::installTranslator(g_qtChinese);
-}
-} // namespace
-
-void SetEnglishSource(const QString& path) {
-    if (g_english != nullptr) {
-        QCoreApplication::removeTranslator(g_english);
-        delete g_english;
-        g_english = nullptr;
-    }
-    g_englishSource = path;
+    QCoreApplication::installTranslator(m_qtChinese.get());
 }
 
-bool UseEnglishForms(bool english) {
+void CTranslations::SetEnglishSource(const QString& path) {
+    m_english.reset();
+    m_englishSource = path;
+}
+
+bool CTranslations::UseEnglishForms(bool english) {
     UseQtChinese(!english);
     if (!english) {
-        if (g_english != nullptr) {
-            QCoreApplication::removeTranslator(g_english);
+        if (m_english != nullptr) {
+            QCoreApplication::removeTranslator(m_english.get());
         }
         return true;
     }
-    if (g_english == nullptr) {
-        // Owned by the application object, so it goes with it.
-        auto* translator = new QTranslator(QCoreApplication::instance());
-        if (!translator->load(g_englishSource)) {
-            delete translator;
+    if (m_english == nullptr) {
+        auto translator = std::make_unique<QTranslator>();
+        if (!translator->load(m_englishSource)) {
             return false;
         }
-        g_english = translator;
+        m_english = std::move(translator);
     }
-    return QCoreApplication::installTranslator(g_english);
+    return QCoreApplication::installTranslator(m_english.get());
 }
+
+namespace Language {
 
 QStringList InstructionsCandidates(const QString& programDir) {
     const QString name = QStringLiteral("11.ini");
@@ -118,27 +110,18 @@ StartLanguage ReadStartLanguage(int argc, const char* const* argv) {
 
 } // namespace Language
 
-namespace {
-CMainWindowHost* g_host = nullptr;
-}
-
-CMainWindowHost::CMainWindowHost() {
-    g_host = this;
-}
+CMainWindowHost::CMainWindowHost() = default;
 
 CMainWindowHost::~CMainWindowHost() {
+    // The window with its pages before the translations of its forms.
     m_window.reset();
-    if (g_host == this) {
-        g_host = nullptr;
-    }
-}
-
-CMainWindowHost* CMainWindowHost::Current() {
-    return g_host;
 }
 
 CMainDlg& CMainWindowHost::Create() {
     m_window = std::make_unique<CMainDlg>();
+    m_window->SetLanguageChooser([this](bool english) {
+        QTimer::singleShot(0, &m_later, [this, english] { ChooseLanguage(english); });
+    });
     m_window->show();
     return *m_window;
 }
@@ -146,19 +129,28 @@ CMainDlg& CMainWindowHost::Create() {
 bool CMainWindowHost::ChooseLanguage(bool english) {
     // A failed load keeps the forms in use; the window is re-created and the messages switch
     // all the same.
-    const bool loaded = Language::UseEnglishForms(english);
+    const bool loaded = m_translations.UseEnglishForms(english);
+
+    // What the user chose in the old window for the rest of the run.
+    std::optional<QxLinkMethod> linkMode;
+    int orvLayout = 0;
+    if (m_window != nullptr) {
+        linkMode = m_window->Pages().linkMode;
+        orvLayout = m_window->Pages().orvRepeaterLayout;
+    }
 
     // The old window goes first (its pages stop and its port closes, so the new one lists that
     // port as free); the program must not end while no window is open.
     const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
     QGuiApplication::setQuitOnLastWindowClosed(false);
     m_window.reset();
-    // The connection-method dialog lives on between uses; the next use builds it from the
-    // forms now in use.
-    CLinkModeDlg::ReleaseInstance();
     Create();
     QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
 
+    if (linkMode) {
+        m_window->Pages().linkMode = *linkMode;
+        m_window->Pages().orvRepeaterLayout = orvLayout;
+    }
     m_window->SetEnglish(english);
     m_window->MarkLanguage(english);
     return loaded;

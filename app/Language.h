@@ -2,6 +2,9 @@
 // The language of the dialogs, menus and captions: Chinese is built in, English comes from a
 // translation compiled into the program. Choosing a language re-creates the main window.
 
+#include "connect/QxLinkMethod.h"
+
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -10,15 +13,32 @@
 #include <string>
 
 class CMainDlg;
+class QTranslator;
+
+// The translations installed for the windows: English forms, and Qt's own texts in Chinese for
+// the Chinese forms. Removed from the application when this goes.
+class CTranslations {
+public:
+    CTranslations();
+    ~CTranslations();
+    CTranslations(const CTranslations&) = delete;
+    CTranslations& operator=(const CTranslations&) = delete;
+
+    // Installs (true) or removes (false) the English translation for windows created from now
+    // on. Returns false when the English translation cannot be loaded.
+    bool UseEnglishForms(bool english);
+    // Where the English translation is loaded from; tests point it at a missing file.
+    void SetEnglishSource(const QString& path);
+
+private:
+    void UseQtChinese(bool chinese);
+
+    std::unique_ptr<QTranslator> m_english;
+    QString m_englishSource;
+    std::unique_ptr<QTranslator> m_qtChinese;
+};
 
 namespace Language {
-
-// Installs (true) or removes (false) the English translation for windows created from now on.
-// Returns false when the English translation cannot be loaded.
-bool UseEnglishForms(bool english);
-
-// Where the English translation is loaded from; tests point it at a missing file.
-void SetEnglishSource(const QString& path);
 
 // The places the instructions file is looked for, best first: beside the program (the build
 // tree), then the installed data folders.
@@ -34,7 +54,8 @@ StartLanguage ReadStartLanguage(int argc, const char* const* argv);
 
 } // namespace Language
 
-// Holds the one main window and re-creates it when the user chooses a language.
+// Holds a main window with the translations of its forms, and re-creates the window when the
+// user chooses a language.
 class CMainWindowHost {
 public:
     CMainWindowHost();
@@ -42,18 +63,21 @@ public:
     CMainWindowHost(const CMainWindowHost&) = delete;
     CMainWindowHost& operator=(const CMainWindowHost&) = delete;
 
-    // The host the language commands of the main window use (null when none exists).
-    static CMainWindowHost* Current();
-
-    // Creates and shows the main window (the first one, in Chinese).
+    // Creates and shows the main window (the first one, in the forms in use).
     CMainDlg& Create();
     CMainDlg* Window() const { return m_window.get(); }
+    CTranslations& Translations() { return m_translations; }
 
     // Loads the language's forms (leaving them as they were when that fails), destroys the
     // window with its pages and creates it afresh, then sets its message language and the
-    // check mark. Returns false when the translation could not be loaded.
+    // check mark. The connection method and the ORV list's layout chosen in the old window
+    // stay. Returns false when the translation could not be loaded.
     bool ChooseLanguage(bool english);
 
 private:
+    CTranslations m_translations;
     std::unique_ptr<CMainDlg> m_window;
+    // The language commands run from here, after the menu's signal has returned; nothing runs
+    // once the host is gone.
+    QObject m_later;
 };

@@ -12,7 +12,6 @@
 #include "connect/pages/ConfigKeyDlg.h"
 #include "connect/pages/LinkModeDlg.h"
 #include "connect/pages/NoRadioDlg.h"
-#include "connect/pages/PageSlots.h"
 #include "connect/pages/PowerOnWaitDlg.h"
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/Resources.h"
@@ -50,16 +49,6 @@ const Bilingual kNoInstructions{"找不到使用说明文件。", "The instructi
 
 // The port box is never too narrow for a name like this one, even with nothing listed.
 constexpr const char* kWidePortName = "ttyUSB10";
-
-// The window is destroyed by the language command, so the command runs after the menu's signal
-// has returned.
-void ChooseLanguageLater(bool english) {
-    QTimer::singleShot(0, QCoreApplication::instance(), [english] {
-        if (CMainWindowHost* host = CMainWindowHost::Current()) {
-            host->ChooseLanguage(english);
-        }
-    });
-}
 
 } // namespace
 
@@ -111,8 +100,8 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
 
     m_afterRead.setSingleShot(true);
     connect(&m_afterRead, &QTimer::timeout, this, [this] {
-        if (g_readingDlg != nullptr) {
-            g_readingDlg->hide();
+        if (m_pages.readingDlg != nullptr) {
+            m_pages.readingDlg->hide();
         }
         m_session.Hold(kAfterHideMs);
         m_afterHide.start(Timing::ScaledMs(kAfterHideMs));
@@ -125,7 +114,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique
 
 CMainDlg::~CMainDlg() {
     // Pages first, while the session they use still exists; the port is closed by the session.
-    PageSlots::DeleteAll();
+    m_pages.DeleteAll();
     for (CPage* page : findChildren<CPage*>(Qt::FindDirectChildrenOnly)) {
         page->Stop();
         delete page;
@@ -256,19 +245,19 @@ void CMainDlg::OnInstructions() {
 }
 
 void CMainDlg::OnChinese() {
-    if (ConfirmLeavePages()) {
-        ChooseLanguageLater(false);
+    if (ConfirmLeavePages() && m_chooseLanguage) {
+        m_chooseLanguage(false);
     }
 }
 
 void CMainDlg::OnEnglish() {
-    if (ConfirmLeavePages()) {
-        ChooseLanguageLater(true);
+    if (ConfirmLeavePages() && m_chooseLanguage) {
+        m_chooseLanguage(true);
     }
 }
 
 bool CMainDlg::ConfirmLeavePages() {
-    for (CSettingsPage* page : {g_orvPage.data(), g_qxPage.data()}) {
+    for (CSettingsPage* page : {m_pages.orvPage.data(), m_pages.qxPage.data()}) {
         if (page != nullptr && !page->ConfirmLeave()) {
             return false;
         }
@@ -332,15 +321,15 @@ bool CMainDlg::StartRoad(RadioFamily family) {
             return false;
         }
         hide();
-        PageSlots::Put(g_powerOnWaitDlg, new CPowerOnWaitDlg(*this))->Present();
+        CPages::Put(m_pages.powerOnWaitDlg, new CPowerOnWaitDlg(*this))->Present();
         return true;
     }
-    if (CLinkModeDlg::Instance().exec() != QDialog::Accepted) {
+    if (m_pages.LinkModeDlg().exec() != QDialog::Accepted) {
         return false;
     }
     m_portName = PortFromCombo();
     m_session.SetPortName(m_portName);
-    if (g_linkMode == QxLinkMethod::ConfigKey) {
+    if (m_pages.linkMode == QxLinkMethod::ConfigKey) {
         if (!m_session.OpenPort(kPortBaud)) {
             // This road has always told it in Chinese only.
             Tell(Bilingual{Msg::kNoPort.zh, Msg::kNoPort.zh});
@@ -348,11 +337,11 @@ bool CMainDlg::StartRoad(RadioFamily family) {
             return false;
         }
         hide();
-        PageSlots::Put(g_configKeyDlg, new CConfigKeyDlg(*this))->Present();
+        CPages::Put(m_pages.configKeyDlg, new CConfigKeyDlg(*this))->Present();
     } else {
         // The search opens the port itself, at each rate it tries.
         hide();
-        PageSlots::Put(g_softDiagDlg, new CSoftDiagDlg(*this))->Present();
+        CPages::Put(m_pages.softDiagDlg, new CSoftDiagDlg(*this))->Present();
     }
     return true;
 }
@@ -370,7 +359,7 @@ void CMainDlg::ShowHome() {
 }
 
 void CMainDlg::PresentReadingPage() {
-    PageSlots::Put(g_readingDlg, new CReadingDlg(*this))->Present();
+    CPages::Put(m_pages.readingDlg, new CReadingDlg(*this))->Present();
 }
 
 void CMainDlg::OnReadStarted(RadioFamily family) {
@@ -380,10 +369,10 @@ void CMainDlg::OnReadStarted(RadioFamily family) {
         if (!m_session.Reading()) {
             return;
         }
-        for (CPage* page :
-             {static_cast<CPage*>(g_powerOnWaitDlg.data()),
-              static_cast<CPage*>(g_noRadioDlg.data()), static_cast<CPage*>(g_configKeyDlg.data()),
-              static_cast<CPage*>(g_softDiagDlg.data())}) {
+        for (CPage* page : {static_cast<CPage*>(m_pages.powerOnWaitDlg.data()),
+                            static_cast<CPage*>(m_pages.noRadioDlg.data()),
+                            static_cast<CPage*>(m_pages.configKeyDlg.data()),
+                            static_cast<CPage*>(m_pages.softDiagDlg.data())}) {
             if (page != nullptr) {
                 page->Stop();
                 page->hide();
@@ -391,31 +380,32 @@ void CMainDlg::OnReadStarted(RadioFamily family) {
         }
     });
     // An ORV read is announced by the power-on page, which shows the reading page itself.
-    if (family == FAMILY_QX || g_readingDlg == nullptr || !g_readingDlg->isVisible()) {
+    if (family == FAMILY_QX || m_pages.readingDlg == nullptr || !m_pages.readingDlg->isVisible()) {
         PresentReadingPage();
     }
 }
 
-void CMainDlg::OnReadFinished(RadioFamily family) {
-    m_documents->KeepRead(family, m_session.Settings(), m_portName);
+void CMainDlg::OnReadFinished(const RadioSnapshot& read) {
+    m_documents->KeepRead(read);
     if (m_documents->WriteRunning()) {
         return; // the radio read back after a write: the write's road takes it from here
     }
+    m_lastRead = read;
     m_session.Hold(kAfterReadMs);
     m_afterRead.start(Timing::ScaledMs(kAfterReadMs));
 }
 
 void CMainDlg::OnReadEnd() {
-    if (m_documents->TakeReadEnd(m_radioFamily)) {
+    if (m_documents->TakeReadEnd(m_lastRead)) {
         return;
     }
-    m_documents->PageFilled(m_radioFamily, m_session.Settings());
-    PresentSettingsPage(m_radioFamily);
+    m_documents->PageFilled(m_lastRead.family, m_lastRead.settings);
+    PresentSettingsPage(m_lastRead.family, m_lastRead.settings);
 }
 
-CSettingsPage* CMainDlg::PresentSettingsPage(RadioFamily family) {
+CSettingsPage* CMainDlg::PresentSettingsPage(RadioFamily family, const RadioSettings& settings) {
     if (family == FAMILY_ORV) {
-        COrvSettingsDlg* page = PageSlots::Put(g_orvPage, new COrvSettingsDlg(*this));
+        COrvSettingsDlg* page = CPages::Put(m_pages.orvPage, new COrvSettingsDlg(*this, settings));
         m_documents->AttachTo(*page);
         page->Present();
         page->FillFromSettings();
@@ -423,7 +413,7 @@ CSettingsPage* CMainDlg::PresentSettingsPage(RadioFamily family) {
         page->MarkUnchanged();
         return page;
     }
-    CQxSettingsDlg* page = PageSlots::Put(g_qxPage, new CQxSettingsDlg(*this));
+    CQxSettingsDlg* page = CPages::Put(m_pages.qxPage, new CQxSettingsDlg(*this, settings));
     m_documents->AttachTo(*page);
     page->Present();
     page->FillFromSettings();
@@ -481,7 +471,7 @@ void CMainDlg::ReturnHome(const Bilingual* why) {
     m_afterHide.stop();
     // Nothing may go on behind the message: every procedure stopped, no write left half done,
     // the port closed.
-    PageSlots::StopAndHideAll();
+    m_pages.StopAndHideAll();
     m_session.ClosePort();
     ShowHome();
     if (why != nullptr) {

@@ -114,6 +114,7 @@ public:
 
     QWidget* PageParent() override { return &m_main; }
     CRadioSession& Session() override { return m_session; }
+    CPages& Pages() override { return m_pages; }
     bool English() const override { return m_english; }
     QString PortName() const override { return m_port; }
     void ShowHome() override {}
@@ -124,6 +125,7 @@ public:
 private:
     CMainDlg& m_main;
     CRadioSession m_session;
+    CPages m_pages;
     bool m_english;
     QString m_port;
 };
@@ -149,10 +151,10 @@ void SampleOrvRadio(RadioSettings& s, bool repeater) {
     s.orvPortRate = 5;
 }
 
-// Page 153 as a read of a QX module leaves it: a Trimtalk base with a few channels in use.
+// The QX settings page as a read of a QX module leaves it: a Trimtalk base with a few channels in
+// use.
 void ShootQxPage(CShooter& shooter, IPageOwner& owner, bool english) {
-    RadioSettings& settings = owner.Session().Settings();
-    settings.qx = QxRegisters{};
+    RadioSettings settings;
     settings.qx.s186 = 2;
     settings.qx.s101 = 0;
     settings.qx.s103 = 5;
@@ -166,12 +168,11 @@ void ShootQxPage(CShooter& shooter, IPageOwner& owner, bool english) {
     settings.qx.s158 = 1;
     settings.qx.s102 = 7;
     settings.qx.s110 = 1;
-    settings.channels = {};
     settings.channels[0] = {"0", "433.125000", "25   KHz", "Rx&Tx"};
     settings.channels[1] = {"1", "438.500000", "12.5 KHz", "Rx&Tx"};
     settings.channels[2] = {"2", "445.006250", "6.25 KHz", "Rx"};
     settings.channels[3] = {"3", "470.000000", "25   KHz", "Tx"};
-    CQxSettingsDlg page(owner);
+    CQxSettingsDlg page(owner, settings);
     page.Present();
     page.FillFromSettings();
     shooter.Shoot(&page, QStringLiteral("153_qx_settings"));
@@ -191,8 +192,8 @@ void ShootQxPage(CShooter& shooter, IPageOwner& owner, bool english) {
 }
 
 // Draws the windows of one language.
-bool ShootLanguage(const QDir& folder, bool english) {
-    if (!Language::UseEnglishForms(english)) {
+bool ShootLanguage(CTranslations& translations, const QDir& folder, bool english) {
+    if (!translations.UseEnglishForms(english)) {
         std::fprintf(stderr, "the English translation cannot be loaded\n");
         return false;
     }
@@ -225,12 +226,13 @@ bool ShootLanguage(const QDir& folder, bool english) {
     shooter.Shoot(&about, QStringLiteral("100_about"));
     about.hide();
 
-    CLinkModeDlg::ReleaseInstance(); // made again in the language in force
-    CLinkModeDlg& linkMode = CLinkModeDlg::Instance();
-    linkMode.show();
-    shooter.Shoot(&linkMode, QStringLiteral("162_link_mode"));
-    linkMode.hide();
-    CLinkModeDlg::ReleaseInstance();
+    {
+        QxLinkMethod choice = QxLinkMethod::SoftDiagnosis;
+        CLinkModeDlg linkMode(choice);
+        linkMode.show();
+        shooter.Shoot(&linkMode, QStringLiteral("162_link_mode"));
+        linkMode.hide();
+    }
 
     main.hide();
     {
@@ -280,8 +282,9 @@ bool ShootLanguage(const QDir& folder, bool english) {
     }
 
     for (const bool repeater : {false, true}) {
-        SampleOrvRadio(owner.Session().Settings(), repeater);
-        COrvSettingsDlg page(owner);
+        RadioSettings sample;
+        SampleOrvRadio(sample, repeater);
+        COrvSettingsDlg page(owner, sample);
         page.Present();
         page.FillFromSettings();
         page.RebuildChannelList();
@@ -289,7 +292,7 @@ bool ShootLanguage(const QDir& folder, bool english) {
                                       : QStringLiteral("156_orv_settings"));
         page.hide();
     }
-    g_orvRepeaterLayout = 0;
+    owner.Pages().orvRepeaterLayout = 0;
 
     ShootQxPage(shooter, owner, english);
 
@@ -323,8 +326,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(args.at(1)));
         return 1;
     }
-    const bool ok = ShootLanguage(dir, false) && ShootLanguage(dir, true);
-    Language::UseEnglishForms(false);
-    CLinkModeDlg::ReleaseInstance();
+    CTranslations translations;
+    const bool ok =
+        ShootLanguage(translations, dir, false) && ShootLanguage(translations, dir, true);
     return ok ? 0 : 1;
 }

@@ -123,14 +123,14 @@ private:
                 }
             });
         }
-        QObject::connect(&m_session, &CRadioSession::readFinished, [this](int family) {
-            const SettingsDocument read{static_cast<RadioFamily>(family), m_session.Settings()};
+        QObject::connect(&m_session, &CRadioSession::readFinished, [this](const RadioSnapshot& r) {
+            const SettingsDocument read{r.family, r.settings};
             KeepInHistory(read);
             if (m_write.ReadingBack()) {
                 return; // the write's road compares it
             }
             if (m_options.write == nullptr) {
-                WriteSettings(family);
+                WriteSettings(read);
             } else if (m_options.dryRun) {
                 ShowChanges(read);
             } else {
@@ -267,9 +267,8 @@ private:
         return true;
     }
 
-    void WriteSettings(int family) {
-        const QByteArray json =
-            SettingsToJson(m_session.Settings(), static_cast<RadioFamily>(family));
+    void WriteSettings(const SettingsDocument& read) {
+        const QByteArray json = SettingsToJson(read.settings, read.family);
         // Leave the radio's command mode, as leaving the settings page does.
         m_session.LeaveCommandMode();
         if (const QString failure = WriteOutput(json, m_options.output, m_out);
@@ -375,16 +374,8 @@ private:
         }
     }
 
-    // The document takes the place of what the read put into the settings record, as the page's
-    // controls would after the user changed them; the write then follows the prepared plan.
+    // The write follows the plan prepared from the document, judged against the read.
     void BeginWrite() {
-        RadioSettings& settings = m_session.Settings();
-        const RadioSettings& wanted = m_options.document->settings;
-        settings.orv = wanted.orv;
-        settings.qx = wanted.qx;
-        settings.orvCurrentChannel = wanted.orvCurrentChannel;
-        settings.orvPortRate = wanted.orvPortRate;
-        settings.channels = wanted.channels;
         m_err << "Writing the settings...\n";
         m_err.flush();
         m_session.Hold(kBeforeWriteMs);

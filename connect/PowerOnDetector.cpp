@@ -55,9 +55,7 @@ void CPowerOnDetector::OnTick() {
         emit timedOut();
     } else if (m_session.ReceivedText().size() >= 19) {
         const PowerOnReport report = ParsePowerOnReport(m_session.ReceivedText());
-        RadioSettings& settings = m_session.Settings();
-        settings.orvCurrentChannel = report.channel;
-        settings.orvPortRate = report.rateCode;
+        m_session.NotePowerOnReport(report.channel, report.rateCode);
         if (report.valid) {
             m_session.DiscardReceived();
             m_tick.stop();

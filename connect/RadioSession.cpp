@@ -18,7 +18,8 @@ constexpr int kMaxGraces = 3;
 } // namespace
 
 CRadioSession::CRadioSession(QObject* parent)
-    : QObject(parent), m_exchange(*this, m_settings), m_port(this) {
+    : QObject(parent), m_exchange(*this, m_record), m_port(this) {
+    qRegisterMetaType<RadioSnapshot>();
     // Late only when the program stalls, so that lateness tells a stall.
     m_watchdog.setTimerType(Qt::PreciseTimer);
     m_answerBound.setTimerType(Qt::PreciseTimer);
@@ -89,7 +90,12 @@ void CRadioSession::ReadStarted(RadioFamily family) {
 }
 
 void CRadioSession::ReadFinished(RadioFamily family) {
-    emit readFinished(family);
+    emit readFinished(RadioSnapshot{family, m_record, m_portName, QDateTime::currentDateTimeUtc()});
+}
+
+void CRadioSession::NotePowerOnReport(int channel, int rateCode) {
+    m_record.orvCurrentChannel = channel;
+    m_record.orvPortRate = rateCode;
 }
 
 void CRadioSession::SetWatchdog(int ms) {

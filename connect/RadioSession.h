@@ -1,10 +1,12 @@
 #pragma once
-// One connection to a radio: the serial port, the command exchange and the settings record,
-// with the exchange's host implemented on Qt (holds on the port, the watchdog and the answer
-// bound on timers). The main window and the command-line client each own one, drive it through
-// the methods below and listen to its signals; its parts are not handed out, so that every
-// write takes a path that says whether an answer is awaited.
+// One connection to a radio: the serial port and the command exchange, with the exchange's host
+// implemented on Qt (holds on the port, the watchdog and the answer bound on timers). The main
+// window and the command-line client each own one, drive it through the methods below and
+// listen to its signals; its parts are not handed out, so that every write takes a path that
+// says whether an answer is awaited. A completed read is handed out as a snapshot; the record
+// the exchange fills is the session's own.
 
+#include "connect/RadioSnapshot.h"
 #include "exchange/RadioExchange.h"
 #include "serial/CommPort.h"
 
@@ -18,7 +20,12 @@ public:
     explicit CRadioSession(QObject* parent = nullptr);
     ~CRadioSession() override;
 
-    RadioSettings& Settings() { return m_settings; }
+    // What the exchange holds now: the last read, the power-on report and the rows of the
+    // last write. For diagnosis; a read's result is the snapshot readFinished carries.
+    const RadioSettings& Record() const { return m_record; }
+    // The ORV radio's power-on report: its current channel slot and port-rate code go into the
+    // next read's snapshot.
+    void NotePowerOnReport(int channel, int rateCode);
 
     void SetFamily(RadioFamily family) { m_exchange.SetFamily(family); }
     RadioFamily Family() const { return m_exchange.Family(); }
@@ -72,7 +79,8 @@ public:
 
 signals:
     void readStarted(RadioFamily family);
-    void readFinished(RadioFamily family);
+    // The read is complete: what the radio holds, at this moment, on this port.
+    void readFinished(const RadioSnapshot& snapshot);
     void readProgress(int done, int total);
     void noAnswer();
     void replyRejected();
@@ -123,7 +131,7 @@ private:
     void ExpireAfterDelivery(bool bound);
     void StopTimers();
 
-    RadioSettings m_settings;
+    RadioSettings m_record;
     CRadioExchange m_exchange;
     CCommPort m_port;
     QTimer m_watchdog;

@@ -111,7 +111,6 @@ CWriteVerify::CWriteVerify(CRadioSession& session, QObject* parent)
             return;
         }
         m_phase = Phase::ReadBack;
-        m_beforeReadBack = m_session.Settings();
         if (!m_session.ReadAgain(m_family)) {
             ReadBackFailed(QStringLiteral("串口已关闭或电台正忙。"),
                            QStringLiteral("the port is closed or the radio is busy."));
@@ -180,10 +179,7 @@ bool CWriteVerify::Start(const WriteOrder& order, const SettingsDocument& before
 
 void CWriteVerify::Abandon() {
     m_settle.stop();
-    if (m_phase == Phase::ReadBack || m_restore) {
-        m_session.Settings() = m_beforeReadBack;
-    }
-    m_restore = false;
+    m_endsReadBack = false;
     m_phase = Phase::Idle;
 }
 
@@ -199,13 +195,13 @@ void CWriteVerify::OnSaveAnswered(bool understood) {
     m_settle.start(Timing::ScaledMs(kSettleMs));
 }
 
-void CWriteVerify::OnReadFinished(RadioFamily family) {
+void CWriteVerify::OnReadFinished(const RadioSnapshot& read) {
     if (m_phase != Phase::ReadBack) {
         return;
     }
     WriteReport report;
     report.saveUnclear = m_saveUnclear;
-    report.held = SettingsDocument{family, m_session.Settings()};
+    report.held = SettingsDocument{read.family, read.settings};
     report.verification = VerifyHeld(m_expected, *report.held);
     report.outcome = report.verification.differences.isEmpty() ? WriteOutcome::Verified
                                                                : WriteOutcome::HoldsOther;
@@ -233,9 +229,8 @@ void CWriteVerify::Finish(WriteReport report) {
         return;
     }
     // Everyone listening to the session's signal that ended the road hears it as part of this
-    // road before the report goes out; what the read-back put into the session's record is
-    // taken back then too.
-    m_restore = m_phase == Phase::ReadBack;
+    // road before the report goes out.
+    m_endsReadBack = m_phase == Phase::ReadBack;
     m_phase = Phase::Ending;
     report.replyRejected = m_replyRejected;
     m_settle.stop();
@@ -243,10 +238,7 @@ void CWriteVerify::Finish(WriteReport report) {
         if (m_phase != Phase::Ending) {
             return; // abandoned meanwhile
         }
-        if (m_restore) {
-            m_session.Settings() = m_beforeReadBack;
-        }
-        m_restore = false;
+        m_endsReadBack = false;
         m_phase = Phase::Idle;
         emit finished(report);
     });

@@ -3,6 +3,7 @@
 // decides. The window's Set and the command line's write both take this road, so that both say
 // the same of the same radio: one report at the end, whatever happened on the way.
 
+#include "connect/RadioSnapshot.h"
 #include "document/Compare.h"
 #include "document/SettingsJson.h"
 #include "exchange/WritePlan.h"
@@ -76,7 +77,7 @@ public:
     bool Running() const { return m_phase != Phase::Idle; }
     // The radio is being read back: the read that runs is this road's, not a new page's.
     bool ReadingBack() const {
-        return m_phase == Phase::Settling || m_phase == Phase::ReadBack || m_restore;
+        return m_phase == Phase::Settling || m_phase == Phase::ReadBack || m_endsReadBack;
     }
     // Forgets the write without a report (the port is gone, the page was left).
     void Abandon();
@@ -92,7 +93,7 @@ private:
     enum class Phase { Idle, Writing, Settling, ReadBack, Ending };
 
     void OnSaveAnswered(bool understood);
-    void OnReadFinished(RadioFamily family);
+    void OnReadFinished(const RadioSnapshot& read);
     void OnNoAnswer();
     void ReadBackFailed(const QString& chinese, const QString& english);
     void Finish(WriteReport report);
@@ -101,11 +102,10 @@ private:
     Phase m_phase = Phase::Idle;
     bool m_verify = false;
     bool m_saveUnclear = false;
-    bool m_restore = false; // the read-back's record is to be taken back at the end
+    bool m_endsReadBack = false; // the report under way ends a read-back
     bool m_replyRejected = false;
     RadioFamily m_family = FAMILY_ORV;
     ExpectedDocument m_expected;
-    RadioSettings m_beforeReadBack; // the session's record, as the read-back found it
     QTimer m_settle;
 };
 

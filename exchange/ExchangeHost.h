@@ -1,6 +1,6 @@
 #pragma once
-// What the command exchange needs from the outside world. The main window implements it for the
-// GUI, the command-line client for scripted reads, and the tests with recorders.
+// What the command exchange needs from the outside world. The radio session implements it over
+// a serial port (for the window and the command line alike), the tests with recorders.
 
 #include "exchange/RadioSettings.h"
 #include "exchange/ReadFailure.h"
@@ -20,13 +20,13 @@ public:
     virtual void Hold(int ms) = 0;
 
     // The start answer was recognised and the read of this family begins ("ATS128?\r" is sent
-    // right after this call returns). The QX host hides its connection page and shows the
-    // reading page here.
+    // right after this call returns).
     virtual void ReadStarted(RadioFamily family) = 0;
 
     // The read has come done steps of total (0 at the start answer, total with the listing).
     virtual void ReadProgress(int /*done*/, int /*total*/) {}
-    // The channel listing has been parsed: the read of this family is complete.
+    // The channel listing has been parsed: the read of this family is complete, and the settings
+    // the exchange was given hold what the radio does.
     virtual void ReadFinished(RadioFamily family) = 0;
 
     // (Re)starts the no-answer watchdog with a period of ms milliseconds (nominal); 0 stops it,

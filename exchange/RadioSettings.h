@@ -1,6 +1,7 @@
 #pragma once
-// The record that the command exchange and the pages share: what was read from the radio,
-// the rows prepared for writing, and the flags of a running write.
+// The settings of one radio as plain values: the registers and channel listing a read fills in,
+// the ORV power-on report, and the program rows a write sends. A read hands over a copy; a page
+// keeps its own; the exchange fills the one it was given.
 
 #include <array>
 #include <string>
@@ -67,10 +68,6 @@ struct RadioSettings {
     std::array<ChannelEntry, kChannelRows> channels{};      // listing form, index = channel number
     std::array<ChannelEntry, kOrvProgramRows> orvProgram{}; // answer form
     std::array<ChannelEntry, kQxProgramRows> qxProgram{};   // answer form
-
-    // The QX page's power was changed during this run (the ORV write then also sets S108). The
-    // progress of a running write is the exchange's (CRadioExchange::Write()).
-    int qxPowerEdited = 0;
 
     bool operator==(const RadioSettings&) const = default;
 };

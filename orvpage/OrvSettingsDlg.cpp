@@ -3,7 +3,7 @@
 #include "base/Prompts.h"
 #include "base/WholeFile.h"
 #include "connect/RadioSession.h"
-#include "connect/pages/PageSlots.h"
+#include "connect/pages/Pages.h"
 #include "document/PlanDocument.h"
 #include "orvpage/OrvChannelList.h"
 #include "orvpage/OrvPageLogic.h"
@@ -17,8 +17,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-
-int g_orvRepeaterLayout = 0;
 
 namespace {
 
@@ -87,8 +85,8 @@ void NameValues(Ui::COrvSettingsDlg& ui) {
 
 } // namespace
 
-COrvSettingsDlg::COrvSettingsDlg(IPageOwner& owner)
-    : CSettingsPage(owner, FAMILY_ORV), m_ui(std::make_unique<Ui::COrvSettingsDlg>()) {
+COrvSettingsDlg::COrvSettingsDlg(IPageOwner& owner, const RadioSettings& from)
+    : CSettingsPage(owner, FAMILY_ORV, from), m_ui(std::make_unique<Ui::COrvSettingsDlg>()) {
     m_ui->setupUi(this);
     NameValues(*m_ui); // before the lists are watched: filling them is no user's choice
     m_modeLists = {m_ui->bmkTransparentModeCombo, m_ui->trimtalkModeCombo, m_ui->satelModeCombo,
@@ -107,7 +105,7 @@ COrvSettingsDlg::COrvSettingsDlg(IPageOwner& owner)
             [this](int index) { OnModeChange(3, index); });
     connect(m_ui->closeAddressCheck, &QCheckBox::clicked, this, &COrvSettingsDlg::OnCloseAddress);
     connect(m_ui->exitButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnExitSettings);
-    connect(m_ui->setButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnSet);
+    connect(m_ui->setButton, &QPushButton::clicked, this, &CSettingsPage::OnSet);
     connect(m_ui->exportButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnExportList);
     connect(m_ui->importButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnImportList);
     connect(m_ui->exportPlanButton, &QPushButton::clicked, this, &COrvSettingsDlg::OnExportPlan);
@@ -174,11 +172,15 @@ void COrvSettingsDlg::SetProtocol(int protocol) {
 }
 
 void COrvSettingsDlg::SetLayout(bool repeater) {
-    g_orvRepeaterLayout = repeater ? 1 : 0;
+    Owner().Pages().orvRepeaterLayout = repeater ? 1 : 0;
+}
+
+bool COrvSettingsDlg::RepeaterLayout() const {
+    return Owner().Pages().orvRepeaterLayout != 0;
 }
 
 void COrvSettingsDlg::FillFromSettings() {
-    RadioSettings& settings = Owner().Session().Settings();
+    const RadioSettings& settings = Settings();
     const OrvRegisters& r = settings.orv;
     m_modeCode = r.s141 + 10 * r.s103 + 100 * r.s127 + 1000 * r.s186;
     const OrvPageLogic::ModeOnPage mode = OrvPageLogic::ModeFromRegisters(r);
@@ -205,7 +207,6 @@ void COrvSettingsDlg::FillFromSettings() {
 
     const int rateItem = OrvPageLogic::PortRateItem(settings.orvPortRate);
     if (rateItem >= 0) {
-        settings.orvPortRate = rateItem;
         ShowMarked(m_ui->portRateCombo, rateItem);
     } else {
         // A rate no item stands for is not shown as some other rate: the user chooses one.
@@ -216,12 +217,11 @@ void COrvSettingsDlg::FillFromSettings() {
 }
 
 void COrvSettingsDlg::RebuildChannelList() {
-    const RadioSettings& settings = Owner().Session().Settings();
+    const RadioSettings& settings = Settings();
     const bool english = Owner().English();
     m_editRow = -1;
     m_editColumn = -1;
-    m_model->Rebuild(settings.channels, g_orvRepeaterLayout != 0, settings.orvCurrentChannel,
-                     english);
+    m_model->Rebuild(settings.channels, RepeaterLayout(), settings.orvCurrentChannel, english);
     QHeaderView* header = m_ui->channelList->horizontalHeader();
     header->resizeSection(0, english ? 55 : 45);
     for (int column = 1; column < m_model->columnCount(); ++column) {
@@ -324,12 +324,11 @@ std::optional<QString> COrvSettingsDlg::ValidateFrequency(const QString& text, i
 }
 
 OrvPageLogic::OrvSetInput COrvSettingsDlg::SetInput() const {
-    CSettingsPage* self = const_cast<COrvSettingsDlg*>(this);
-    const RadioSettings& settings = self->Owner().Session().Settings();
+    const RadioSettings& settings = Settings();
     OrvPageLogic::OrvSetInput in;
     in.channels = settings.channels;
     in.cells = m_model->CellTexts();
-    in.repeaterLayout = g_orvRepeaterLayout != 0;
+    in.repeaterLayout = RepeaterLayout();
     in.protocol = Protocol();
     if (const QComboBox* list = ModeList(in.protocol)) {
         in.modeIndex = Choice(list);
@@ -339,11 +338,9 @@ OrvPageLogic::OrvSetInput COrvSettingsDlg::SetInput() const {
     in.currentChannel = settings.orvCurrentChannel;
     in.portRateIndex = Choice(m_ui->portRateCombo);
     // S108 only when the QX page's power was edited and that page still exists.
-    if (settings.qxPowerEdited != 0 && g_qxPage != nullptr) {
-        if (const std::optional<int> power = g_qxPage->EditedPowerIndex()) {
-            in.qxPowerEdited = true;
-            in.qxPowerIndex = *power;
-        }
+    if (const std::optional<int> power = Owner().Pages().EditedQxPowerIndex()) {
+        in.qxPowerEdited = true;
+        in.qxPowerIndex = *power;
     }
     return in;
 }
@@ -378,22 +375,6 @@ PageSetPlan COrvSettingsDlg::PrepareSetPlan() {
     return plan;
 }
 
-void COrvSettingsDlg::OnSet() {
-    if (WriteRunning() || Owner().Session().Writing()) {
-        return;
-    }
-    // Nothing goes to the radio unless all of it can be written.
-    const PageSetPlan plan = PrepareSetPlan();
-    if (!plan.Writable()) {
-        TellProblems(plan);
-        return;
-    }
-    if (!PlanCheckAllowsSet()) {
-        return;
-    }
-    SetWith(plan);
-}
-
 void COrvSettingsDlg::EnableWriteControls(bool enabled) {
     m_ui->setButton->setEnabled(enabled);
     m_ui->importButton->setEnabled(enabled);
@@ -410,7 +391,7 @@ void COrvSettingsDlg::OnExportList() {
         return;
     }
     const OrvTableFile::Frequencies hertz = OrvTableFile::ExportFrequencies(
-        Owner().Session().Settings().channels, m_model->CellTexts(), g_orvRepeaterLayout != 0);
+        Settings().channels, m_model->CellTexts(), RepeaterLayout());
     const std::string text = OrvTableFile::EncodeFile(hertz);
     if (!WriteFileReadOnly(QString::fromStdString(*path),
                            QByteArray(text.data(), static_cast<qsizetype>(text.size())))) {
@@ -440,7 +421,7 @@ void COrvSettingsDlg::OnImportList() {
         return;
     }
     COrvChannelModel::Cells cells = m_model->CellTexts();
-    OrvTableFile::ImportIntoCells(table.record, g_orvRepeaterLayout != 0, cells);
+    OrvTableFile::ImportIntoCells(table.record, RepeaterLayout(), cells);
     m_model->SetCells(cells);
 }
 
@@ -451,11 +432,9 @@ constexpr const char* kPlanFilter = "CSV (*.csv);;All Files(*)";
 }
 
 std::array<ChannelEntry, RadioSettings::kChannelRows> COrvSettingsDlg::ShownTable() const {
-    CSettingsPage* self = const_cast<COrvSettingsDlg*>(this);
-    std::array<ChannelEntry, RadioSettings::kChannelRows> table =
-        self->Owner().Session().Settings().channels;
+    std::array<ChannelEntry, RadioSettings::kChannelRows> table = Settings().channels;
     const COrvChannelModel::Cells cells = m_model->CellTexts();
-    const bool repeater = g_orvRepeaterLayout != 0;
+    const bool repeater = RepeaterLayout();
     for (std::size_t row = 0; row < table.size(); ++row) {
         if (OrvTableFile::IsShownRow(row, repeater)) {
             table[row].frequency = cells[row];
@@ -466,8 +445,8 @@ std::array<ChannelEntry, RadioSettings::kChannelRows> COrvSettingsDlg::ShownTabl
 
 bool COrvSettingsDlg::PlanCheckAllowsSet() {
     const bool english = Owner().English();
-    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(PlanCheck::OrvPlan(
-        ShownTable(), g_orvRepeaterLayout != 0, Owner().Session().Settings().orvCurrentChannel));
+    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(
+        PlanCheck::OrvPlan(ShownTable(), RepeaterLayout(), Settings().orvCurrentChannel));
     if (PlanCheck::HasErrors(findings)) {
         Prompts::Current().ShowMessage(kMessageCaption, Doc::PlanErrorsText(findings, english),
                                        PromptIcon::Warning);
@@ -520,7 +499,7 @@ void COrvSettingsDlg::OnImportPlan() {
                                        PromptIcon::Warning);
         return;
     }
-    const bool repeater = g_orvRepeaterLayout != 0;
+    const bool repeater = RepeaterLayout();
     std::array<ChannelEntry, RadioSettings::kChannelRows> table = ShownTable();
     const std::vector<std::size_t> left = Doc::ApplyOrvPlan(read.plan, repeater, false, table);
     COrvChannelModel::Cells cells = m_model->CellTexts();
@@ -531,8 +510,7 @@ void COrvSettingsDlg::OnImportPlan() {
     }
     m_model->SetCells(cells);
     m_planNotes = Doc::NotesOf(read.plan);
-    PlanCheck::PlanInput check =
-        PlanCheck::OrvPlan(table, repeater, Owner().Session().Settings().orvCurrentChannel);
+    PlanCheck::PlanInput check = PlanCheck::OrvPlan(table, repeater, Settings().orvCurrentChannel);
     for (std::size_t row = 0; row < table.size(); ++row) {
         check.lines[row] = read.plan[row].line;
     }

@@ -1,5 +1,5 @@
 #pragma once
-// Dialog 156, the ORV settings page: protocol and mode, address, port rate and the 16-channel
+// The ORV settings page: protocol and mode, address, port rate and the 16-channel
 // list of what was read from an ORV radio, the Set command that writes them back, and the
 // channel table files. The rules live in OrvPageLogic; the page shows them and reads its
 // controls into them.
@@ -26,26 +26,22 @@ namespace OrvPageLogic {
 struct OrvSetInput;
 }
 
-// 0: normal layout (two frequency columns), 1: repeater layout (four). Kept for the whole run:
-// a new page starts in the layout the last one left.
-extern int g_orvRepeaterLayout;
-
 class COrvSettingsDlg : public CSettingsPage {
     Q_OBJECT
 public:
-    explicit COrvSettingsDlg(IPageOwner& owner);
+    // from: the read (or file) the page shows; by default an empty radio.
+    explicit COrvSettingsDlg(IPageOwner& owner, const RadioSettings& from = RadioSettings());
     ~COrvSettingsDlg() override;
 
-    // Shows the registers, the current channel and the port rate of RadioSettings.
+    // Shows the registers, the current channel and the port rate the page was created from.
     void FillFromSettings();
-    // Columns and rows anew from RadioSettings for the current layout; typed values go.
+    // Columns and rows anew from the listing read for the current layout; typed values go.
     void RebuildChannelList();
 
     // Control handlers.
     void OnProtocolButton(int protocol);
     void OnModeChange(int protocol, int index);
     void OnCloseAddress();
-    void OnSet() override;
     void OnExportList();
     void OnImportList();
     void OnExportPlan();
@@ -78,12 +74,14 @@ private:
     // The table as the page shows it (the cells' frequencies where the layout shows them), and
     // whether the plan check lets Set go on (advice shown, errors stop it).
     std::array<ChannelEntry, RadioSettings::kChannelRows> ShownTable() const;
-    bool PlanCheckAllowsSet();
+    bool PlanCheckAllowsSet() override;
     void OnCellClicked(const QModelIndex& index);
     void OnArrowKey();
     void SetProtocol(int protocol);
     void EnableModeListOnly(int protocol);
     void SetAddressControls();
+    // The list's layout: true for the repeater layout (four frequency columns).
+    bool RepeaterLayout() const;
     void SetLayout(bool repeater);
     QComboBox* ModeList(int protocol) const;
     // The lists beside a radio button or in a group have no label of their own: each gets one

@@ -3,6 +3,7 @@
 #include "base/Prompts.h"
 #include "base/WholeFile.h"
 #include "connect/RadioSession.h"
+#include "connect/pages/Pages.h"
 #include "document/PlanDocument.h"
 #include "qxpage/QxCellDelegate.h"
 #include "qxpage/QxChannelModel.h"
@@ -52,8 +53,8 @@ void NameValues(Ui::CQxSettingsDlg& ui) {
 
 } // namespace
 
-CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner)
-    : CSettingsPage(owner, FAMILY_QX), m_ui(std::make_unique<Ui::CQxSettingsDlg>()) {
+CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner, const RadioSettings& from)
+    : CSettingsPage(owner, FAMILY_QX, from), m_ui(std::make_unique<Ui::CQxSettingsDlg>()) {
     m_ui->setupUi(this);
     NameValues(*m_ui);
     setWindowIcon(QIcon(QStringLiteral(":/images/icon128-16.png")));
@@ -84,15 +85,11 @@ CQxSettingsDlg::CQxSettingsDlg(IPageOwner& owner)
     connect(m_ui->exportButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExportList);
     connect(m_ui->importPlanButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnImportPlan);
     connect(m_ui->exportPlanButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExportPlan);
-    connect(m_ui->setButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnSet);
+    connect(m_ui->setButton, &QPushButton::clicked, this, &CSettingsPage::OnSet);
     connect(m_ui->exitButton, &QPushButton::clicked, this, &CQxSettingsDlg::OnExitSettings);
 }
 
 CQxSettingsDlg::~CQxSettingsDlg() = default;
-
-RadioSettings& CQxSettingsDlg::Settings() {
-    return Owner().Session().Settings();
-}
 
 QTableView& CQxSettingsDlg::ChannelList() {
     return *m_ui->channelList;
@@ -224,7 +221,7 @@ void CQxSettingsDlg::OnSelchangeWorkMode() {
 
 void CQxSettingsDlg::OnSelchangePower() {
     RefreshData();
-    Settings().qxPowerEdited = 1;
+    Owner().Pages().qxPowerEdited = true;
 }
 
 // ---- The channel list.
@@ -418,22 +415,6 @@ PageSetPlan CQxSettingsDlg::PrepareSetPlan() {
     return plan;
 }
 
-void CQxSettingsDlg::OnSet() {
-    if (WriteRunning() || Owner().Session().Writing()) {
-        return;
-    }
-    // Nothing is sent unless all of it can be written: the module is never left half-written.
-    const PageSetPlan plan = PrepareSetPlan();
-    if (!plan.Writable()) {
-        TellProblems(plan);
-        return;
-    }
-    if (!PlanCheckAllowsSet()) {
-        return;
-    }
-    SetWith(plan);
-}
-
 void CQxSettingsDlg::EnableWriteControls(bool enabled) {
     if (!enabled) {
         m_delegate->CommitOpenEditor();
@@ -447,7 +428,7 @@ void CQxSettingsDlg::EnableWriteControls(bool enabled) {
 }
 
 std::optional<int> CQxSettingsDlg::EditedPowerIndex() const {
-    if (const_cast<CQxSettingsDlg*>(this)->Settings().qxPowerEdited != 0) {
+    if (Owner().Pages().qxPowerEdited) {
         return m_values.powerIndex;
     }
     return std::nullopt;

@@ -1,5 +1,5 @@
 #pragma once
-// Dialog 153, the QX settings page: the module's registers, one control each, and its 64-channel
+// The QX settings page: the module's registers, one control each, and its 64-channel
 // list with in-place editing, delete, clear and table files; Set writes it all to the module.
 // The value members always equal what the controls show: every change runs the exchange.
 
@@ -26,10 +26,11 @@ class QTableView;
 class CQxSettingsDlg : public CSettingsPage {
     Q_OBJECT
 public:
-    explicit CQxSettingsDlg(IPageOwner& owner);
+    // from: the read (or file) the page shows; by default an empty module.
+    explicit CQxSettingsDlg(IPageOwner& owner, const RadioSettings& from = RadioSettings());
     ~CQxSettingsDlg() override;
 
-    // Copies the registers and the channel rows read from the radio into the page.
+    // Shows the registers and the channel rows the page was created from.
     void FillFromSettings();
 
     // The value members: list indexes (-1 for none) and the unit address.
@@ -49,7 +50,6 @@ public:
     void OnExportList();
     void OnExportPlan();
     void OnImportPlan();
-    void OnSet() override;
 
     PageSetPlan PrepareSetPlan() override;
 
@@ -70,7 +70,6 @@ protected:
     QStringList EditedState() const override;
 
 private:
-    RadioSettings& Settings();
     // Controls into members, in the exchange's order; false (with the message shown and the
     // focus on the address) when the unit address is not a whole number: the members after it
     // keep their values.
@@ -82,7 +81,7 @@ private:
     // The plan check of the list with the channels the page's lists point to; true when Set
     // may go on (advice shown, errors stop it).
     PlanCheck::PlanInput PlanCheckInput() const;
-    bool PlanCheckAllowsSet();
+    bool PlanCheckAllowsSet() override;
     // The register lists of the page with their registers.
     std::vector<std::pair<QComboBox*, int>> RegisterLists() const;
 

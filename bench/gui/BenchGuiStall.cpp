@@ -10,7 +10,7 @@
 #include "base/Timing.h"
 #include "connect/pages/LinkModeDlg.h"
 #include "connect/pages/Page.h"
-#include "connect/pages/PageSlots.h"
+#include "connect/pages/Pages.h"
 #include "connect/pages/SettingsPage.h"
 
 #include <QAbstractButton>
@@ -159,14 +159,14 @@ RoadResult RunRoad(const QStringList& simArgs, const char* familyButton, const c
     QObject::connect(&main.Session(), &CRadioSession::writeFinished, &loop, [&](RadioFamily) {
         result.setStallMs = meter.LongestMs();
         result.setSeconds = setClock.elapsed() / 1000.0;
-        if (CSettingsPage* page = PageSlots::SettingsPage(main.Family())) {
+        if (CSettingsPage* page = main.Pages().SettingsPage(main.Family())) {
             page->findChild<QAbstractButton*>(QStringLiteral("exitButton"))->click();
         }
     });
     QTimer watch;
     watch.setInterval(20);
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-        CSettingsPage* page = PageSlots::SettingsPage(main.Family());
+        CSettingsPage* page = main.Pages().SettingsPage(main.Family());
         if (reading && !writing && page != nullptr && page->isVisible()) {
             result.readStallMs = meter.LongestMs();
             result.readTicks = meter.Ticks();
@@ -191,7 +191,7 @@ RoadResult RunRoad(const QStringList& simArgs, const char* familyButton, const c
         answerDialog.setInterval(5);
         QObject::connect(&answerDialog, &QTimer::timeout, [&] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (modal != &CLinkModeDlg::Instance()) {
+            if (modal != &main.Pages().LinkModeDlg()) {
                 return;
             }
             answerDialog.stop();
@@ -259,7 +259,6 @@ int main(int argc, char** argv) {
     Print("QX, with traffic log", qx);
     Print("ORV, without log", orvPlain);
     Print("QX, without log", qxPlain);
-    CLinkModeDlg::ReleaseInstance();
     Prompts::Install(nullptr);
     const bool ok = orv.ok && qx.ok && orvPlain.ok && qxPlain.ok && orv.setStallMs >= 0 &&
                     qx.setStallMs >= 0 && prompts.count == 0;

@@ -1,5 +1,6 @@
 #pragma once
-// Dialog 137: the QX module is powered on with its CONFIG key held within a 10-second countdown.
+// The CONFIG-key page: the QX module is powered on with its CONFIG key held within a 10-second
+// countdown.
 
 #include "connect/ConfigKeyConnector.h"
 #include "connect/pages/Page.h"

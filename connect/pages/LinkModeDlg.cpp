@@ -3,25 +3,8 @@
 #include "connect/pages/Resources.h"
 #include "ui_LinkModeDlg.h"
 
-QxLinkMethod g_linkMode = QxLinkMethod::SoftDiagnosis;
-
-namespace {
-CLinkModeDlg* g_linkModeDlg = nullptr;
-}
-
-CLinkModeDlg& CLinkModeDlg::Instance() {
-    if (g_linkModeDlg == nullptr) {
-        g_linkModeDlg = new CLinkModeDlg;
-    }
-    return *g_linkModeDlg;
-}
-
-void CLinkModeDlg::ReleaseInstance() {
-    delete g_linkModeDlg;
-    g_linkModeDlg = nullptr;
-}
-
-CLinkModeDlg::CLinkModeDlg() : m_ui(std::make_unique<Ui::CLinkModeDlg>()) {
+CLinkModeDlg::CLinkModeDlg(QxLinkMethod& choice)
+    : m_choice(choice), m_ui(std::make_unique<Ui::CLinkModeDlg>()) {
     InitOrvconfResources();
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -36,21 +19,21 @@ CLinkModeDlg::~CLinkModeDlg() = default;
 
 void CLinkModeDlg::showEvent(QShowEvent* event) {
     // The dialog always opens on the choice in force.
-    (g_linkMode == QxLinkMethod::ConfigKey ? m_ui->powerOnRadio : m_ui->softDiagRadio)
+    (m_choice == QxLinkMethod::ConfigKey ? m_ui->powerOnRadio : m_ui->softDiagRadio)
         ->setChecked(true);
     QDialog::showEvent(event);
 }
 
 void CLinkModeDlg::OnPowerOn() {
-    g_linkMode = QxLinkMethod::ConfigKey;
+    m_choice = QxLinkMethod::ConfigKey;
 }
 
 void CLinkModeDlg::OnSoftDiag() {
-    g_linkMode = QxLinkMethod::SoftDiagnosis;
+    m_choice = QxLinkMethod::SoftDiagnosis;
 }
 
 void CLinkModeDlg::accept() {
-    g_linkMode =
+    m_choice =
         m_ui->powerOnRadio->isChecked() ? QxLinkMethod::ConfigKey : QxLinkMethod::SoftDiagnosis;
     QDialog::accept();
 }

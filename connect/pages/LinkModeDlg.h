@@ -1,6 +1,6 @@
 #pragma once
-// Dialog 162: the choice between the two ways of connecting a QX module. One dialog serves the
-// whole run and remembers the last choice.
+// The connection-method dialog: the choice between the two ways of connecting a QX module. One
+// dialog serves the main window while it lives and keeps the last choice in the caller's record.
 
 #include "connect/QxLinkMethod.h"
 
@@ -12,17 +12,12 @@ namespace Ui {
 class CLinkModeDlg;
 }
 
-// The choice in force: power-on connection with the CONFIG key (1008) or soft diagnosis (1009).
-extern QxLinkMethod g_linkMode;
-
 class CLinkModeDlg : public QDialog {
     Q_OBJECT
 public:
-    // The process-wide dialog, created on first use without a parent.
-    static CLinkModeDlg& Instance();
-    // Deletes the process-wide dialog (before the application object goes).
-    static void ReleaseInstance();
-
+    // choice: the choice in force (power-on connection with the CONFIG key or soft diagnosis),
+    // which the dialog opens on and changes; it must outlive the dialog.
+    explicit CLinkModeDlg(QxLinkMethod& choice);
     ~CLinkModeDlg() override;
 
     // A click on a radio button takes effect at once, even if the dialog is then cancelled.
@@ -35,7 +30,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    CLinkModeDlg();
-
+    QxLinkMethod& m_choice;
     std::unique_ptr<Ui::CLinkModeDlg> m_ui;
 };

@@ -1,6 +1,6 @@
 #include "connect/pages/NoRadioDlg.h"
 
-#include "connect/pages/PageSlots.h"
+#include "connect/pages/Pages.h"
 #include "connect/pages/PowerOnWaitDlg.h"
 #include "ui_NoRadioDlg.h"
 
@@ -14,10 +14,10 @@ CNoRadioDlg::~CNoRadioDlg() = default;
 
 void CNoRadioDlg::OnBack() {
     hide();
-    if (g_powerOnWaitDlg != nullptr) {
-        g_powerOnWaitDlg->show();
-        g_powerOnWaitDlg->raise();
-        g_powerOnWaitDlg->activateWindow();
+    if (CPowerOnWaitDlg* wait = Owner().Pages().powerOnWaitDlg) {
+        wait->show();
+        wait->raise();
+        wait->activateWindow();
     } else {
         // The wait page is gone (it should not be): the home page is the way on.
         Owner().ReturnHome();

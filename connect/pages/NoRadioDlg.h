@@ -1,5 +1,5 @@
 #pragma once
-// Dialog 132: no ORV radio announced itself in time.
+// The no-radio page: no ORV radio announced itself in time.
 
 #include "connect/pages/Page.h"
 
@@ -15,7 +15,7 @@ public:
     explicit CNoRadioDlg(IPageOwner& owner);
     ~CNoRadioDlg() override;
 
-    // Button 1006: back to the power-on wait page.
+    // The back button: back to the power-on wait page.
     void OnBack();
 
 private:

@@ -22,7 +22,7 @@ public:
     // Stops whatever the page drives (a countdown, a search). Nothing visible changes.
     virtual void Stop() {}
 
-    IPageOwner& Owner() { return m_owner; }
+    IPageOwner& Owner() const { return m_owner; }
 
 protected:
     // Runs once, before the page is first shown.

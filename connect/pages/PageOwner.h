@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class CPages;
 class CRadioSession;
 class CSettingsPage;
 struct PageSetPlan;
@@ -19,6 +20,8 @@ public:
     virtual QWidget* PageParent() = 0;
     // The one connection to a radio: port, exchange and settings record.
     virtual CRadioSession& Session() = 0;
+    // The window's pages and the choices they keep while it lives.
+    virtual CPages& Pages() = 0;
     // The language of the messages the program composes: false Chinese, true English.
     virtual bool English() const = 0;
     // The port chosen on the home page ("ttyUSB0", "pts/4", "COM7").

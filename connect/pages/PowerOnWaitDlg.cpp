@@ -2,7 +2,7 @@
 
 #include "connect/RadioSession.h"
 #include "connect/pages/NoRadioDlg.h"
-#include "connect/pages/PageSlots.h"
+#include "connect/pages/Pages.h"
 #include "ui_PowerOnWaitDlg.h"
 
 CPowerOnWaitDlg::CPowerOnWaitDlg(IPageOwner& owner)
@@ -46,7 +46,7 @@ void CPowerOnWaitDlg::OnTick(int secondsShown) {
 
 void CPowerOnWaitDlg::OnTimedOut() {
     hide();
-    PageSlots::Put(g_noRadioDlg, new CNoRadioDlg(Owner()))->Present();
+    CPages::Put(Owner().Pages().noRadioDlg, new CNoRadioDlg(Owner()))->Present();
     m_backButton->setEnabled(true);
     m_redetectButton->setEnabled(true);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Dialog 131: waits up to 30 seconds for an ORV radio to be switched on and announce itself.
+// The power-on wait page: waits up to 30 seconds for an ORV radio to be switched on and announce
+// itself.
 
 #include "connect/PowerOnDetector.h"
 #include "connect/pages/Page.h"
@@ -25,7 +26,7 @@ public:
     void OnTimedOut();
     void OnReopened();
     void OnReopenFailed();
-    // Buttons 1006 and 1007, enabled only after a time-out.
+    // Back and detect again, enabled only after a time-out.
     void OnBack();
     void OnRedetect();
 

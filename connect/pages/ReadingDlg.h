@@ -1,5 +1,5 @@
 #pragma once
-// Dialog 147: shown while reading the radio's settings. Cancel, Escape or the caption's
+// The reading page: shown while reading the radio's settings. Cancel, Escape or the caption's
 // close button abandon the exchange and lead back to the home page.
 
 #include "connect/pages/Page.h"

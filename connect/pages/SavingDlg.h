@@ -1,6 +1,6 @@
 #pragma once
-// Dialog 149: shown while writing the new settings to the radio. Cancel, Escape or the caption's
-// close button abandon the exchange and lead back to the home page.
+// The saving page: shown while writing the new settings to the radio. Cancel, Escape or the
+// caption's close button abandon the exchange and lead back to the home page.
 
 #include "connect/pages/Page.h"
 

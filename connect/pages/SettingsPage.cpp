@@ -3,7 +3,7 @@
 #include "base/Prompts.h"
 #include "base/WholeFile.h"
 #include "connect/RadioSession.h"
-#include "connect/pages/PageSlots.h"
+#include "connect/pages/Pages.h"
 #include "connect/pages/SavingDlg.h"
 
 #include <QFile>
@@ -16,8 +16,8 @@ constexpr std::size_t kProblemsListed = 10;
 
 } // namespace
 
-CSettingsPage::CSettingsPage(IPageOwner& owner, RadioFamily family)
-    : CPage(owner, true), m_family(family) {}
+CSettingsPage::CSettingsPage(IPageOwner& owner, RadioFamily family, const RadioSettings& from)
+    : CPage(owner, true), m_family(family), m_settings(from) {}
 
 bool CSettingsPage::HasUnwrittenChanges() const {
     return EditedState() != m_unchanged;
@@ -56,7 +56,7 @@ void CSettingsPage::Stop() {
 }
 
 void CSettingsPage::PresentSavingPage() {
-    PageSlots::Put(g_savingDlg, new CSavingDlg(Owner()))->Present();
+    CPages::Put(Owner().Pages().savingDlg, new CSavingDlg(Owner()))->Present();
 }
 
 bool CSettingsPage::BeginWrite(const PageSetPlan& plan) {
@@ -82,8 +82,8 @@ void CSettingsPage::EndWrite() {
 }
 
 void CSettingsPage::HideSavingPage() {
-    if (g_savingDlg != nullptr) {
-        g_savingDlg->hide();
+    if (CSavingDlg* saving = Owner().Pages().savingDlg) {
+        saving->hide();
     }
 }
 
@@ -153,15 +153,25 @@ void CSettingsPage::TellProblems(const PageSetPlan& plan) {
     }
 }
 
+void CSettingsPage::OnSet() {
+    if (WriteRunning() || Owner().Session().Writing()) {
+        return;
+    }
+    const PageSetPlan plan = PrepareSetPlan();
+    if (!plan.Writable()) {
+        TellProblems(plan);
+        return;
+    }
+    if (!PlanCheckAllowsSet()) {
+        return;
+    }
+    SetWith(plan);
+}
+
 bool CSettingsPage::SetWith(const PageSetPlan& plan) {
     if (m_offline) {
         Owner().ConnectThenSet(*this);
         return false;
-    }
-    if (plan.family == FAMILY_ORV) {
-        Owner().Session().Settings().orvProgram = plan.orv.program;
-    } else {
-        Owner().Session().Settings().qxProgram = plan.qx.program;
     }
     return BeginWrite(plan);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // What the settings pages of both families share: leaving the settings state for the home page,
-// and the run of a write with the saving page (149) up, one write at a time, until the radio
+// Set, and the run of a write with the saving page up, one write at a time, until the radio
 // confirms the save, refuses a command or falls silent.
 
 #include "connect/pages/Page.h"
@@ -35,9 +35,12 @@ struct WriteEndNotice {
 class CSettingsPage : public CPage {
     Q_OBJECT
 public:
-    CSettingsPage(IPageOwner& owner, RadioFamily family);
+    // from: what the page shows first (a read, or a settings file); the page keeps its own copy.
+    CSettingsPage(IPageOwner& owner, RadioFamily family, const RadioSettings& from);
 
     RadioFamily Family() const { return m_family; }
+    // What the page was filled from: the registers and listing its Set works from.
+    const RadioSettings& Settings() const { return m_settings; }
 
     // The exit button: once ConfirmLeave agrees, the page goes, the radio leaves its command
     // mode ("ata\r"), the port is closed and the home page comes back. True when it went.
@@ -64,8 +67,9 @@ public:
     // follows a save (OnSaved). The page keeps every value the user entered.
     void OnWriteEnded(const WriteEndNotice& notice);
 
-    // Set: checks the page's values and writes them (an offline page connects first).
-    virtual void OnSet() = 0;
+    // Set: checks the page's values and writes them (an offline page connects first). Nothing
+    // goes to the radio unless all of it can be written: a radio is never left half-written.
+    void OnSet();
     // What Set would write now, without sending anything or telling the user.
     virtual PageSetPlan PrepareSetPlan() = 0;
     // Tells the problems of a plan that cannot be written, as Set does: one message listing
@@ -87,6 +91,10 @@ protected:
     // Everything on the page that Set would write, in a form that compares equal exactly when
     // Set would write the same.
     virtual QStringList EditedState() const = 0;
+
+    // Set's last question once the plan is writable: true when Set may go on. The pages check
+    // their channel plan here (advice shown, errors stop Set).
+    virtual bool PlanCheckAllowsSet() { return true; }
 
     // Set's end once the plan is writable: an offline page hands over to the owner to connect
     // first; otherwise the write starts. False when nothing was started.
@@ -119,6 +127,7 @@ private:
     void HideSavingPage();
 
     RadioFamily m_family;
+    RadioSettings m_settings;
     bool m_writeRunning = false;
     bool m_offline = false;
     QString m_onlineCaption;

@@ -1,5 +1,5 @@
 #pragma once
-// Dialog 134: the soft diagnosis tries the rates of its table one after the other.
+// The soft-diagnosis page: the search tries the rates of its table one after the other.
 
 #include "connect/SoftDiagnosis.h"
 #include "connect/pages/Page.h"

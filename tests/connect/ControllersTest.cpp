@@ -69,8 +69,8 @@ TEST_F(ConnectTest, OrvPowerOnCountsDownThenReopensAtTheReportedRateAndStartsThe
     pty.Write("\xff"
               "CH05UHF09 ORV-25W\r\n");
     ASSERT_TRUE(PtyPair::PumpUntil([&] { return reopened.count() == 1; }, kWait));
-    EXPECT_EQ(session.Settings().orvCurrentChannel, 5);
-    EXPECT_EQ(session.Settings().orvPortRate, 9);
+    EXPECT_EQ(session.Record().orvCurrentChannel, 5);
+    EXPECT_EQ(session.Record().orvPortRate, 9);
     EXPECT_EQ(pty.SlaveBaud(), 4800);
     ASSERT_TRUE(pty.WaitFor("+++", kWait));
     pty.Write(kStartAnswer);

@@ -91,7 +91,8 @@ public:
     explicit CRig(const Sequence& seq)
         : m_seq(seq), m_detector(m_session), m_configKey(m_session), m_softDiag(m_session) {
         m_session.SetFamily(seq.family);
-        QObject::connect(&m_session, &CRadioSession::readFinished, [this] {
+        QObject::connect(&m_session, &CRadioSession::readFinished, [this](const RadioSnapshot& r) {
+            m_read = r.settings;
             if (!m_seq.write) {
                 End("read", true);
             } else if (!(m_seq.family == FAMILY_ORV ? m_session.StartWrite(m_orvPlan)
@@ -117,6 +118,7 @@ public:
 
     Attempt Run(const QString& port) {
         m_attempt = Attempt{};
+        m_read = RadioSettings{};
         m_session.SetPortName(port);
         if (m_seq.road == Road::QxSoftDiagnosis) {
             m_softDiag.Start();
@@ -145,7 +147,7 @@ private:
         if (++m_attempt.ends > 1) {
             return;
         }
-        const RadioSettings& s = m_session.Settings();
+        const RadioSettings& s = m_session.Record();
         m_attempt.end = why;
         m_attempt.ok = ok;
         m_attempt.idle = !m_session.Reading() && !m_session.Writing();
@@ -153,7 +155,7 @@ private:
         m_attempt.valuesKept =
             !m_seq.write || (m_seq.family == FAMILY_ORV ? s.orvProgram == m_orvPlan.program
                                                         : s.qxProgram == m_qxPlan.program);
-        m_attempt.settings = s;
+        m_attempt.settings = m_read;
         CleanUp(ok && !m_seq.write);
     }
 
@@ -170,6 +172,7 @@ private:
     CConfigKeyConnector m_configKey;
     CSoftDiagnosis m_softDiag;
     Attempt m_attempt;
+    RadioSettings m_read; // what this attempt's read delivered
 };
 
 // One radio on its own pseudo-terminal, served in this process.

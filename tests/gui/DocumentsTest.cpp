@@ -50,9 +50,9 @@ protected:
             Start(sim.port, kQx, kSoftDiag);
         }
         CSettingsPage* page = nullptr;
-        EXPECT_TRUE(WaitUntil([&page, family] {
-            page = PageSlots::SettingsPage(family);
-            return Shown(page) && !Shown(g_readingDlg);
+        EXPECT_TRUE(WaitUntil([this, &page, family] {
+            page = Pages().SettingsPage(family);
+            return Shown(page) && !Shown(Pages().readingDlg);
         }));
         return page;
     }
@@ -71,7 +71,9 @@ protected:
     CSettingsPage* OpenDocument(const QString& path) {
         prompts.openPaths = {path.toStdString()};
         Item("openSettingsAction")->trigger();
-        return Shown(g_orvPage) ? g_orvPage.data() : Shown(g_qxPage) ? g_qxPage.data() : nullptr;
+        return Shown(Pages().orvPage)  ? Pages().orvPage.data()
+               : Shown(Pages().qxPage) ? Pages().qxPage.data()
+                                       : nullptr;
     }
     QString SaveDocument(const QString& name) {
         const QString path = dir.filePath(name);
@@ -103,7 +105,7 @@ TEST_P(RoundTrip, AReadIsKeptAndOpensOfflineAndSavesAndOpensAgainUnchanged) {
     ASSERT_EQ(recent->actions().size(), 1);
     EXPECT_TRUE(recent->actions().front()->text().contains(Doc::PortForFileName(sim.port)));
     recent->actions().front()->trigger();
-    CSettingsPage* offline = PageSlots::SettingsPage(family);
+    CSettingsPage* offline = Pages().SettingsPage(family);
     ASSERT_TRUE(Shown(offline));
     EXPECT_TRUE(offline->Offline() && offline->windowTitle().endsWith("（离线）"));
     EXPECT_FALSE(main->isVisible() || main->PortOpen());
@@ -124,7 +126,7 @@ TEST_P(RoundTrip, AReadIsKeptAndOpensOfflineAndSavesAndOpensAgainUnchanged) {
     WriteBytes(dir.filePath("cut.json"), FileBytes(saved).left(40));
     for (const auto& [name, named] : {std::pair{"newer.json", "format"}, {"cut.json", "JSON"}}) {
         prompts.texts.clear();
-        EXPECT_EQ(OpenDocument(dir.filePath(name)), PageSlots::SettingsPage(family));
+        EXPECT_EQ(OpenDocument(dir.filePath(name)), Pages().SettingsPage(family));
         ASSERT_EQ(prompts.texts.size(), 1U);
         EXPECT_NE(prompts.texts.front().find(named), std::string::npos) << prompts.texts.front();
     }
@@ -172,7 +174,7 @@ TEST_F(DocumentsTest, AnOfflineSetWritesWhatASetAfterAReadWould) {
     QTest::qWait(200);
     CSettingsPage* online = Read(sim, FAMILY_QX);
     ASSERT_NE(online, nullptr);
-    EXPECT_EQ(main->Session().Settings().channels[9].frequency, "440.550000");
+    EXPECT_EQ(online->Settings().channels[9].frequency, "440.550000");
     Set(online);
     EXPECT_EQ(LastWrite(log), offlineWrite);
 }
@@ -197,7 +199,7 @@ TEST_F(DocumentsTest, VerifyAfterWritingCatchesADroppedChannelAndPassesAHealthyR
         const QString verdict = QString::fromStdString(prompts.texts[0]);
         EXPECT_EQ(verdict.contains("\n校验完毕"), healthy) << verdict.toStdString();
         EXPECT_EQ(verdict.contains("信道9"), !healthy) << verdict.toStdString();
-        EXPECT_TRUE(Shown(page) && main->PortOpen() && !Shown(g_readingDlg));
+        EXPECT_TRUE(Shown(page) && main->PortOpen() && !Shown(Pages().readingDlg));
         EXPECT_TRUE(Control(page, "setButton")->isEnabled());
         Leave(page);
     }

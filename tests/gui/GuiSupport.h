@@ -8,7 +8,7 @@
 #include "connect/pages/ConfigKeyDlg.h"
 #include "connect/pages/LinkModeDlg.h"
 #include "connect/pages/NoRadioDlg.h"
-#include "connect/pages/PageSlots.h"
+#include "connect/pages/Pages.h"
 #include "connect/pages/PowerOnWaitDlg.h"
 #include "connect/pages/ReadingDlg.h"
 #include "connect/pages/SavingDlg.h"
@@ -210,6 +210,8 @@ protected:
         (main = std::make_unique<CMainDlg>())->show();
     }
     QAbstractButton* HomeButton(const char* name) { return Control(main.get(), name); }
+    // The pages of the home page.
+    CPages& Pages() const { return main->Pages(); }
     QComboBox* PortCombo() { return Control<QComboBox>(main.get(), "portCombo"); }
 
     // Picks a port in the combo as the user does, adding it first when the enumeration did not
@@ -252,7 +254,7 @@ protected:
 
     // The home page shown, the port closed and no page left on screen.
     bool BackHome() const {
-        const QList<CPage*> pages = PageSlots::All();
+        const QList<CPage*> pages = Pages().All();
         return main->isVisible() && !main->PortOpen() &&
                std::none_of(pages.begin(), pages.end(), [](CPage* p) { return p->isVisible(); });
     }
@@ -278,12 +280,12 @@ protected:
         Start(sim.port, kOrv);
         EXPECT_TRUE(portWasListed) << "the simulated radio is not offered";
         // Counting, with both buttons held back, and the port open.
-        ASSERT_TRUE(Shown(g_powerOnWaitDlg));
-        EXPECT_FALSE(Control(g_powerOnWaitDlg, "backButton")->isEnabled() ||
-                     Control(g_powerOnWaitDlg, "redetectButton")->isEnabled());
+        ASSERT_TRUE(Shown(Pages().powerOnWaitDlg));
+        EXPECT_FALSE(Control(Pages().powerOnWaitDlg, "backButton")->isEnabled() ||
+                     Control(Pages().powerOnWaitDlg, "redetectButton")->isEnabled());
         EXPECT_TRUE(main->PortOpen());
-        ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
-        EXPECT_FALSE(Shown(g_powerOnWaitDlg) || main->isVisible());
+        ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().readingDlg); }));
+        EXPECT_FALSE(Shown(Pages().powerOnWaitDlg) || main->isVisible());
     }
 };
 

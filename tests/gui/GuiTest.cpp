@@ -100,11 +100,11 @@ TEST_F(HomePageTest, FamilyButtonsAndTheConnectionMethodDialog) {
     QTest::keyClick(HomeButton(kOrv), Qt::Key_Enter);
     ASSERT_FALSE(prompts.texts.empty()); // the absent port was tried and told
     prompts.texts.clear();
-    g_linkMode = QxLinkMethod::SoftDiagnosis;
+    Pages().linkMode = QxLinkMethod::SoftDiagnosis;
     AnswerLinkMode(kPowerOn, "cancelButton");
     Click(HomeButton(kQx));
     EXPECT_EQ(linkModeShown, kSoftDiag);
-    EXPECT_EQ(g_linkMode, QxLinkMethod::ConfigKey);
+    EXPECT_EQ(Pages().linkMode, QxLinkMethod::ConfigKey);
     EXPECT_TRUE(prompts.texts.empty() && BackHome());
     AnswerLinkMode(nullptr, "cancelButton");
     Click(HomeButton(kQx));
@@ -115,16 +115,16 @@ TEST_F(RoadTest, OrvReadsTheRadioIntoItsPageAndLeavesForHome) {
     SimRadio sim({"--family", "orv", "--announce-delay", "200", "--no-pace"});
     StartOrvRead(sim);
     // The reading page's bar moves with every step of the read and is full at its end.
-    auto* bar = Control<QProgressBar>(g_readingDlg, "progressBar");
+    auto* bar = Control<QProgressBar>(Pages().readingDlg, "progressBar");
     ASSERT_NE(bar, nullptr);
     std::vector<int> values;
     QObject::connect(bar, &QProgressBar::valueChanged, [&values](int v) { values.push_back(v); });
-    ASSERT_TRUE(WaitUntil([] { return Shown(g_orvPage); }));
+    ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().orvPage); }));
     ASSERT_GE(values.size(), 3u);
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
     EXPECT_EQ(values.back(), bar->maximum());
-    EXPECT_FALSE(Shown(g_readingDlg) || main->isVisible());
-    Click(Control(g_orvPage, "exitButton"));
+    EXPECT_FALSE(Shown(Pages().readingDlg) || main->isVisible());
+    Click(Control(Pages().orvPage, "exitButton"));
     EXPECT_TRUE(BackHome());
     EXPECT_TRUE(prompts.texts.empty());
     EXPECT_EQ(PortCombo()->currentText(), sim.port);
@@ -144,7 +144,7 @@ TEST_F(RoadTest, OrvEveryEarlyEndOfTheReadLeadsHome) {
          {},
          [this](SimRadio&) {
              main->SetEnglish(true);
-             g_readingDlg->close();
+             Pages().readingDlg->close();
          },
          "Reading was not finished and the port is closed. Back to the home page."},
         {"silent", {"--no-pace", "--silent-on", "ATS103?"}, nullptr, "电台没有应答，已返回首页。"},
@@ -185,18 +185,19 @@ TEST_F(RoadTest, OrvEveryEarlyEndOfTheReadLeadsHome) {
 TEST_F(RoadTest, QxSoftDiagnosisFindsTheModuleAtItsRateAndReadsIt) {
     SimRadio sim({"--family", "qx", "--rate", "19200", "--no-pace"});
     Start(sim.port, kQx, kSoftDiag);
-    ASSERT_TRUE(Shown(g_softDiagDlg));
-    ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
+    ASSERT_TRUE(Shown(Pages().softDiagDlg));
+    ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().readingDlg); }));
     EXPECT_EQ(main->Session().LineRate(), 19200);
-    ASSERT_TRUE(WaitUntil([] { return Shown(g_qxPage); }));
-    EXPECT_FALSE(main->isVisible() || Shown(g_readingDlg));
+    ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().qxPage); }));
+    EXPECT_FALSE(main->isVisible() || Shown(Pages().readingDlg));
     EXPECT_TRUE(prompts.texts.empty());
-    const auto& rows = main->Session().Settings().channels;
+    const RadioSettings& shown = Pages().qxPage->Settings();
+    EXPECT_EQ(shown, main->Session().Record());
+    const auto& rows = shown.channels;
     EXPECT_TRUE(
         std::any_of(rows.begin(), rows.end(), [](auto& row) { return !row.frequency.empty(); }));
-    EXPECT_EQ(Control<QComboBox>(g_qxPage, "protocolCombo")->currentIndex(),
-              main->Session().Settings().qx.s186);
-    Click(Control(g_qxPage, "exitButton"));
+    EXPECT_EQ(Control<QComboBox>(Pages().qxPage, "protocolCombo")->currentIndex(), shown.qx.s186);
+    Click(Control(Pages().qxPage, "exitButton"));
     ASSERT_TRUE(WaitUntil([this] { return BackHome(); }));
 }
 
@@ -217,7 +218,7 @@ TEST_F(RoadTest, TheOtherFamilysRadioIsNamedAndLeadsHome) {
         Start(sim.port, c.button, c.linkRadio);
         ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
         EXPECT_EQ(prompts.texts.front(), c.message);
-        EXPECT_TRUE(BackHome() && !Shown(g_readingDlg));
+        EXPECT_TRUE(BackHome() && !Shown(Pages().readingDlg));
     }
 }
 
@@ -231,21 +232,22 @@ TEST_F(TimeOutTest, OrvNoRadioPageTheWayBackAndALateStart) {
     PtyPair line;
     ASSERT_TRUE(line.Ok());
     Start(line.SlaveName(), kOrv);
-    ASSERT_TRUE(Shown(g_powerOnWaitDlg));
-    QPointer<CPowerOnWaitDlg> wait = g_powerOnWaitDlg.data();
-    ASSERT_TRUE(WaitUntil([] { return Shown(g_noRadioDlg); }));
+    ASSERT_TRUE(Shown(Pages().powerOnWaitDlg));
+    QPointer<CPowerOnWaitDlg> wait = Pages().powerOnWaitDlg.data();
+    ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().noRadioDlg); }));
     EXPECT_EQ(LabelText(wait, "secondsText"), "0");
     EXPECT_TRUE(main->PortOpen()); // kept for the next attempt
-    QPointer<CNoRadioDlg> firstNoRadio = g_noRadioDlg.data();
-    Click(Control(g_noRadioDlg, "backButton"));
+    QPointer<CNoRadioDlg> firstNoRadio = Pages().noRadioDlg.data();
+    Click(Control(Pages().noRadioDlg, "backButton"));
     Click(Control(wait, "redetectButton"));
-    ASSERT_TRUE(WaitUntil([&] { return Shown(g_noRadioDlg) && g_noRadioDlg != firstNoRadio; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Shown(Pages().noRadioDlg) && Pages().noRadioDlg != firstNoRadio; }));
     line.Write("\r\nNO CARRIER\r\nOK\r\n");
-    ASSERT_TRUE(WaitUntil([] { return Shown(g_readingDlg); }));
-    ASSERT_TRUE(WaitUntil([&wait] { return !Shown(wait) && !Shown(g_noRadioDlg); }));
+    ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().readingDlg); }));
+    ASSERT_TRUE(WaitUntil([this, &wait] { return !Shown(wait) && !Shown(Pages().noRadioDlg); }));
     QTest::qWait(50);
-    EXPECT_FALSE(Shown(wait) || Shown(g_noRadioDlg));
-    Click(Control(g_readingDlg, "cancelButton"));
+    EXPECT_FALSE(Shown(wait) || Shown(Pages().noRadioDlg));
+    Click(Control(Pages().readingDlg, "cancelButton"));
     EXPECT_TRUE(BackHome());
     EXPECT_TRUE(prompts.texts.empty());
 }
@@ -270,8 +272,8 @@ TEST_F(TimeOutTest, QxGivesUpEitherWayAndLeadsHome) {
         prompts.texts.clear();
         Start(line.SlaveName(), kQx, way.linkRadio);
         main->SetEnglish(way.english);
-        QWidget* page =
-            way.linkRadio == kPowerOn ? static_cast<QWidget*>(g_configKeyDlg) : g_softDiagDlg;
+        QWidget* page = way.linkRadio == kPowerOn ? static_cast<QWidget*>(Pages().configKeyDlg)
+                                                  : Pages().softDiagDlg;
         ASSERT_TRUE(Shown(page));
         bool portOpenAtMessage = !way.portOpenAtMessage;
         prompts.onMessage = [&] { portOpenAtMessage = main->PortOpen(); };
@@ -292,11 +294,11 @@ TEST_F(TimeOutTest, QxLateAnswerDuringTheFailureMessageIsRead) {
     Start(line.SlaveName(), kQx, kSoftDiag);
     prompts.onMessage = [&] {
         line.Write("\r\nNO CARRIER\r\nOK\r\n");
-        WaitUntil([] { return Shown(g_readingDlg); });
+        WaitUntil([this] { return Shown(Pages().readingDlg); });
     };
     ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
     EXPECT_EQ(prompts.texts, std::vector<std::string>{"未连接，请检查串口设备！"});
-    EXPECT_TRUE(Shown(g_readingDlg) && main->PortOpen() && !main->isVisible());
+    EXPECT_TRUE(Shown(Pages().readingDlg) && main->PortOpen() && !main->isVisible());
     EXPECT_TRUE(line.WaitFor("ATS128?\r", kWaitMs));
 }
 
@@ -329,9 +331,9 @@ TEST_F(TimeOutTest, QxClosingTheSearchPageReturnsHome) {
     PtyPair line;
     ASSERT_TRUE(line.Ok());
     Start(line.SlaveName(), kQx, kSoftDiag);
-    ASSERT_TRUE(Shown(g_softDiagDlg));
+    ASSERT_TRUE(Shown(Pages().softDiagDlg));
     ASSERT_TRUE(WaitUntil([this] { return main->PortOpen(); }));
-    g_softDiagDlg->close();
+    Pages().softDiagDlg->close();
     EXPECT_TRUE(BackHome());
     EXPECT_FALSE(main->PortOpen());
     EXPECT_TRUE(prompts.texts.empty());

@@ -150,8 +150,6 @@ protected:
     void SetUp() override { Prompts::Install(&prompts); }
     void TearDown() override {
         host.reset();
-        CLinkModeDlg::ReleaseInstance();
-        Language::UseEnglishForms(false);
         Prompts::Install(nullptr);
     }
 
@@ -186,7 +184,7 @@ TEST_F(LanguageSwitch, EveryPageShowsTheChosenLanguageWithNoTextCutOff) {
     CMainDlg& first = host->Create();
     EXPECT_FALSE(Control<QAction>(&first, "englishAction")->isChecked() ||
                  Control<QAction>(&first, "chineseAction")->isChecked());
-    CLinkModeDlg::Instance(); // once created in Chinese, it must not stay Chinese
+    first.Pages().LinkModeDlg(); // once created in Chinese, it must not stay Chinese
     static const QRegularExpression han(QStringLiteral("\\p{Han}"));
     const QSet<QString> englishOnly = EnglishOnly();
     for (const bool english : {true, true, false, false}) {
@@ -207,8 +205,8 @@ TEST_F(LanguageSwitch, EveryPageShowsTheChosenLanguageWithNoTextCutOff) {
         QStringList texts;
         QStringList cut;
         WalkTexts(main, texts, cut);
-        WalkTexts(CLinkModeDlg::Instance(), texts, cut);
-        QStringList unnamed = Unnamed(main) + Unnamed(CLinkModeDlg::Instance());
+        WalkTexts(main.Pages().LinkModeDlg(), texts, cut);
+        QStringList unnamed = Unnamed(main) + Unnamed(main.Pages().LinkModeDlg());
         for (const auto& page : pages) {
             page->show();
             QTest::qWait(0);
@@ -277,13 +275,14 @@ std::vector<std::vector<std::string>> OrvNamesOnPage(QWidget& page) {
 TEST_F(LanguageSwitch, TheListsNameValuesInTheFormsLanguage) {
     host->Create();
     struct Restore {
-        ~Restore() { Language::SetEnglishSource(QStringLiteral(":/i18n/orvconf_en.qm")); }
-    } restore;
+        CTranslations& translations;
+        ~Restore() { translations.SetEnglishSource(QStringLiteral(":/i18n/orvconf_en.qm")); }
+    } restore{host->Translations()};
     for (const auto& [english, translated] :
          {std::pair{true, true}, std::pair{false, false}, std::pair{true, false}}) {
         SCOPED_TRACE(english ? (translated ? "en" : "en without its forms") : "zh");
         if (!translated) {
-            Language::SetEnglishSource(QStringLiteral(":/i18n/missing.qm"));
+            host->Translations().SetEnglishSource(QStringLiteral(":/i18n/missing.qm"));
         }
         CMainDlg& main = Choose(english ? "englishAction" : "chineseAction");
         ASSERT_EQ(main.English(), english);
@@ -300,11 +299,12 @@ TEST_F(LanguageSwitch, TheListsNameValuesInTheFormsLanguage) {
 // A language chosen or the window closed while a page on screen holds changes never written (an
 // offline page beside the home page) asks first; No keeps everything as it is.
 TEST_F(LanguageSwitch, ALanguageOrTheWindowsCloseAsksBeforeAnEditedPageGoes) {
-    host->Create().PresentSettingsPage(FAMILY_QX);
+    host->Create().PresentSettingsPage(FAMILY_QX, RadioSettings());
     CMainDlg& main = Choose("chineseAction"); // nothing changed: no question
     EXPECT_TRUE(prompts.questions.empty());
     QPointer<CMainDlg> shown = &main;
-    auto* page = qobject_cast<CQxSettingsDlg*>(main.PresentSettingsPage(FAMILY_QX));
+    auto* page =
+        qobject_cast<CQxSettingsDlg*>(main.PresentSettingsPage(FAMILY_QX, RadioSettings()));
     page->ChannelModel().SetText(3, CQxChannelModel::kFrequency, QStringLiteral("433.125000"));
     prompts.answers = {false, false};
     Control<QAction>(&main, "englishAction")->trigger();

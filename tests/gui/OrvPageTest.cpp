@@ -40,17 +40,13 @@ RadioSettings ReadRadio() {
 
 class OrvPageTest : public RoadTest {
 public:
-    void TearDown() override {
-        g_orvRepeaterLayout = 0;
-        RoadTest::TearDown();
-    }
-
-    // A page as the end of a read shows it, without a port.
-    void OpenPage(const RadioSettings& settings) {
+    // A page as the end of a read shows it, without a port, in a window whose last ORV page
+    // left the given layout.
+    void OpenPage(const RadioSettings& settings, int layoutLeft = 0) {
         CreateMain();
-        main->Session().Settings() = settings;
+        Pages().orvRepeaterLayout = layoutLeft;
         main->hide();
-        page = qobject_cast<COrvSettingsDlg*>(main->PresentSettingsPage(FAMILY_ORV));
+        page = qobject_cast<COrvSettingsDlg*>(main->PresentSettingsPage(FAMILY_ORV, settings));
     }
 
     template <typename T = QAbstractButton> T* On(const char* name) {
@@ -66,7 +62,7 @@ public:
         for (int p = 0; p < 5; ++p) {
             EXPECT_EQ(On<QComboBox>(kModeLists[p])->isEnabled(), p == protocol) << kModeLists[p];
         }
-        EXPECT_EQ(g_orvRepeaterLayout, layout);
+        EXPECT_EQ(Pages().orvRepeaterLayout, layout);
         EXPECT_EQ(page->ChannelModel().columnCount(), layout ? 5 : 3);
         EXPECT_EQ(On("closeAddressCheck")->isEnabled(), address);
     }
@@ -75,8 +71,8 @@ public:
     // and a frequency in channel 3's Tx cell.
     void ReadAndChange(SimRadio& sim) {
         StartOrvRead(sim);
-        ASSERT_TRUE(WaitUntil([] { return Shown(g_orvPage); }));
-        page = qobject_cast<COrvSettingsDlg*>(g_orvPage.data());
+        ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().orvPage); }));
+        page = qobject_cast<COrvSettingsDlg*>(Pages().orvPage.data());
         Click(On(kProtocolButtons[0]));
         On<QComboBox>(kModeLists[0])->setCurrentIndex(2);
         Type(2, 1, "433.125");
@@ -105,8 +101,7 @@ TEST_F(OrvPageTest, FillShowsTheModeTheRateAndTheCurrentChannelOfTheRegistersRea
         RadioSettings s = ReadRadio();
         s.orv = OrvRegisters{c.s128, c.s186, c.s127, c.s103, c.s141, c.s101, c.s226, 1, "9"};
         // A mode without a layout of its own keeps the one the last page left.
-        g_orvRepeaterLayout = c.protocol < 0 ? c.layoutAfter : 1 - c.layoutAfter;
-        OpenPage(s);
+        OpenPage(s, c.protocol < 0 ? c.layoutAfter : 1 - c.layoutAfter);
         EXPECT_EQ(On("unknownProtocolRadio")->isChecked(), c.s128 == 1);
         ExpectProtocol(c.protocol, c.layoutAfter, c.s186 != 2 && c.s186 != 3);
         if (c.protocol >= 0) {
@@ -146,7 +141,7 @@ TEST_F(OrvPageTest, TheCellEditorCommitsAndChecks) {
     prompts.texts.clear();
     Click(On("setButton")); // the bad cell is told again, once, and nothing is sent
     EXPECT_EQ(prompts.texts, std::vector<std::string>{told});
-    EXPECT_FALSE(Shown(g_savingDlg) || main->Session().Writing());
+    EXPECT_FALSE(Shown(Pages().savingDlg) || main->Session().Writing());
     prompts.texts.clear();
     ClickCell(page, 5, 0);
     EXPECT_EQ(OpenEditor(page), nullptr);
@@ -162,7 +157,7 @@ TEST_F(OrvPageTest, TheCellEditorCommitsAndChecks) {
     // A mode picked in a list sets the layout and rebuilds the list: in the repeater layout
     // columns 3 and 4 are edited, 1 and 2 only shown.
     On<QComboBox>(kModeLists[1])->setCurrentIndex(2);
-    ASSERT_EQ(g_orvRepeaterLayout, 1);
+    ASSERT_EQ(Pages().orvRepeaterLayout, 1);
     EXPECT_EQ(page->ChannelModel().columnCount(), 5);
     ClickCell(page, 0, 1);
     EXPECT_EQ(OpenEditor(page), nullptr);
@@ -288,9 +283,9 @@ TEST_F(OrvPageTest, ASetIsSavedWithThePlainWritesBytesOrEndsWithItsMessage) {
         const QString table = dir.filePath("saved.tb");
         prompts.savePaths = {table.toStdString()};
         bool savingGone = false;
-        prompts.onMessage = [&] { savingGone = !Shown(g_savingDlg); };
+        prompts.onMessage = [&] { savingGone = !Shown(Pages().savingDlg); };
         Click(On("setButton"));
-        ASSERT_TRUE(Shown(g_savingDlg) && page->WriteRunning());
+        ASSERT_TRUE(Shown(Pages().savingDlg) && page->WriteRunning());
         EXPECT_FALSE(On("setButton")->isEnabled() || On<QWidget>("channelList")->isEnabled());
         if (vanished) {
             sim.reset();
@@ -300,12 +295,12 @@ TEST_F(OrvPageTest, ASetIsSavedWithThePlainWritesBytesOrEndsWithItsMessage) {
         EXPECT_EQ(prompts.texts, std::vector<std::string>{way.message});
         // A success looks like one.
         EXPECT_EQ(prompts.icons.back(), saved ? PromptIcon::Information : PromptIcon::Warning);
-        EXPECT_FALSE(Shown(g_savingDlg) || page->WriteRunning());
+        EXPECT_FALSE(Shown(Pages().savingDlg) || page->WriteRunning());
         // The export is offered after a save only: then the table just written.
         EXPECT_EQ(prompts.dialogs.size(), saved ? 1U : 0U);
         if (vanished) {
             EXPECT_TRUE(BackHome());
-            EXPECT_EQ(PageSlots::WritingPage(), nullptr);
+            EXPECT_EQ(Pages().WritingPage(), nullptr);
             continue;
         }
         EXPECT_TRUE(page->isVisible() && main->PortOpen() && !main->isVisible());

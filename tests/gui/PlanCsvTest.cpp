@@ -22,10 +22,6 @@ constexpr int kBandwidth = CQxChannelModel::kBandwidth;
 
 class PlanCsvTest : public RoadTest {
 protected:
-    void TearDown() override {
-        RoadTest::TearDown();
-        CLinkModeDlg::ReleaseInstance();
-    }
     static void Press(QWidget* page, const char* name) {
         page->findChild<QPushButton*>(QLatin1String(name))->click();
     }
@@ -36,13 +32,13 @@ protected:
     }
     // powerCycle: the module is switched off and on while the page waits for it.
     CQxSettingsDlg* ReadQx(SimRadio& sim, bool powerCycle = false) {
-        CPage* before = g_qxPage.data();
+        // A new home page: its QX page can only be this read's.
         Start(sim.port, kQx, kPowerOn);
         if (powerCycle) {
             sim.Write("\n");
         }
-        EXPECT_TRUE(WaitUntil([before] { return Shown(g_qxPage) && g_qxPage.data() != before; }));
-        return qobject_cast<CQxSettingsDlg*>(g_qxPage.data());
+        EXPECT_TRUE(WaitUntil([this] { return Shown(Pages().qxPage); }));
+        return qobject_cast<CQxSettingsDlg*>(Pages().qxPage.data());
     }
 };
 
@@ -135,7 +131,7 @@ TEST_F(PlanCsvTest, AnErrorOfThePlanCheckStopsSet) {
     EXPECT_EQ(prompts.texts,
               std::vector<std::string>{"频道计划无法工作，没有发送任何内容：\n频道 4：与频道 3 "
                                        "同在信道 1、频率相同，带宽却不同：两端互相听不清"});
-    EXPECT_FALSE(page->WriteRunning() || Shown(g_savingDlg));
+    EXPECT_FALSE(page->WriteRunning() || Shown(Pages().savingDlg));
 }
 
 // The ORV page takes only the rows its layout edits, and says which of the plan it left.
@@ -143,8 +139,8 @@ TEST_F(PlanCsvTest, OrvPageImportsTheRowsItsLayoutShows) {
     QTemporaryDir dir;
     SimRadio sim(QStringList{"--family", "orv", "--rate", "9600", "--no-pace"});
     StartOrvRead(sim);
-    ASSERT_TRUE(WaitUntil([] { return Shown(g_orvPage); }));
-    auto* page = qobject_cast<COrvSettingsDlg*>(g_orvPage.data());
+    ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().orvPage); }));
+    auto* page = qobject_cast<COrvSettingsDlg*>(Pages().orvPage.data());
     main->SetEnglish(true);
     const QString plan = dir.filePath("orv.csv");
     prompts.savePaths = {plan.toStdString()};

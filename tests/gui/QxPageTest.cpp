@@ -30,19 +30,15 @@ constexpr int kDirection = CQxChannelModel::kDirection;
 
 class QxPageTest : public RoadTest {
 protected:
-    void TearDown() override {
-        RoadTest::TearDown();
-        CLinkModeDlg::ReleaseInstance();
-    }
     // A page as the end of a read shows it, without a port; two channels in use.
     void Open(const QxRegisters& registers = ReadRegisters()) {
         CreateMain();
         main->hide();
-        RadioSettings& settings = main->Session().Settings();
-        settings.qx = registers;
-        settings.channels[0] = {"0", "433.125000", "25   KHz", "Rx&Tx"};
-        settings.channels[1] = {"1", "470.000000", "6.25 KHz", "Tx"};
-        page = qobject_cast<CQxSettingsDlg*>(main->PresentSettingsPage(FAMILY_QX));
+        read = RadioSettings{};
+        read.qx = registers;
+        read.channels[0] = {"0", "433.125000", "25   KHz", "Rx&Tx"};
+        read.channels[1] = {"1", "470.000000", "6.25 KHz", "Tx"};
+        page = qobject_cast<CQxSettingsDlg*>(main->PresentSettingsPage(FAMILY_QX, read));
     }
 
     template <typename T = QWidget> T* Control(const char* name) {
@@ -61,6 +57,7 @@ protected:
     QString Cell(int row, int column) { return Model().Text(row, column); }
 
     CQxSettingsDlg* page = nullptr;
+    RadioSettings read; // what Open filled the page from
 };
 
 TEST_F(QxPageTest, FillShowsEveryRegisterAndLeavesUnlistedValuesUnselected) {
@@ -125,9 +122,9 @@ TEST_F(QxPageTest, WorkModeAndRepeaterChannelsFollowProtocolWorkModeAndS141) {
 TEST_F(QxPageTest, PowerChoiceIsMarkedAndAUnitAddressThatIsNoNumberStopsTheExchange) {
     Open();
     Choose("airRateCombo", 5); // as read
-    EXPECT_EQ(main->Session().Settings().qxPowerEdited, 0);
+    EXPECT_FALSE(Pages().qxPowerEdited);
     Choose("powerCombo", Combo("powerCombo")->currentIndex());
-    EXPECT_EQ(main->Session().Settings().qxPowerEdited, 1);
+    EXPECT_TRUE(Pages().qxPowerEdited);
     QLineEdit* address = Control<QLineEdit>("unitAddressEdit");
     address->selectAll();
     QTest::keyClicks(address, "42x");
@@ -215,8 +212,7 @@ TEST_F(QxPageTest, AValueNoListHasIsWrittenBackWhileItsListIsDisabled) {
     ASSERT_TRUE(plan.Writable()) << plan.problems.front().field;
     EXPECT_EQ(plan.qx.workModeIndex, 7);
     // The command-line client's write of what was read does the same.
-    const Doc::PreparedWrite cli =
-        Doc::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
+    const Doc::PreparedWrite cli = Doc::PrepareWrite(SettingsDocument{FAMILY_QX, read});
     EXPECT_TRUE(cli.problems.isEmpty()) << cli.problems.join('\n').toStdString();
     EXPECT_EQ(cli.qx.workModeIndex, 7);
     Choose("protocolCombo", 2);
@@ -334,18 +330,18 @@ TEST_F(QxPageTest, SetSendsTheClientsBytesOrEndsWithItsMessage) {
                                  "--no-pace", "--log", log} +
                      way.fault);
         Start(sim.port, kQx, kPowerOn);
-        ASSERT_TRUE(WaitUntil([] { return Shown(g_qxPage); }));
-        page = qobject_cast<CQxSettingsDlg*>(g_qxPage.data());
+        ASSERT_TRUE(WaitUntil([this] { return Shown(Pages().qxPage); }));
+        page = qobject_cast<CQxSettingsDlg*>(Pages().qxPage.data());
         const Doc::PreparedWrite cli =
-            Doc::PrepareWrite(SettingsDocument{FAMILY_QX, main->Session().Settings()});
+            Doc::PrepareWrite(SettingsDocument{FAMILY_QX, page->Settings()});
         ASSERT_TRUE(cli.problems.isEmpty()) << cli.problems.join('\n').toStdString();
         const QxPageLogic::QxPageValues chosen = page->Values();
         prompts.texts.clear();
         Press("setButton");
-        EXPECT_TRUE(Shown(g_savingDlg) && !page->ChannelList().isEnabled());
+        EXPECT_TRUE(Shown(Pages().savingDlg) && !page->ChannelList().isEnabled());
         ASSERT_TRUE(WaitUntil([this] { return !prompts.texts.empty(); }));
         EXPECT_EQ(prompts.texts, std::vector<std::string>{way.message});
-        EXPECT_FALSE(Shown(g_savingDlg) || page->WriteRunning());
+        EXPECT_FALSE(Shown(Pages().savingDlg) || page->WriteRunning());
         EXPECT_TRUE(page->isVisible() && page->ChannelList().isEnabled());
         EXPECT_TRUE(Enabled("setButton"));
         EXPECT_EQ(page->Values(), chosen);
