@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QMetaObject>
 #include <QThread>
 #include <QTimer>
 
@@ -40,6 +39,8 @@ public:
     void StopMonitor();
     bool StartThread(const QString& devicePath, const LineSettings& settings, OpenOutcome* outcome);
     void EndHold();
+    // Shows a port failure in an "Application Error" box on the owner's thread.
+    void ShowPortError(const QString& label, const QString& systemText) const;
 
     CCommPort* const q;
     IPortOwner* owner = nullptr;
@@ -47,8 +48,9 @@ public:
     int baud = 0;
     int sendBufferSize = CCommPort::kDefaultSendBufferSize;
 
-    QThread* thread = nullptr;
-    CCommPortMonitor* monitor = nullptr;
+    // The monitor lives on the thread: it goes first, once the thread has finished.
+    std::unique_ptr<QThread> thread;
+    std::unique_ptr<CCommPortMonitor> monitor;
     bool open = false;
     bool monitoring = false;
     bool lost = false;
@@ -167,7 +169,7 @@ void CCommPortPrivate::Write(const QByteArray& text) {
                    alreadyQueued ? QStringLiteral("replaces the text not yet written") : QString());
     }
     if (!alreadyQueued) {
-        QMetaObject::invokeMethod(monitor, &CCommPortMonitor::FlushSend, Qt::QueuedConnection);
+        monitor->RequestWrite();
     }
 }
 
@@ -186,13 +188,20 @@ void CCommPortPrivate::OnLost(quint64 lostSession, const QString& reason) {
 
 void CCommPortPrivate::OnFailure(quint64 failedSession, const QString& label, const QString& text) {
     if (failedSession == session) {
-        q->ShowPortError(label, text);
+        ShowPortError(label, text);
     }
 }
 
 void CCommPortPrivate::EndHold() {
     held = false;
     Deliver();
+}
+
+void CCommPortPrivate::ShowPortError(const QString& label, const QString& systemText) const {
+    const std::string text = "WARNING:  " + label.toStdString() +
+                             " Failed with the following error: \n" + systemText.toStdString() +
+                             "\nPort: " + portName.toStdString() + "\n";
+    Prompts::Current().ShowMessage("Application Error", text, PromptIcon::Stop);
 }
 
 bool CCommPortPrivate::StartThread(const QString& devicePath, const LineSettings& settings,
@@ -202,33 +211,32 @@ bool CCommPortPrivate::StartThread(const QString& devicePath, const LineSettings
         slot->full = false;
         slot->text.clear();
     }
-    thread = new QThread;
+    thread = std::make_unique<QThread>();
     thread->setObjectName(QStringLiteral("CommPortMonitor"));
-    monitor = new CCommPortMonitor(slot, session);
+    monitor = std::make_unique<CCommPortMonitor>(slot, session);
     // Queued to this thread, which takes each report only after the monitor released it.
     const auto acquired = [reports = slot] {
         [[maybe_unused]] const unsigned seen = reports->reports.load(std::memory_order_acquire);
     };
-    QObject::connect(monitor, &CCommPortMonitor::received, q,
+    QObject::connect(monitor.get(), &CCommPortMonitor::received, q,
                      [this, acquired](quint64 batchGeneration, const QByteArray& bytes) {
                          acquired();
                          OnReceived(batchGeneration, bytes);
                      });
-    QObject::connect(monitor, &CCommPortMonitor::lost, q,
+    QObject::connect(monitor.get(), &CCommPortMonitor::lost, q,
                      [this, acquired](quint64 lostSession, const QString& reason) {
                          acquired();
                          OnLost(lostSession, reason);
                      });
     QObject::connect(
-        monitor, &CCommPortMonitor::failed, q,
+        monitor.get(), &CCommPortMonitor::failed, q,
         [this, acquired](quint64 failedSession, const QString& label, const QString& text) {
             acquired();
             OnFailure(failedSession, label, text);
         });
-    monitor->moveToThread(thread);
+    monitor->moveToThread(thread.get());
     thread->start();
-    // The monitor thread is fresh and never waits for this thread, so this cannot deadlock.
-    monitor->RunAndWait([&, m = monitor] { *outcome = m->OpenDevice(devicePath, settings); });
+    *outcome = monitor->OpenAndWait(devicePath, settings);
     return outcome->opened;
 }
 
@@ -248,15 +256,11 @@ void CCommPortPrivate::StopMonitor() {
     sendWaiting = false;
     DropUndelivered();
     ++session;
-    // The monitor only ever posts to this thread and never waits for it, so these waits end.
-    // After Shutdown none of our code runs on the monitor thread any more.
-    monitor->RunAndWait([m = monitor] { m->Shutdown(kCloseDrainMs); });
+    monitor->ShutdownAndWait(kCloseDrainMs);
     thread->quit();
     thread->wait();
-    delete monitor;
-    monitor = nullptr;
-    delete thread;
-    thread = nullptr;
+    monitor.reset();
+    thread.reset();
     open = monitoring = lost = false;
 }
 
@@ -310,7 +314,7 @@ bool CCommPort::Open(IPortOwner* owner, const QString& portName, int baud, char 
     }
     d->open = true;
     if (!outcome.failedLabel.isEmpty()) {
-        ShowPortError(outcome.failedLabel, outcome.failureText);
+        d->ShowPortError(outcome.failedLabel, outcome.failureText);
     }
     return true;
 }
@@ -324,8 +328,7 @@ bool CCommPort::StartMonitor() {
     }
     d->monitoring = true;
     d->DropUndelivered();
-    QMetaObject::invokeMethod(d->monitor, "MonitorThread", Qt::QueuedConnection,
-                              Q_ARG(quint64, d->generation));
+    d->monitor->StartMonitoring(d->generation);
     if (d->sendWaiting) {
         d->sendWaiting = false;
         d->Write(d->sendText);
@@ -364,15 +367,14 @@ void CCommPort::TakeArrived() {
     // Reads already handed to this thread come first. Then the monitor's event loop is made to
     // turn twice: the turn that serves the first call notices what the device holds now and
     // reads it, and the second call is served only after that turn, so that what was read has
-    // been handed to this thread by then. The monitor only ever posts to this thread and never
-    // waits for it, so the waits end.
+    // been handed to this thread by then.
     const std::shared_ptr<bool> alive = d->alive;
     for (int turn = 0; turn < 2; ++turn) {
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
         if (!*alive || d->monitor == nullptr || !d->monitoring || d->held) {
             return; // a handler closed or destroyed the port, or asked for a hold
         }
-        d->monitor->RunAndWait([m = d->monitor] { m->ReadArrived(); });
+        d->monitor->TakeArrivedAndWait();
     }
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
@@ -428,11 +430,4 @@ QString CCommPort::DevicePath(const QString& portName) {
 #else
     return portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
 #endif
-}
-
-void CCommPort::ShowPortError(const QString& label, const QString& systemText) const {
-    const std::string text = "WARNING:  " + label.toStdString() +
-                             " Failed with the following error: \n" + systemText.toStdString() +
-                             "\nPort: " + d->portName.toStdString() + "\n";
-    Prompts::Current().ShowMessage("Application Error", text, PromptIcon::Stop);
 }

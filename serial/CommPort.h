@@ -78,10 +78,5 @@ public:
     static QString DevicePath(const QString& portName);
 
 private:
-    friend class CCommPortPrivate;
-
-    // Shows a port failure in an "Application Error" box on the owner's thread.
-    void ShowPortError(const QString& label, const QString& systemText) const;
-
     std::unique_ptr<CCommPortPrivate> d;
 };

@@ -98,6 +98,29 @@ CCommPortMonitor::CCommPortMonitor(std::shared_ptr<SendSlot> slot, quint64 sessi
 
 CCommPortMonitor::~CCommPortMonitor() = default;
 
+OpenOutcome CCommPortMonitor::OpenAndWait(const QString& devicePath, const LineSettings& settings) {
+    OpenOutcome outcome;
+    RunAndWait([&] { outcome = OpenDevice(devicePath, settings); });
+    return outcome;
+}
+
+void CCommPortMonitor::StartMonitoring(quint64 generation) {
+    QMetaObject::invokeMethod(this, "MonitorThread", Qt::QueuedConnection,
+                              Q_ARG(quint64, generation));
+}
+
+void CCommPortMonitor::RequestWrite() {
+    QMetaObject::invokeMethod(this, &CCommPortMonitor::FlushSend, Qt::QueuedConnection);
+}
+
+void CCommPortMonitor::TakeArrivedAndWait() {
+    RunAndWait([this] { ReadArrived(); });
+}
+
+void CCommPortMonitor::ShutdownAndWait(int drainMs) {
+    RunAndWait([this, drainMs] { Shutdown(drainMs); });
+}
+
 void CCommPortMonitor::RunAndWait(std::function<void()> call) {
     m_pending = std::move(call);
     m_handOver.fetch_add(1, std::memory_order_release);

@@ -53,6 +53,9 @@ struct OpenOutcome {
     QString failureText;
 };
 
+// Used by CCommPort only. The public calls are made on the owner's thread; the ones that wait
+// cannot deadlock because the monitor thread only ever posts to the owner's thread and never
+// waits for it.
 class CCommPortMonitor : public QObject {
     Q_OBJECT
 public:
@@ -62,16 +65,18 @@ public:
     CCommPortMonitor(const CCommPortMonitor&) = delete;
     CCommPortMonitor& operator=(const CCommPortMonitor&) = delete;
 
-    // Runs call on the monitor thread and waits for it, from the owner's thread. What either
-    // side wrote before is the other's to read after: the blocking call's own wait happens
-    // inside Qt, where ThreadSanitizer cannot see it, so the hand-over is also made on an atomic
-    // it sees, and the call is handed over in a member rather than in a queued functor.
-    void RunAndWait(std::function<void()> call);
-
-    // The rest runs on the monitor thread only.
-    OpenOutcome OpenDevice(const QString& devicePath, const LineSettings& settings);
-    // Lets a pending write out (waiting at most drainMs), then closes the device.
-    void Shutdown(int drainMs);
+    // Opens and configures the device on the monitor thread and waits for the outcome.
+    OpenOutcome OpenAndWait(const QString& devicePath, const LineSettings& settings);
+    // Starts delivering what arrives under generation, beginning with what came in since the
+    // device opened. Returns at once.
+    void StartMonitoring(quint64 generation);
+    // Has the text waiting in the send slot written. Returns at once.
+    void RequestWrite();
+    // Hands over what the device holds now, and waits until it has been handed over.
+    void TakeArrivedAndWait();
+    // Lets a pending write out (waiting at most drainMs), then closes the device, and waits for
+    // that. None of this monitor's code runs on its thread afterwards.
+    void ShutdownAndWait(int drainMs);
 
 signals:
     // Queued to the owner's thread, which copies the arguments (see SendSlot::reports).
@@ -80,11 +85,16 @@ signals:
     void failed(quint64 session, const QString& label, const QString& systemText);
 
 private:
-    friend class CCommPort;
-    friend class CCommPortPrivate;
-
+    // Runs call on the monitor thread and waits for it, from the owner's thread. What either
+    // side wrote before is the other's to read after: the blocking call's own wait happens
+    // inside Qt, where ThreadSanitizer cannot see it, so the hand-over is also made on an atomic
+    // it sees, and the call is handed over in a member rather than in a queued functor.
+    void RunAndWait(std::function<void()> call);
     void RunPending();
-    // Starts delivering what arrives, beginning with what came in since the device opened.
+
+    // The rest runs on the monitor thread only.
+    OpenOutcome OpenDevice(const QString& devicePath, const LineSettings& settings);
+    void Shutdown(int drainMs);
     Q_INVOKABLE void MonitorThread(quint64 generation);
     // Hands everything received so far to the owner's thread in one go.
     void DrainInput();

@@ -198,6 +198,27 @@ TEST_F(CommPortTest, TextsSentInARowGoOutWholeAndInOrder) {
     EXPECT_EQ(previous, kTexts - 1);
 }
 
+// Leaving command mode and closing at once: a text still waiting (for its handler to return, or
+// for the monitor to start) goes out before the device closes, and the port opens again.
+TEST_F(CommPortTest, CloseWritesTheTextStillWaitingFirst) {
+    ASSERT_TRUE(OpenAndMonitor());
+    onByte = [this](unsigned char) {
+        port.Send("ata\r");
+        port.Close();
+    };
+    ASSERT_TRUE(Receive("x"));
+    onByte = nullptr;
+    EXPECT_TRUE(radio.WaitFor("ata\r", kWaitMs));
+    EXPECT_FALSE(port.IsOpen());
+
+    ASSERT_TRUE(port.Open(this, radio.SlaveName(), 9600));
+    port.Send("at&w\r");
+    port.Close();
+    EXPECT_TRUE(radio.WaitFor("at&w\r", kWaitMs));
+    ASSERT_TRUE(OpenAndMonitor());
+    ASSERT_TRUE(Receive("ok"));
+}
+
 TEST_F(CommPortTest, OpensNeitherAMissingDeviceNorOneInUseAndTellsInvalidSettingsInABox) {
     EXPECT_FALSE(port.Open(this, QStringLiteral("pts/999999"), 9600));
     EXPECT_FALSE(port.IsOpen() || port.StartMonitor());
