@@ -60,7 +60,7 @@ std::optional<bool> RepeaterLayoutOf(int protocol, int modeIndex);
 
 // What the page shows for the registers read from a radio.
 struct ModeOnPage {
-    bool unknownProtocol = false;       // indicator 1013 checked
+    bool unknownProtocol = false;       // "unknown protocol detected" shown checked
     int protocol = -1;                  // the protocol button checked, -1 for none
     int modeIndex = -1;                 // the item shown with the mark in that protocol's list
     std::optional<bool> repeaterLayout; // nullopt: the layout stays as it was

@@ -1,6 +1,6 @@
 #pragma once
-// The in-place editors of the QX channel list: an edit for the frequency (1013) and an editable
-// combo box for bandwidth and direction (1010), each laid a little taller than its cell. Enter
+// The in-place editors of the QX channel list: an edit for the frequency and an editable combo
+// box for bandwidth and direction, each laid a little taller than its cell. Enter
 // and Escape both commit; losing the focus commits unless the mouse pointer is still over the
 // cell being edited.
 

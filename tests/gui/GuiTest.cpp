@@ -87,8 +87,8 @@ TEST_F(HomePageTest, ThePortBoxHasRoomForALongPortName) {
     EXPECT_GE(field->width(), field->fontMetrics().horizontalAdvance(QStringLiteral("ttyUSB10")));
 }
 
-// The family buttons wait for a port; Enter presses the focused one. Dialog 162 remembers a
-// choice clicked even when cancelled, and opens on it next time.
+// The family buttons wait for a port; Enter presses the focused one. The connection-method dialog
+// remembers a choice clicked even when cancelled, and opens on it next time.
 TEST_F(HomePageTest, FamilyButtonsAndTheConnectionMethodDialog) {
     CreateMain();
     QTest::keyClicks(PortCombo()->lineEdit(), " ");

@@ -1,6 +1,6 @@
-// The two languages: menu 129's commands and the command line's --language re-create the main
-// window in the chosen language, and every page then shows that language only, no text cut off;
-// the program's command line.
+// The two languages: the language menu's commands and the command line's --language re-create the
+// main window in the chosen language, and every page then shows that language only, no text cut
+// off; the program's command line.
 
 #include "app/Language.h"
 #include "app/AboutDlg.h"
