@@ -94,7 +94,7 @@ QList<PortInfo> CPortEnumerator::Enumerate() {
 
 void CPortEnumerator::SortByName(QList<PortInfo>& ports) {
     // The C locale compares code points only: numeric mode needs a real one.
-    QCollator collator(QLocale(QLocale::English));
+    QCollator collator{QLocale(QLocale::English)};
     collator.setNumericMode(true);
     std::stable_sort(ports.begin(), ports.end(), [&](const PortInfo& a, const PortInfo& b) {
         return collator.compare(a.name, b.name) < 0;
