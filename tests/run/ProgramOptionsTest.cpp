@@ -10,9 +10,10 @@
 #include "tests/support/ToolEnd.h"
 
 #include <QDir>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,7 +21,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -43,12 +44,28 @@ ProgramRun Start(const QString& program, const QStringList& args,
     return RunSwitchingOn(process, sim, kHangMs);
 }
 
-// Whether done() became true before a hang was assumed.
-template <typename Done> bool PollUntil(Done done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < kHangMs) {
-        QThread::msleep(10);
+// Whether the file came to hold exactly count copies of text before a hang was assumed. Each change
+// the other program writes to it is looked at as it happens; the timer only bounds a hang.
+bool WaitForLogged(const QString& path, const QByteArray& text, qsizetype count) {
+    const auto done = [&] { return FileBytes(path).count(text) == count; };
+    QFileSystemWatcher watcher({path, QFileInfo(path).path()});
+    QEventLoop loop;
+    const auto look = [&] {
+        if (!watcher.files().contains(path)) {
+            watcher.addPath(path); // created after the watch began
+        }
+        if (done()) {
+            loop.quit();
+        }
+    };
+    QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &loop, look);
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, look);
+    QTimer hang;
+    hang.setSingleShot(true);
+    QObject::connect(&hang, &QTimer::timeout, &loop, &QEventLoop::quit);
+    if (!done()) {
+        hang.start(kHangMs);
+        loop.exec();
     }
     return done();
 }
@@ -403,8 +420,7 @@ TEST(OrvconfSim, FaultOptionsShowOnTheLine) {
                 // on: its report is the next thing on the line.
                 const QByteArray taken =
                     "|" + QByteArray::fromStdString(step.command).replace('\r', '.') + "|";
-                const bool seen =
-                    PollUntil([&] { return FileBytes(log).count(taken) == sent[step.command]; });
+                const bool seen = WaitForLogged(log, taken, sent[step.command]);
                 ASSERT_TRUE(seen) << FileBytes(log).toStdString();
                 sim.PowerCycle();
                 transcript += kReport;
