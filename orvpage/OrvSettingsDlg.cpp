@@ -5,6 +5,7 @@
 #include "connect/RadioSession.h"
 #include "connect/pages/Pages.h"
 #include "document/PlanDocument.h"
+#include "document/PlanPrompts.h"
 #include "orvpage/OrvChannelList.h"
 #include "orvpage/OrvPageLogic.h"
 #include "orvpage/OrvTableFile.h"
@@ -427,10 +428,6 @@ void COrvSettingsDlg::OnImportList() {
 
 // ---- Channel plans (CSV).
 
-namespace {
-constexpr const char* kPlanFilter = "CSV (*.csv);;All Files(*)";
-}
-
 std::array<ChannelEntry, RadioSettings::kChannelRows> COrvSettingsDlg::ShownTable() const {
     std::array<ChannelEntry, RadioSettings::kChannelRows> table = Settings().channels;
     const COrvChannelModel::Cells cells = m_model->CellTexts();
@@ -444,64 +441,25 @@ std::array<ChannelEntry, RadioSettings::kChannelRows> COrvSettingsDlg::ShownTabl
 }
 
 bool COrvSettingsDlg::PlanCheckAllowsSet() {
-    const bool english = Owner().English();
-    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(
-        PlanCheck::OrvPlan(ShownTable(), RepeaterLayout(), Settings().orvCurrentChannel));
-    if (PlanCheck::HasErrors(findings)) {
-        Prompts::Current().ShowMessage(kMessageCaption, Doc::PlanErrorsText(findings, english),
-                                       PromptIcon::Warning);
-        return false;
-    }
-    if (const std::string advice = Doc::PlanAdviceText(findings, english); !advice.empty()) {
-        Prompts::Current().ShowMessage(kMessageCaption, advice, PromptIcon::Information);
-    }
-    return true;
+    return Doc::PlanAllowsSet(
+        PlanCheck::OrvPlan(ShownTable(), RepeaterLayout(), Settings().orvCurrentChannel),
+        kMessageCaption, Owner().English());
 }
 
 void COrvSettingsDlg::OnExportPlan() {
-    const bool english = Owner().English();
-    const std::optional<std::string> path = Prompts::Current().ChooseSaveFile(
-        {english ? "Export plan (CSV)" : "导出频道计划（CSV）", kPlanFilter, "频道计划", "csv"});
-    if (!path) {
-        return;
-    }
-    const std::string csv = ChannelPlanCsv::Write(Doc::PlanWithNotes(ShownTable(), m_planNotes));
-    if (const QString failure =
-            WholeFile::Write(QString::fromStdString(*path), QByteArray::fromStdString(csv));
-        !failure.isEmpty()) {
-        Prompts::Current().ShowMessage(
-            kMessageCaption,
-            (english ? "Cannot write the plan: " : "无法写入频道计划：") + failure.toStdString(),
-            PromptIcon::Warning);
-    }
+    Doc::SavePlanAs(Doc::PlanWithNotes(ShownTable(), m_planNotes), kMessageCaption,
+                    Owner().English());
 }
 
 void COrvSettingsDlg::OnImportPlan() {
-    const bool english = Owner().English();
-    const std::optional<std::string> path = Prompts::Current().ChooseOpenFile(
-        {english ? "Import plan (CSV)" : "导入频道计划（CSV）", kPlanFilter, "", "csv"});
-    if (!path) {
-        return;
-    }
-    const QString name = QString::fromStdString(*path);
-    const WholeFile::ReadResult file = WholeFile::Read(name);
-    if (!file.Ok()) {
-        Prompts::Current().ShowMessage(
-            kMessageCaption, WholeFile::ReadFailureText(file, name, english).toStdString(),
-            PromptIcon::Warning);
-        return;
-    }
-    const ChannelPlanCsv::ReadResult read =
-        ChannelPlanCsv::Read(file.bytes.toStdString(), Doc::PlanStepHz(FAMILY_ORV));
-    if (!read.Ok()) {
-        Prompts::Current().ShowMessage(kMessageCaption,
-                                       ChannelPlanCsv::RefusalText(read.errors, english),
-                                       PromptIcon::Warning);
+    const std::optional<ChannelPlanCsv::Plan> plan =
+        Doc::OpenPlan(FAMILY_ORV, kMessageCaption, Owner().English());
+    if (!plan) {
         return;
     }
     const bool repeater = RepeaterLayout();
     std::array<ChannelEntry, RadioSettings::kChannelRows> table = ShownTable();
-    const std::vector<std::size_t> left = Doc::ApplyOrvPlan(read.plan, repeater, false, table);
+    const std::vector<std::size_t> left = Doc::ApplyOrvPlan(*plan, repeater, false, table);
     COrvChannelModel::Cells cells = m_model->CellTexts();
     for (std::size_t row = 0; row < cells.size(); ++row) {
         if (OrvTableFile::IsEditableRow(row, repeater)) {
@@ -509,15 +467,7 @@ void COrvSettingsDlg::OnImportPlan() {
         }
     }
     m_model->SetCells(cells);
-    m_planNotes = Doc::NotesOf(read.plan);
-    PlanCheck::PlanInput check = PlanCheck::OrvPlan(table, repeater, Settings().orvCurrentChannel);
-    for (std::size_t row = 0; row < table.size(); ++row) {
-        check.lines[row] = read.plan[row].line;
-    }
-    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(check);
-    if (const std::string text = Doc::PlanImportedText(left, findings, english); !text.empty()) {
-        Prompts::Current().ShowMessage(kMessageCaption, text,
-                                       PlanCheck::HasErrors(findings) ? PromptIcon::Warning
-                                                                      : PromptIcon::Information);
-    }
+    m_planNotes = Doc::NotesOf(*plan);
+    Doc::TellPlanImported(PlanCheck::OrvPlan(table, repeater, Settings().orvCurrentChannel), *plan,
+                          left, kMessageCaption, Owner().English());
 }

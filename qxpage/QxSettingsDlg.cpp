@@ -5,6 +5,7 @@
 #include "connect/RadioSession.h"
 #include "connect/pages/Pages.h"
 #include "document/PlanDocument.h"
+#include "document/PlanPrompts.h"
 #include "qxpage/QxCellDelegate.h"
 #include "qxpage/QxChannelModel.h"
 #include "settings/ValueNames.h"
@@ -436,10 +437,6 @@ std::optional<int> CQxSettingsDlg::EditedPowerIndex() const {
 
 // ---- Channel plans (CSV).
 
-namespace {
-constexpr const char* kPlanFilter = "CSV (*.csv);;All Files(*)";
-}
-
 PlanCheck::PlanInput CQxSettingsDlg::PlanCheckInput() const {
     // The repeater's channels count only while its lists are the user's to choose.
     const bool repeater = m_ui->repeaterTxCombo->isEnabledTo(this);
@@ -448,74 +445,25 @@ PlanCheck::PlanInput CQxSettingsDlg::PlanCheckInput() const {
 }
 
 bool CQxSettingsDlg::PlanCheckAllowsSet() {
-    const bool english = Owner().English();
-    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(PlanCheckInput());
-    if (PlanCheck::HasErrors(findings)) {
-        Prompts::Current().ShowMessage(kMessageCaption, Doc::PlanErrorsText(findings, english),
-                                       PromptIcon::Warning);
-        return false;
-    }
-    if (const std::string advice = Doc::PlanAdviceText(findings, english); !advice.empty()) {
-        Prompts::Current().ShowMessage(kMessageCaption, advice, PromptIcon::Information);
-    }
-    return true;
+    return Doc::PlanAllowsSet(PlanCheckInput(), kMessageCaption, Owner().English());
 }
 
 void CQxSettingsDlg::OnExportPlan() {
-    const bool english = Owner().English();
-    const std::optional<std::string> path = Prompts::Current().ChooseSaveFile(
-        {english ? "Export plan (CSV)" : "导出频道计划（CSV）", kPlanFilter, "频道计划", "csv"});
-    if (!path) {
-        return;
-    }
     m_delegate->CommitOpenEditor();
-    const std::string csv = ChannelPlanCsv::Write(Doc::PlanWithNotes(m_model->Rows(), m_planNotes));
-    if (const QString failure =
-            WholeFile::Write(QString::fromStdString(*path), QByteArray::fromStdString(csv));
-        !failure.isEmpty()) {
-        Prompts::Current().ShowMessage(
-            kMessageCaption,
-            (english ? "Cannot write the plan: " : "无法写入频道计划：") + failure.toStdString(),
-            PromptIcon::Warning);
-    }
+    Doc::SavePlanAs(Doc::PlanWithNotes(m_model->Rows(), m_planNotes), kMessageCaption,
+                    Owner().English());
 }
 
 void CQxSettingsDlg::OnImportPlan() {
-    const bool english = Owner().English();
-    const std::optional<std::string> path = Prompts::Current().ChooseOpenFile(
-        {english ? "Import plan (CSV)" : "导入频道计划（CSV）", kPlanFilter, "", "csv"});
-    if (!path) {
-        return;
-    }
-    const QString name = QString::fromStdString(*path);
-    const WholeFile::ReadResult file = WholeFile::Read(name);
-    if (!file.Ok()) {
-        Prompts::Current().ShowMessage(
-            kMessageCaption, WholeFile::ReadFailureText(file, name, english).toStdString(),
-            PromptIcon::Warning);
-        return;
-    }
-    const ChannelPlanCsv::ReadResult read =
-        ChannelPlanCsv::Read(file.bytes.toStdString(), Doc::PlanStepHz(FAMILY_QX));
-    if (!read.Ok()) {
-        Prompts::Current().ShowMessage(kMessageCaption,
-                                       ChannelPlanCsv::RefusalText(read.errors, english),
-                                       PromptIcon::Warning);
+    const std::optional<ChannelPlanCsv::Plan> plan =
+        Doc::OpenPlan(FAMILY_QX, kMessageCaption, Owner().English());
+    if (!plan) {
         return;
     }
     m_delegate->CommitOpenEditor();
     QxTableFile::ListRows rows = m_model->Rows();
-    ChannelPlanCsv::ApplyTo(read.plan, rows);
+    ChannelPlanCsv::ApplyTo(*plan, rows);
     m_model->SetRows(rows);
-    m_planNotes = Doc::NotesOf(read.plan);
-    PlanCheck::PlanInput check = PlanCheckInput();
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        check.lines[row] = read.plan[row].line;
-    }
-    const std::vector<PlanCheck::Finding> findings = PlanCheck::Check(check);
-    if (const std::string text = Doc::PlanImportedText({}, findings, english); !text.empty()) {
-        Prompts::Current().ShowMessage(kMessageCaption, text,
-                                       PlanCheck::HasErrors(findings) ? PromptIcon::Warning
-                                                                      : PromptIcon::Information);
-    }
+    m_planNotes = Doc::NotesOf(*plan);
+    Doc::TellPlanImported(PlanCheckInput(), *plan, {}, kMessageCaption, Owner().English());
 }
