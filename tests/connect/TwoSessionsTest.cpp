@@ -4,6 +4,7 @@
 #include "base/Timing.h"
 #include "connect/RadioSession.h"
 #include "sim/SimServer.h"
+#include "tests/support/LoopUntil.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -15,22 +16,6 @@
 namespace {
 
 constexpr int kPower = 108; // a register both modules hold, set apart below
-
-template <class Pred> bool LoopUntil(Pred done, int ms = 60000) {
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done()) {
-            loop.quit();
-        }
-    });
-    check.start(5);
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    if (!done()) {
-        loop.exec();
-    }
-    return done();
-}
 
 // A module served on its own pseudo-terminal, and a session that reads it on the CONFIG-key
 // road (the module announces itself once the port opens).

@@ -6,6 +6,7 @@
 #include "base/Timing.h"
 #include "connect/RadioSession.h"
 #include "sim/SimServer.h"
+#include "tests/support/LoopUntil.h"
 #include "tests/support/SimLink.h"
 
 #include <QEventLoop>
@@ -16,22 +17,6 @@
 #include <optional>
 
 namespace {
-
-template <class Pred> bool LoopUntil(Pred done, int ms = 60000) {
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done()) {
-            loop.quit();
-        }
-    });
-    check.start(5);
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    if (!done()) {
-        loop.exec();
-    }
-    return done();
-}
 
 // The number of the module's reply to "at&w" on the CONFIG-key road (the start answer is 0).
 int SaveReplyNumber(const QxWritePlan& plan) {

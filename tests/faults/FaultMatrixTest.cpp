@@ -16,6 +16,7 @@
 #include "exchange/AnswerBounds.h"
 #include "exchange/RateTables.h"
 #include "sim/SimServer.h"
+#include "tests/support/LoopUntil.h"
 
 #include <QEventLoop>
 #include <QThread>
@@ -37,24 +38,6 @@ namespace {
 // line's own 20 ms check for an opened port.
 double ScaleFor(const Sequence& seq) {
     return seq.road == Road::QxSoftDiagnosis ? 0.15 : 0.1;
-}
-
-// Runs the event loop (without sleeping between events, unlike a pump) until done() holds or
-// ms pass.
-template <class Pred> bool LoopUntil(Pred done, int ms) {
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done()) {
-            loop.quit();
-        }
-    });
-    check.start(10);
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    if (!done()) {
-        loop.exec();
-    }
-    return done();
 }
 
 // Only a hang is told by the clock: a healthy road at full length, at scale, many times over.
