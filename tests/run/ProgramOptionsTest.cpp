@@ -216,17 +216,26 @@ TEST(Orvconf, StartsInTheLanguageAskedFor) {
     EXPECT_TRUE(help.out.startsWith("Usage: orvconf [--language zh|en]")) << help.out.toStdString();
 }
 
-// One QX module read into a file, the file compared, exported, imported back and written with
-// no read-back; the port examined in both languages; every command's help.
-TEST(OrvconfCli, EveryCommandWithItsOptions) {
+// The command-line client beside a simulated QX module, switched on when the client asks, with
+// a data folder of its own.
+class OrvconfCli : public testing::Test {
+protected:
+    OrvconfCli() {
+        env.insert("ORVCONF_TIME_SCALE", "0.1");
+        env.insert("XDG_DATA_HOME", dir.filePath("data"));
+    }
+    ProgramRun cli(const QStringList& args) { return Start(ORVCONF_CLI, args, env, &sim); }
+
     QTemporaryDir dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("ORVCONF_TIME_SCALE", "0.1");
-    env.insert("XDG_DATA_HOME", dir.filePath("data"));
-    CSimProcess sim(ORVCONF_SIM, {"--family", "qx", "--no-pace", "--manual-power"});
-    ASSERT_FALSE(sim.Port().isEmpty());
+    CSimProcess sim{ORVCONF_SIM, {"--family", "qx", "--no-pace", "--manual-power"}};
     const QStringList connect{"--port", sim.Port(), "--family", "qx", "--link", "config-key"};
-    const auto cli = [&](const QStringList& args) { return Start(ORVCONF_CLI, args, env, &sim); };
+};
+
+// One QX module read into a file, the file compared, exported, imported back and written with
+// no read-back; the port examined in both languages; every command's help.
+TEST_F(OrvconfCli, EveryCommandWithItsOptions) {
+    ASSERT_FALSE(sim.Port().isEmpty());
 
     const QString read = dir.filePath("read.json");
     ProgramRun run = cli(QStringList{"read"} + connect + QStringList{"--output", read});
@@ -284,15 +293,8 @@ TEST(OrvconfCli, EveryCommandWithItsOptions) {
 
 // A plan taken out as CSV, changed as a spreadsheet saves it, checked, put back and written; a
 // plan with one bad line is refused with that line.
-TEST(OrvconfCli, ChannelPlanThroughASpreadsheet) {
-    QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("ORVCONF_TIME_SCALE", "0.1");
-    env.insert("XDG_DATA_HOME", dir.filePath("data"));
-    CSimProcess sim(ORVCONF_SIM, {"--family", "qx", "--no-pace", "--manual-power"});
+TEST_F(OrvconfCli, ChannelPlanThroughASpreadsheet) {
     ASSERT_FALSE(sim.Port().isEmpty());
-    const QStringList connect{"--port", sim.Port(), "--family", "qx", "--link", "config-key"};
-    const auto cli = [&](const QStringList& args) { return Start(ORVCONF_CLI, args, env, &sim); };
     const auto write = [&](const QString& name, const QByteArray& bytes) {
         QFile file(dir.filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
