@@ -6,11 +6,10 @@
 #include "document/PlanCheck.h"
 #include "document/PlanDocument.h"
 #include "document/SettingsJson.h"
-#include "exchange/ExchangeHost.h"
-#include "exchange/RadioExchange.h"
 #include "qxpage/QxPageLogic.h"
 #include "sim/SimRadio.h"
 #include "sim/SimState.h"
+#include "tests/support/SimLink.h"
 
 #include <gtest/gtest.h>
 
@@ -300,33 +299,13 @@ TEST(PlanCheck, TellsTheFileLineAndBothLanguages) {
     EXPECT_EQ(PlanCheck::ReportText(found, Severity::Error, true), "");
 }
 
-// Collects nothing: the listing is parsed on its own.
-class CQuietHost : public IExchangeHost {
-public:
-    void SendCommand(const std::string&) override {}
-    void Hold(int) override {}
-    void ReadStarted(RadioFamily) override {}
-    void ReadFinished(RadioFamily) override {}
-    void SetWatchdog(int) override {}
-    void NoAnswer() override {}
-    void ReplyRejected() override {}
-    void WriteFinished(RadioFamily) override {}
-    void WriteFailed(RadioFamily) override {}
-    void WriteBroken(RadioFamily, const WriteFault&) override {}
-    void SaveUnconfirmed(RadioFamily) override {}
-    void ReadFailed(ReadFailure, const std::string&, const std::string&) override {}
-};
-
-// The table a read of a simulated radio in its factory state gives.
+// The table a whole read of a simulated radio in its factory state gives.
 std::array<ChannelEntry, 64> SimulatorTable(RadioFamily family) {
-    const std::string listing = CSimRadio(family).ChannelListing();
-    CQuietHost host;
-    RadioSettings settings;
-    CRadioExchange exchange(host, settings);
-    exchange.SetFamily(family);
-    EXPECT_TRUE(exchange.ParseChannelListing(reinterpret_cast<const unsigned char*>(listing.data()),
-                                             static_cast<int>(listing.size())));
-    return settings.channels;
+    CSimRadio radio(family);
+    CSimLink link(radio, family);
+    link.Escape();
+    EXPECT_EQ(link.readsFinished, 1);
+    return link.settings.channels;
 }
 
 TEST(PlanCheck, SimulatorsDefaultPlansGiveNoFinding) {
