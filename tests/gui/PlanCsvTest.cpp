@@ -10,6 +10,7 @@
 #include "qxpage/QxSettingsDlg.h"
 #include "tests/gui/GuiSupport.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/PlanEdit.h"
 
 #include <QPushButton>
 
@@ -59,12 +60,9 @@ TEST_F(PlanCsvTest, QxPlanThroughASpreadsheetToTheModuleAndBack) {
     EXPECT_EQ(prompts.dialogs.back().title, "导出频道计划（CSV）");
     QByteArray csv = FileBytes(plan);
     ASSERT_TRUE(csv.contains("\r\n3,410.050000,25,Rx&Tx,,\r\n")) << csv.toStdString();
-    csv.replace("\r\n0,410.012500,25,", "\r\n0,433.125,25,")
-        .replace("\r\n1,410.025000,25,", "\r\n1,433.15,25,")
-        .replace("\r\n3,410.050000,25,", "\r\n3,433.1,12.5,")
-        .replace("\r\n4,410.062500,25,", "\r\n4,433.1125,25,")
-        .replace("\r\n3,433.1,12.5,Rx&Tx,,", "\r\n3,433.1,12.5,Rx&Tx,北站,")
-        .replace(",", ";");
+    csv = ChangedInASpreadsheet(csv)
+              .replace("\r\n3,433.1,12.5,Rx&Tx,,", "\r\n3,433.1,12.5,Rx&Tx,北站,")
+              .replace(",", ";");
     const QString edited = dir.filePath("edited.csv");
     Write(edited, csv);
 

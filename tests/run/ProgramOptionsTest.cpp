@@ -6,6 +6,7 @@
 #include "base/Version.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/JsonEdit.h"
+#include "tests/support/PlanEdit.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/ToolEnd.h"
 
@@ -319,12 +320,7 @@ TEST_F(OrvconfCli, ChannelPlanThroughASpreadsheet) {
     ASSERT_TRUE(csv.contains("\r\n3,410.050000,25,Rx&Tx,,\r\n")) << csv.toStdString();
     // Three frequencies and one bandwidth changed; saved with semicolons, as a spreadsheet in a
     // Chinese or European locale does, short decimals and quoted texts.
-    csv.replace("\r\n0,410.012500,25,", "\r\n0,433.125,25,")
-        .replace("\r\n1,410.025000,25,", "\r\n1,433.15,25,")
-        .replace("\r\n3,410.050000,25,", "\r\n3,433.1,12.5,")
-        .replace("\r\n4,410.062500,25,", "\r\n4,433.1125,25,")
-        .replace(",", ";")
-        .replace("Rx&Tx", "\"Rx&Tx\"");
+    csv = ChangedInASpreadsheet(csv).replace(",", ";").replace("Rx&Tx", "\"Rx&Tx\"");
     const QString edited = write("edited.csv", csv);
     run = cli({"plan-check", edited, "--settings", settings});
     EXPECT_EQ(run.status, 0) << run.out.toStdString();
